@@ -1,0 +1,88 @@
+// Checked arithmetic of the design.
+//
+// Every fault of the design arithmetic is a run-time error: a C++ exception
+// of type RunTimeError. Inside a run it ends the run through the run driver's
+// one error path; inside a public method it becomes that method's
+// unexpected-error message.
+//
+// The mechanism, used everywhere in the same way:
+//  - Values entering the design (model input converted to internal units,
+//    values fetched from the analysis results) pass through CheckedValue, so
+//    a NaN or an infinity never enters a calculation.
+//  - Inside the design, a NaN or an infinity can then only be created by an
+//    operation that raises an IEEE flag (invalid, division by zero, overflow).
+//    The flags are cleared at the start of a run and of every public method,
+//    and CheckFloatFaults tests them at fixed points: at the end of every
+//    search and before every value is stored into the model.
+//  - Every open-ended search has a step guard (see the search itself) so that
+//    a NaN that slipped past a comparison cannot make it loop forever.
+//  - 16-bit counters and conversions go through ToInt16.
+#ifndef OSTREL_COMPONENT_CHECKEDMATH_H
+#define OSTREL_COMPONENT_CHECKEDMATH_H
+
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace ostrel {
+
+// A run-time error of the design arithmetic or of a model access.
+class RunTimeError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr int kFloatFaults = FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID;
+
+inline void ClearFloatFaults() { std::feclearexcept(kFloatFaults); }
+
+inline bool FloatFaultRaised() { return std::fetestexcept(kFloatFaults) != 0; }
+
+// Raises a run-time error when an overflow, a division by zero or an invalid
+// operation happened since the flags were last cleared.
+inline void CheckFloatFaults() {
+  if (FloatFaultRaised()) {
+    throw RunTimeError("floating-point fault");
+  }
+}
+
+// A value entering the design must be finite.
+inline double CheckedValue(double v) {
+  if (!std::isfinite(v)) {
+    throw RunTimeError("value is not a finite number");
+  }
+  return v;
+}
+
+// Conversion to a 16-bit signed integer, overflow-checked.
+inline int16_t ToInt16(long long v) {
+  if (v < INT16_MIN || v > INT16_MAX) {
+    throw RunTimeError("16-bit overflow");
+  }
+  return static_cast<int16_t>(v);
+}
+
+// Conversion to an 8-bit unsigned integer, overflow-checked.
+inline uint8_t ToUInt8(long long v) {
+  if (v < 0 || v > UINT8_MAX) {
+    throw RunTimeError("8-bit overflow");
+  }
+  return static_cast<uint8_t>(v);
+}
+
+// Narrowing of a 64-bit value to a 32-bit float for the host: a value beyond
+// the 32-bit range is an overflow, and a NaN or an infinity never reaches the
+// host.
+inline float ToFloat32(double v) {
+  const float f = static_cast<float>(v);
+  if (!std::isfinite(f)) {
+    throw RunTimeError("value does not fit a 32-bit float");
+  }
+  return f;
+}
+
+}  // namespace ostrel
+
+#endif  // OSTREL_COMPONENT_CHECKEDMATH_H

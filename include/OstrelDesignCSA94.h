@@ -1,0 +1,157 @@
+/*
+ * OstrelDesignCSA94: reinforcement design of reinforced-concrete walls
+ * (plate elements and stiffener elements) to CSA A23.3-94.
+ *
+ * C interface of the shared library libOstrelDesignCSA94.so.
+ *
+ * Every method returns a one-byte result: 0 done, 1 refused or failed (a
+ * message box has then been shown, unless the method says otherwise).
+ * Outputs are written only on success. Every call acts on the design model of
+ * the calling thread: all objects used on one thread share one model.
+ * No C++ exception ever crosses this interface.
+ */
+#ifndef OSTREL_DESIGN_CSA94_H
+#define OSTREL_DESIGN_CSA94_H
+
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define OSTREL_API __attribute__((visibility("default")))
+#else
+#define OSTREL_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Objects ---------------------------------------------------------- */
+
+typedef struct clsDesignCSA94 clsDesignCSA94;
+
+OSTREL_API clsDesignCSA94* clsDesignCSA94_Create(void);
+OSTREL_API void clsDesignCSA94_Release(clsDesignCSA94* obj);
+
+/* ---- Run control ------------------------------------------------------ */
+
+OSTREL_API uint8_t clsDesignCSA94_RunDesign(clsDesignCSA94* obj);
+OSTREL_API uint8_t clsDesignCSA94_ResetDesign(clsDesignCSA94* obj);
+OSTREL_API uint8_t clsDesignCSA94_DesignDone(clsDesignCSA94* obj,
+                                             uint8_t* bt_DesignDoneFlag);
+
+/* ---- Model input ------------------------------------------------------ */
+
+OSTREL_API uint8_t clsDesignCSA94_SetUnits(clsDesignCSA94* obj, uint8_t bt_units);
+OSTREL_API uint8_t clsDesignCSA94_SetNumberOfNodes(clsDesignCSA94* obj,
+                                                   int32_t l_NumNodes);
+OSTREL_API uint8_t clsDesignCSA94_SetNumberOfPlateElements(clsDesignCSA94* obj,
+                                                           int32_t l_NumElements);
+OSTREL_API uint8_t clsDesignCSA94_SetPlateElementProperties(
+    clsDesignCSA94* obj, int32_t l_ElementNumber, float f_Thickness, float f_fc,
+    float f_fy, float f_Es, float f_MinRatioOfRFT, float f_MaxRatioOfRFT,
+    float f_MinRatioOfRFT_v, float f_MaxRatioOfRFT_v, uint8_t bt_NumCurtains,
+    float f_CoverToRFT_X, float f_CoverToRFT_Y);
+OSTREL_API uint8_t clsDesignCSA94_SetNumberOfStiffenerElements(clsDesignCSA94* obj,
+                                                               int32_t l_NumElements);
+OSTREL_API uint8_t clsDesignCSA94_SetStiffenerElementProperties(
+    clsDesignCSA94* obj, int32_t l_ElementNumber, uint8_t bt_SectionType,
+    uint8_t bt_SectionProjection, float f_SectionWidth, float f_sectionHeight,
+    float f_LeftFlangeWidth, float f_LeftFlangeThickness, float f_RightFlangeWidth,
+    float f_RightFlangeThickness, float f_fc, float f_density, float f_fy,
+    float f_Es, float f_MinRatioOfRFT, float f_MaxRatioOfRFT, uint8_t bt_RFTType,
+    float f_Cover_Z, float f_Cover_Y, float f_Cover_Z_st, float f_Cover_Y_st,
+    uint8_t bt_DesignAsColumn);
+OSTREL_API uint8_t clsDesignCSA94_SetNumberOfLoadCombinations(clsDesignCSA94* obj,
+                                                              int32_t l_NumLoadCombos);
+OSTREL_API uint8_t clsDesignCSA94_SetComboType(clsDesignCSA94* obj, int16_t i_LoadCombo,
+                                               uint8_t bt_ComboType);
+
+/* ---- Result queries --------------------------------------------------- */
+
+OSTREL_API uint8_t clsDesignCSA94_Get_Envelope_Displacement(
+    clsDesignCSA94* obj, int32_t l_NodeNumber, float* f_Dx_Negative,
+    int16_t* i_Dx_Neg_combo, float* f_Dx_Positive, int16_t* i_Dx_Pos_combo,
+    float* f_Dy_Negative, int16_t* i_Dy_Neg_combo, float* f_Dy_Positive,
+    int16_t* i_Dy_Pos_combo, float* f_Dz_Negative, int16_t* i_Dz_Neg_combo,
+    float* f_Dz_Positive, int16_t* i_Dz_Pos_combo);
+OSTREL_API uint8_t clsDesignCSA94_Get_Envelope_PlateFlexureRFT(
+    clsDesignCSA94* obj, int32_t l_ElementNumber, uint8_t* bt_NumCurtains,
+    float* f_AreaOfSteel_x, float* f_RatioOfSteel_x, float* f_Mu_x, float* f_Pu_x,
+    int16_t* i_DesignComboIndex_x, uint8_t* bt_DsignStatus_x, float* f_AreaOfSteel_y,
+    float* f_RatioOfSteel_y, float* f_Mu_y, float* f_Pu_y,
+    int16_t* i_DesignComboIndex_y, uint8_t* bt_DsignStatus_y);
+OSTREL_API uint8_t clsDesignCSA94_Get_Envelope_StiffernerFlexureRFT(
+    clsDesignCSA94* obj, int32_t l_ElementNumber, float* f_As, float* f_RatioOfSteel,
+    int16_t* i_DesignComboIndex, float* f_Muy, float* f_Muz, float* f_Pu,
+    uint8_t* bt_DesignStatus);
+OSTREL_API uint8_t clsDesignCSA94_Get_Envelope_StiffernerShearRFT(
+    clsDesignCSA94* obj, int32_t l_ElementNumber, float* f_AvOverS_y,
+    int16_t* i_DesignComboIndex_y, float* f_Pu_y, float* f_Vu_y, float* f_Tu_y,
+    float* f_Spacing_y, float* f_AvOverS_z, int16_t* i_DesignComboIndex_z,
+    float* f_Pu_z, float* f_Vu_z, float* f_Tu_z, float* f_Spacing_z,
+    uint8_t* bt_DsignStatus);
+OSTREL_API uint8_t clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(
+    clsDesignCSA94* obj, int32_t l_ElementNumber, float* f_AtOverS, float* f_Al,
+    int16_t* i_DesignComboIndex, float* f_Pu, float* f_Vu, float* f_Tu,
+    float* f_Spacing, uint8_t* bt_ShearDirection, uint8_t* bt_DsignStatus);
+OSTREL_API uint8_t clsDesignCSA94_Get_Envelope_StiffernerRFTSummary(
+    clsDesignCSA94* obj, int32_t l_ElementNumber, float* f_As, float* f_Al,
+    float* f_AvOverS_y, float* f_AvOverS_z, float* f_AtOverS, float* f_ShearSpacing,
+    uint8_t* bt_DesignStatus_flex, uint8_t* bt_DesignStatus_Shear);
+
+/* ---- Design results file ---------------------------------------------- */
+
+OSTREL_API uint8_t clsDesignCSA94_ReadResults(clsDesignCSA94* obj, const char* sFilepath,
+                                              int32_t lOffset);
+OSTREL_API uint8_t clsDesignCSA94_SaveResults(clsDesignCSA94* obj, const char* sFilepath,
+                                              int32_t* lOffset);
+
+/* ---- Platform hooks (process-wide) ------------------------------------- */
+
+/* Message boxes: one call per box, on the thread that shows it; returning is
+ * the person pressing OK. NULL restores the default (one line on stderr). */
+typedef void (*OstrelMessageBoxHandler)(void* context, const char* text,
+                                        const char* title);
+OSTREL_API void OstrelDesignCSA94_SetMessageBoxHandler(OstrelMessageBoxHandler handler,
+                                                       void* context);
+
+/* Analysis results: the host's source of displacements and forces. A negative
+ * return is a failed call; otherwise the low byte is the status, 1 = failure. */
+typedef struct OstrelAnalysisResultsClass {
+  void* (*Create)(void* classContext); /* NULL: cannot be created */
+  void (*Release)(void* instance);
+  int32_t (*ResultsAvailable)(void* instance, uint8_t* bt_Available);
+  int32_t (*GetNodeDisplacement)(void* instance, int16_t node, int16_t combo, float* dx,
+                                 float* dy, float* dz, float* rx, float* ry, float* rz);
+  int32_t (*GetPlateElementForces)(void* instance, int16_t element, int16_t combo,
+                                   float* Nx, float* Ny, float* Nxy, float* Mx, float* My,
+                                   float* Mxy);
+  int32_t (*GetStiffenerElementForces)(void* instance, int16_t element, int16_t combo,
+                                       float* P_1, float* Vy_1, float* Vz_1, float* T_1,
+                                       float* My_1, float* Mz_1, float* P_2, float* Vy_2,
+                                       float* Vz_2, float* T_2, float* My_2, float* Mz_2);
+  void* classContext;
+} OstrelAnalysisResultsClass;
+OSTREL_API void OstrelDesignCSA94_RegisterAnalysisResults(
+    const OstrelAnalysisResultsClass* cls); /* copied; NULL: none */
+
+/* The progress window: what it shows, passed to the host at every pump. */
+typedef struct OstrelProgressView {
+  const char* Caption; /* "Ostrel (Design - CSA A23.3-94)" */
+  const char* Label1;  /* "Status:" */
+  const char* lblStatus;
+  const char* lblCounter;
+  const char* Command1Caption;
+  uint8_t Command1Enabled;
+  const char* Command2Caption;
+  uint8_t Command2Enabled;
+} OstrelProgressView;
+typedef void (*OstrelWindowPump)(void* context, const OstrelProgressView* view);
+OSTREL_API void OstrelDesignCSA94_SetWindowHost(OstrelWindowPump pump, void* context);
+OSTREL_API void OstrelDesignCSA94_ClickButton(int32_t button); /* 1 Command1, 2 Command2 */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* OSTREL_DESIGN_CSA94_H */
