@@ -1,0 +1,61 @@
+// The design run: its driver WallDesign, the displacement envelope, and the
+// run-wide state that every design loop shares (suspend flag, the message of
+// the phase now running), plus the services the loops use at their pump
+// points and to fetch analysis results.
+#ifndef OSTREL_RUN_MODDESIGN_H
+#define OSTREL_RUN_MODDESIGN_H
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace ostrel {
+
+// Run-wide state of the calling thread's design run.
+struct modDesign {
+  // 1 while the user has suspended the run.
+  int16_t i_SuspendFlag = 0;
+  // The message of the phase now running, shown if the run fails; empty for a
+  // silent stop.
+  std::string sErrorMessage;
+};
+
+// The calling thread's run state.
+modDesign& Design();
+
+// Thrown at a pump point when the progress window was closed (Cancel) while
+// the run was working or suspended: the run stops at once, with no message.
+class RunCancelled : public std::exception {
+ public:
+  const char* what() const noexcept override { return "design run cancelled"; }
+};
+
+// Counter text of a design loop: each number with one leading blank, so item
+// 7 of 40 reads " 7/ 40".
+std::string CounterText(long long item, long long count);
+
+// Writes the progress window's counter label.
+void SetCounterLabel(const std::string& text);
+
+// Pumps window events once, then keeps pumping while the run is suspended.
+// Throws RunCancelled when the window has been closed.
+void PumpWhileSuspended();
+
+// Fetches from the analysis-results instance. A status of 1 empties
+// sErrorMessage and raises a run-time error (silent stop); a failed call
+// (negative return) raises a run-time error with the phase message in place.
+// The caller converts and checks (CheckedValue) the values it uses.
+void FetchNodeDisplacement(int16_t node, int16_t combo, float (&d)[6]);
+void FetchPlateElementForces(int16_t element, int16_t combo, float (&f)[6]);
+void FetchStiffenerElementForces(int16_t element, int16_t combo, float (&f)[12]);
+
+// The run driver: 0 when the run completed, 1 when an error stopped it.
+uint8_t WallDesign();
+
+// The first phase of every run: envelope of the nodal displacements over the
+// service combinations.
+void ComputeDisplacementEnvelope();
+
+}  // namespace ostrel
+
+#endif  // OSTREL_RUN_MODDESIGN_H
