@@ -9,6 +9,7 @@
 #define OSTREL_STIFFENER_MODBEAMDESIGNCSA94_H
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,10 +21,10 @@ namespace ostrel {
 // Per-combination values indexed (combination 1..n, end 1..2).
 class ComboEndArray {
  public:
-  void Create(int combos) { values_.assign((static_cast<size_t>(combos) + 1) * 3, 0.0); }
-  double& operator()(int combo, int end) { return values_[static_cast<size_t>(combo) * 3 + end]; }
+  void Create(int combos) { values_.assign((static_cast<std::size_t>(combos) + 1) * 3, 0.0); }
+  double& operator()(int combo, int end) { return values_[static_cast<std::size_t>(combo) * 3 + end]; }
   double operator()(int combo, int end) const {
-    return values_[static_cast<size_t>(combo) * 3 + end];
+    return values_[static_cast<std::size_t>(combo) * 3 + end];
   }
 
  private:
