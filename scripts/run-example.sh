@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the library and the command line, then designs the example shear
+# wall and shows where the results went.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/bootstrap.sh
+
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release -j"$(nproc)" --target ostrel-design
+
+mkdir -p out
+build/release/cli/ostrel-design run examples/wall_si.json \
+  -o out/wall_si_results.json --csv out/wall_si_csv --save-results out/wall_si.ostrel
+echo "Results: out/wall_si_results.json, out/wall_si_csv/{nodes,plates,stiffeners}.csv, out/wall_si.ostrel" >&2
