@@ -6,10 +6,13 @@
 #define OSTREL_RUN_MODDESIGN_H
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
 namespace ostrel {
+
+class frmDesign;
 
 // Run-wide state of the calling thread's design run.
 struct modDesign {
@@ -18,6 +21,11 @@ struct modDesign {
   // The message of the phase now running, shown if the run fails; empty for a
   // silent stop.
   std::string sErrorMessage;
+  // The progress window now loaded on this thread (empty once it unloads).
+  std::shared_ptr<frmDesign> window;
+  // The window whose run is now working (the run writes its labels and
+  // stops when it has been closed); empty outside a run.
+  std::shared_ptr<frmDesign> runWindow;
 };
 
 // The calling thread's run state.
@@ -37,9 +45,21 @@ std::string CounterText(long long item, long long count);
 // Writes the progress window's counter label.
 void SetCounterLabel(const std::string& text);
 
+// Writes the progress window's phase label.
+void SetStatusLabel(const std::string& text);
+
+// Pumps window events once (a pump point of the run driver itself).
+// Throws RunCancelled when the window has been closed.
+void PumpRunWindow();
+
 // Pumps window events once, then keeps pumping while the run is suspended.
 // Throws RunCancelled when the window has been closed.
 void PumpWhileSuspended();
+
+// Pumps window events only while the run is suspended (the suspend wait
+// inside the long searches); returns at once when it is not. Throws
+// RunCancelled when the window has been closed.
+void WaitWhileSuspended();
 
 // Fetches from the analysis-results instance. A status of 1 empties
 // sErrorMessage and raises a run-time error (silent stop); a failed call

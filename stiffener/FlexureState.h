@@ -1,11 +1,63 @@
-// Working values of the flexure search and the section kernel.
+// Working values of the flexure search and of the section kernel: the
+// constants the kernel needs (copied once per element so that the inner
+// loops never reach the model), the current frame the kernel integrates, the
+// capacity points of the axial force under check, the steel of the trial and
+// the snapshot of the governing record of the last passing trial.
 #ifndef OSTREL_STIFFENER_FLEXURESTATE_H
 #define OSTREL_STIFFENER_FLEXURESTATE_H
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "stiffener/SectionGeometry.h"
 
 namespace ostrel {
 
 struct FlexureWork {
-  // Filled by the flexure search and the section kernel.
+  // Design constants, widened from the model's 32-bit values.
+  double eps_cu = 0;
+  double eps_t = 0;
+  double k_Pmax = 0;
+  double k_Pcomp = 0;
+  double k_Ptens = 0;
+  // The ultimate combinations in ascending order.
+  std::vector<int16_t> ultimateCombos;
+
+  // Current frame: the rotated section the kernel integrates.
+  OutlineArray d_FrameVertexU{};
+  OutlineArray d_FrameVertexW{};
+  FlangeArray d_FrameLeftFlangeU{};
+  FlangeArray d_FrameLeftFlangeW{};
+  FlangeArray d_FrameRightFlangeU{};
+  FlangeArray d_FrameRightFlangeW{};
+  BarArray d_FrameBarU{};
+  BarArray d_FrameBarW{};
+  double d_FrameTop = 0;
+  double d_FrameBottomBar = 0;
+
+  // Depth ratios and axial resistances for the current steel and yield
+  // strains (independent of the direction).
+  double d_Kb = 0;  // tension bar just yielding
+  double d_Kc = 0;  // lowest bar just yielding in compression
+  double d_Kt = 0;  // tension bar at the strain limit
+  double d_Pt = 0;  // tensile resistance
+  double d_Po = 0;  // squash load
+
+  // Capacity moments of the eight directions for the axial force under check.
+  DirectionArray d_CapMuy{};
+  DirectionArray d_CapMuz{};
+
+  // Steel of the trial.
+  double d_AsMin = 0;
+  double d_AsMax = 0;
+  double d_BarArea = 0;
+
+  // Governing record of the last passing trial of the ratio search.
+  int16_t snapGovCombo = 0;
+  double snapGovMuy = 0;
+  double snapGovMuz = 0;
+  double snapGovPu = 0;
 };
 
 }  // namespace ostrel

@@ -77,6 +77,8 @@ struct modBeamDesignCSA94 {
   double d_ShearHeight = 0;
 
   // Torsion section properties.
+  double d_Acp = 0;  // area inside the outside perimeter of the concrete
+  double d_Pcp = 0;  // that outside perimeter
   double d_Ph = 0;
   double d_Aoh = 0;
   double d_ShearDepthY = 0;

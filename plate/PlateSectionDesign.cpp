@@ -1,0 +1,462 @@
+// Section design of a wall strip of unit width: set-up and checks, the steel
+// bounds from pure axial load, the search of the steel ratio, and the
+// strain-compatibility capacity of the strip under (Pu, Mu).
+#include <array>
+#include <cstdint>
+
+#include "component/CheckedMath.h"
+#include "component/modGlobal.h"
+#include "plate/modPlateDesignCSA94.h"
+
+namespace ostrel {
+
+modPlateDesignCSA94& PlateState() {
+  thread_local modPlateDesignCSA94 state;
+  return state;
+}
+
+namespace {
+
+// Slots of the N+- and M+- tables.
+constexpr int kPositive = 1;
+constexpr int kNegative = 2;
+
+// Convergence of the neutral-axis search on the axial force, N/mm.
+constexpr double kAxialTolerance = 0.0001;
+// The bisection on the steel ratio stops below this bracket width.
+constexpr double kRatioTolerance = 5e-5;
+// A converging ratio bisection halves its bracket every step. The ratios
+// come from 32-bit inputs (at most about 3.4e36 as fractions), so halving
+// such a bracket down to 5e-5 takes at most about 140 steps. A bracket that
+// still has not closed after this many steps has stopped shrinking (its ends
+// are adjacent doubles wider than 5e-5).
+constexpr int kMaxRatioSteps = 4096;
+
+double Converted(double value, float factor) {
+  return CheckedValue(value * static_cast<double>(factor));
+}
+
+// A strength limited for the design: the 32-bit rounding of the strength is
+// compared with the limit, and the limit replaces it when it is larger.
+double Limited(double strength, float limit) {
+  return static_cast<float>(strength) > limit ? static_cast<double>(limit) : strength;
+}
+
+void PrepareElement(const typPlateElement& in, int16_t e, PlateStrip& s) {
+  const modGlobal& g = Global();
+  const double phiS = g.phi_s;
+  s.t = Converted(in.f_Thickness(e), g.f_LengthFactor);
+  s.fc = Converted(in.f_fc(e), g.f_StressFactor);
+  s.n = in.bt_NumCurtains(e);
+
+  const double fy = Converted(in.f_fy(e), g.f_StressFactor);
+  const double fyT = Limited(fy, g.fy_max);
+  const double fyC = Limited(fy, g.fyc_max);
+  s.phiFyT = phiS * fyT;
+  s.phiFyC = phiS * fyC;
+  s.phiEs = CheckedValue(phiS * in.f_Es(e) * static_cast<double>(g.f_StressFactor));
+  s.epsYt = s.phiFyT / s.phiEs;
+  s.epsYc = s.phiFyC / s.phiEs;
+
+  s.beta1 = 0.97 - 0.0025 * s.fc;
+  if (s.beta1 < 0.67) {
+    s.beta1 = 0.67;
+  }
+  // alpha1 is held as a 32-bit value, floored at 0.67 in 32 bits.
+  float alpha1 = static_cast<float>(0.85 - 0.0015 * s.fc);
+  if (alpha1 < 0.67) {
+    alpha1 = 0.67f;
+  }
+  s.alpha1PhiFc = static_cast<double>(alpha1) * static_cast<double>(g.phi_c) * s.fc;
+  CheckFloatFaults();
+}
+
+void PrepareDirection(const typPlateElement& in, int16_t e, PlateDirection direction,
+                      PlateStrip& s) {
+  const modGlobal& g = Global();
+  const bool x = direction == kPlateX;
+  s.status = DESIGN_PASS;
+
+  s.cover = Converted(in.f_CoverToRFT(e)[x ? 1 : 2], g.f_LengthFactor);
+  if (s.cover < 1.0) {
+    s.cover = 1.0;
+  }
+
+  if (s.n == 2) {
+    s.e2 = s.cover;
+    if (s.t - 0.0001 < 2 * s.cover) {
+      s.status = Fail_CoverTooLarge;
+    }
+  } else {
+    s.e2 = s.t - s.cover;
+    if (static_cast<double>(g.t_max_one_curtain) + 0.0001 < s.t) {
+      s.status = Fail_MustUseTwoCurtains;
+    }
+  }
+
+  if (!(s.t - 0.0001 > s.cover && s.t - 0.0001 > s.e2)) {
+    s.status = Fail_RFTOutOfSection;
+  }
+
+  s.rhoMin = CheckedValue(x ? in.f_MinRatioOfRFT(e) : in.f_MinRatioOfRFT_v(e)) / 100;
+  const float floor = x ? g.rho_min_floor : g.rho_min_floor_v;
+  if (static_cast<float>(s.rhoMin) < floor) {
+    s.rhoMin = floor;
+  }
+  s.rhoMax = CheckedValue(x ? in.f_MaxRatioOfRFT(e) : in.f_MaxRatioOfRFT_v(e)) / 100;
+  if (s.rhoMin > s.rhoMax) {
+    s.status = Fail_MinRFTExceedMaximum;
+  }
+  CheckFloatFaults();
+}
+
+// Force in one layer of bars at depth d for neutral-axis depth c and stress
+// block depth a.
+inline double LayerForce(const PlateStrip& s, double epsCu, double A1, double c, double a,
+                         double d) {
+  double eps = (d - c) * epsCu / c;
+  if (eps < -s.epsYc) {
+    eps = -s.epsYc;
+  }
+  if (eps > s.epsYt) {
+    eps = s.epsYt;
+  }
+  double T = A1 * eps * s.phiEs;
+  if (d < a) {
+    T += A1 * s.alpha1PhiFc;  // concrete displaced by the bar
+  }
+  return T;
+}
+
+inline double BlockDepth(const PlateStrip& s, double c) {
+  const double a = s.beta1 * c;
+  return a > s.t ? s.t : a;
+}
+
+// Axial force of the strip for neutral-axis depth c (layers from the strip's
+// current check).
+inline double SectionAxial(const PlateStrip& s, double epsCu, double A1, double c) {
+  const double a = BlockDepth(s, c);
+  const double Cc = s.alpha1PhiFc * a;
+  const double T1 = LayerForce(s, epsCu, A1, c, a, s.d1);
+  const double T2 = s.n == 2 ? LayerForce(s, epsCu, A1, c, a, s.d2) : 0.0;
+  return T1 + T2 - Cc;
+}
+
+// Force and moment of the strip for neutral-axis depth c (layers and moment
+// reference from the strip's current check).
+inline void SectionResultants(const PlateStrip& s, double epsCu, double A1, double c, double& P,
+                              double& M) {
+  const double a = BlockDepth(s, c);
+  const double Cc = s.alpha1PhiFc * a;
+  const double T1 = LayerForce(s, epsCu, A1, c, a, s.d1);
+  const double T2 = s.n == 2 ? LayerForce(s, epsCu, A1, c, a, s.d2) : 0.0;
+  P = T1 + T2 - Cc;
+  M = Cc * (s.yref - a / 2) - T1 * (s.yref - s.d1) - T2 * (s.yref - s.d2);
+}
+
+inline bool BracketStep(double target, double P, double c, double& Plo, double& Phi, double& cPlo,
+                        double& cPhi) {
+  const double miss = target - P;
+  if ((miss < 0 ? -miss : miss) <= kAxialTolerance) {
+    return true;
+  }
+  if (P <= target) {
+    Plo = P;
+    cPlo = c;
+  } else {
+    Phi = P;
+    cPhi = c;
+  }
+  return false;
+}
+
+// Sets the layer depths and the moment reference for a moment that
+// compresses face B (Mu >= 0) or face A; returns the moment made positive.
+inline double OrientForMoment(PlateStrip& s, double Mu, double e) {
+  if (Mu >= 0) {
+    s.d1 = s.e2;
+    s.d2 = s.t - s.cover;
+    s.yref = s.t / 2 - e;
+    return Mu;
+  }
+  s.d1 = s.cover;
+  s.d2 = s.t - s.e2;
+  s.yref = s.t / 2 + e;
+  return -Mu;
+}
+
+double PlasticCentroidOffset(const PlateStrip& s, double Pu) {
+  if (s.n == 2) {
+    return 0;
+  }
+  const double e0 = s.t / 2 - s.e2;
+  if (Pu > 0) {
+    return e0;
+  }
+  const double steel = s.phiFyC - s.alpha1PhiFc;
+  return e0 * s.As * steel / (steel * s.As + s.alpha1PhiFc * s.t);
+}
+
+// The capacity ratio of one (Pu, Mu) pair for the strip's current steel and
+// layers; `steps` receives the number of search steps taken.
+double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double Mu,
+                     int16_t& steps) {
+  // The compression yield strain stays below the crushing strain.
+  if (epsCu - 0.0001 < s.epsYc) {
+    s.epsYc = epsCu - 0.0001;
+  }
+
+  const double P0 = -((s.phiFyC - s.alpha1PhiFc) * s.As + s.alpha1PhiFc * s.t);
+  double chi = s.t / s.beta1;
+  const double chiSteel = epsCu * s.d2 / (epsCu - s.epsYc);
+  if (chiSteel > chi) {
+    chi = chiSteel;
+  }
+  const double Tr = s.phiFyT * s.As;
+
+  // Near pure tension the moment resistance is taken at 0.95 Tr and tapered.
+  const bool capped = !(Pu <= 0.95 * Tr);
+  const double target = capped ? 0.95 * Tr : Pu;
+
+  double Plo = P0;
+  double cPlo = chi;
+  double Phi = Tr;
+  double cPhi = 0;
+  const double A1 = s.As / s.n;
+
+  // Two trials at the balanced depths, then alternate halving and straight
+  // interpolation of the bracket. The 16-bit step counter is the search's
+  // only limit: the step after 32767 is an overflow error. Only the axial
+  // force is needed while searching; the moment is that of the last trial.
+  double c = epsCu * s.d2 / (epsCu + s.epsYt);
+  bool converged = BracketStep(target, SectionAxial(s, epsCu, A1, c), c, Plo, Phi, cPlo, cPhi);
+  if (!converged) {
+    c = epsCu * s.d2 / (epsT + epsCu);
+    converged = BracketStep(target, SectionAxial(s, epsCu, A1, c), c, Plo, Phi, cPlo, cPhi);
+  }
+  int16_t k = 0;
+  while (!converged) {
+    k = ToInt16(static_cast<long long>(k) + 1);
+    if (k % 2 == 1) {
+      c = (cPhi + cPlo) / 2;
+    } else {
+      c = (cPlo * (Phi - target) + cPhi * (target - Plo)) / (Phi - Plo);
+    }
+    converged = BracketStep(target, SectionAxial(s, epsCu, A1, c), c, Plo, Phi, cPlo, cPhi);
+  }
+  steps = k;
+  double P = 0;
+  double M = 0;
+  SectionResultants(s, epsCu, A1, c, P, M);
+  CheckFloatFaults();
+
+  double Mr = M;
+  if (capped) {
+    Mr = (20 - 19 * Pu / target) * Mr;
+  }
+  if (Mr < 0.0001) {
+    Mr = 0.0001;
+  }
+
+  const double rM = Mu / Mr;
+  const double rP = Pu <= 0 ? Pu / P0 : Pu / Tr;
+  return rP > rM ? rP : rM;
+}
+
+}  // namespace
+
+void PreparePlateStrip(int16_t element, PlateDirection direction) {
+  const typPlateElement& in = Global().PlateElement;
+  PlateStrip& s = PlateState().strip;
+  if (direction == kPlateElement) {
+    PrepareElement(in, element, s);
+  } else {
+    PrepareDirection(in, element, direction, s);
+  }
+}
+
+void StartPlateTables(int combos) {
+  modPlateDesignCSA94& p = PlateState();
+  p.NPlusMinus.Create(combos);
+  p.MPlusMinus.Create(combos);
+  p.ultimateCombos.clear();
+  p.ultimateCombos.reserve(combos > 0 ? static_cast<size_t>(combos) : 0);
+}
+
+void CollectUltimateCombos() {
+  const modGlobal& g = Global();
+  std::vector<int16_t>& list = PlateState().ultimateCombos;
+  list.clear();
+  for (int c = 1; c <= g.i_NumLoadCombos; ++c) {
+    if (g.LoadCombo.bt_ComboType(c) == 1) {
+      list.push_back(static_cast<int16_t>(c));
+    }
+  }
+}
+
+void DesignStripAxialBounds() {
+  const modGlobal& g = Global();
+  modPlateDesignCSA94& p = PlateState();
+  PlateStrip& s = p.strip;
+
+  s.AsMin = s.rhoMin * s.t;
+  s.AsMax = s.rhoMax * s.t;
+  s.As = 0;
+  s.rho = 0;
+  s.Mu = 0;
+  s.Pu = 0;
+  s.govCombo = 0;
+
+  // Largest tension and largest compression over the ultimate combinations;
+  // the first of equal values wins.
+  double Nt = 0;
+  double Nc = 0;
+  int16_t ct = 0;
+  int16_t cc = 0;
+  for (const int16_t c : p.ultimateCombos) {
+    const std::array<double, 3>& N = p.NPlusMinus(c);
+    if (N[kPositive] > Nt) {
+      Nt = N[kPositive];
+      ct = c;
+    }
+    if (N[kNegative] < Nc) {
+      Nc = N[kNegative];
+      cc = c;
+    }
+  }
+  Nt = 1.0001 * Nt;
+  Nc = 1.0001 * Nc;
+
+  const double kComp = static_cast<double>(g.k_Pmax) * static_cast<double>(g.k_Pcomp);
+  const double rhoC = ((-Nc) / (kComp * s.t) - s.alpha1PhiFc) / (s.phiFyC - s.alpha1PhiFc);
+  CheckFloatFaults();
+  if (rhoC > s.rhoMax) {
+    s.status = Fail_RequiredRFTExceedMaximum;
+    s.govCombo = cc;
+    s.Pu = Nc;
+    return;
+  }
+  if (rhoC * s.t > s.AsMin) {
+    s.rhoMin = rhoC;
+    s.AsMin = rhoC * s.t;
+  }
+
+  const double rhoT = 1.01 * Nt / (s.phiFyT * s.t);
+  CheckFloatFaults();
+  if (rhoT > s.rhoMax) {
+    s.status = Fail_RequiredRFTExceedMaximum;
+    s.govCombo = ct;
+    s.Pu = Nt;
+    return;
+  }
+  if (rhoT * s.t > s.AsMin) {
+    s.rhoMin = rhoT;
+    s.AsMin = rhoT * s.t;
+  }
+}
+
+void DesignStripSteel() {
+  PlateStrip& s = PlateState().strip;
+
+  s.As = s.AsMin;
+  s.rho = s.rhoMin;
+  CheckStripForCombos();
+  if (s.status == DESIGN_PASS) {
+    return;
+  }
+
+  s.As = s.AsMax;
+  s.rho = s.rhoMax;
+  CheckStripForCombos();
+  if (s.status == Fail_RequiredRFTExceedMaximum) {
+    return;
+  }
+
+  // The maximum passes: bisect on the ratio, keeping the governing pair of
+  // the last passing check (the maximum's until a step passes).
+  int16_t govCombo = s.govCombo;
+  double Mu = s.Mu;
+  double Pu = s.Pu;
+  double lo = s.AsMin / s.t;
+  double hi = s.AsMax / s.t;
+  int steps = 0;
+  do {
+    if (++steps > kMaxRatioSteps) {
+      throw RunTimeError("steel ratio search does not converge");
+    }
+    const double mid = (lo + hi) / 2;
+    s.As = mid * s.t;
+    CheckStripForCombos();
+    if (s.status != DESIGN_PASS) {
+      lo = mid;
+    } else {
+      hi = mid;
+      govCombo = s.govCombo;
+      Mu = s.Mu;
+      Pu = s.Pu;
+    }
+  } while (!(hi - lo < kRatioTolerance));
+  CheckFloatFaults();
+
+  s.status = DESIGN_PASS;
+  s.rho = hi;
+  s.As = hi * s.t;
+  s.govCombo = govCombo;
+  s.Mu = Mu;
+  s.Pu = Pu;
+}
+
+void CheckStripForCombos() {
+  modPlateDesignCSA94& p = PlateState();
+  PlateStrip& s = p.strip;
+  const double epsCu = Global().eps_cu;
+  const double epsT = Global().eps_t;
+  s.status = DESIGN_PASS;
+  double rmax = -0.0001;
+
+  for (const int16_t c : p.ultimateCombos) {
+    const std::array<double, 3>& N = p.NPlusMinus(c);
+    const std::array<double, 3>& M = p.MPlusMinus(c);
+    for (int i = kPositive; i <= kNegative; ++i) {
+      const double Pu = N[i];
+      const double e = PlasticCentroidOffset(s, Pu);
+      for (int j = kPositive; j <= kNegative; ++j) {
+        const double Mu = OrientForMoment(s, M[j] + Pu * e, e);
+        const double r = CapacityRatio(s, epsCu, epsT, Pu, Mu, p.lastSearchSteps);
+        if (r > rmax) {
+          rmax = r;
+          s.govCombo = c;
+          s.Pu = N[i];
+          s.Mu = M[j];
+        }
+      }
+    }
+  }
+
+  if (rmax > 1.0) {
+    s.status = Fail_RequiredRFTExceedMaximum;
+  }
+}
+
+void StripSectionResultants(const double& c, double& P, double& M) {
+  const PlateStrip& s = PlateState().strip;
+  SectionResultants(s, Global().eps_cu, s.As / s.n, c, P, M);
+}
+
+double StripCapacityRatio(const double& Pu, const double& Mu) {
+  modPlateDesignCSA94& p = PlateState();
+  const modGlobal& g = Global();
+  return CapacityRatio(p.strip, g.eps_cu, g.eps_t, Pu, Mu, p.lastSearchSteps);
+}
+
+double StripPlasticCentroidOffset(const double& Pu) {
+  return PlasticCentroidOffset(PlateState().strip, Pu);
+}
+
+bool UpdateAxialBracket(const double& target, const double& P, const double& c, double& Plo,
+                        double& Phi, double& cPlo, double& cPhi) {
+  return BracketStep(target, P, c, Plo, Phi, cPlo, cPhi);
+}
+
+}  // namespace ostrel

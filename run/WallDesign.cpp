@@ -1,0 +1,91 @@
+// The run driver: the three phases in order, progress in the window, and the
+// one error path that every failure inside a run ends in.
+#include "component/CheckedMath.h"
+#include "component/modGlobal.h"
+#include "hosting/MessageBox.h"
+#include "plate/modPlateDesignCSA94.h"
+#include "run/frmDesign.h"
+#include "run/modDesign.h"
+#include "stiffener/StiffenerDesign.h"
+
+namespace ostrel {
+
+namespace {
+
+void SetButtons(const char* command1Caption, bool command1Enabled) {
+  if (const auto& win = Design().runWindow) {
+    win->Command1.Caption = command1Caption;
+    win->Command1.Enabled = command1Enabled;
+    win->Command2.Enabled = true;
+  }
+}
+
+// The component keeps no file open across a run (the file methods close
+// their own before returning), so there is nothing left to close here.
+void CloseOpenFiles() {}
+
+void RunPhases() {
+  modDesign& d = Design();
+  const modGlobal& g = Global();
+
+  SetStatusLabel(" displacement envelope");
+  PumpRunWindow();
+  d.sErrorMessage =
+      "modDesign::WallDesign- unexpected error during Calculating maximum & minimum displacments";
+  ComputeDisplacementEnvelope();
+  SetDesignConstants();
+
+  if (g.i_NumPlateElements > 0) {
+    d.sErrorMessage =
+        "modDesign::WallDesign- unexpected error during Calculating plate element reinforcement";
+    SetStatusLabel(" plate design");
+    PumpRunWindow();
+    DesignPlateElements();
+  }
+  if (g.i_NumStiffenerElements > 0) {
+    d.sErrorMessage =
+        "modDesign::WallDesign- unexpected error during Calculating stiffener element "
+        "reinforcement";
+    SetStatusLabel(" stiffener design");
+    PumpRunWindow();
+    DesignStiffenerElements();
+  }
+
+  ReleaseModelInput();
+  SetStatusLabel("finish");
+  SetCounterLabel(" ");
+  PumpRunWindow();
+}
+
+}  // namespace
+
+uint8_t WallDesign() {
+  modDesign& d = Design();
+  d.i_SuspendFlag = 0;
+  try {
+    ClearFloatFaults();
+    RunPhases();
+    SetButtons("&Close", true);
+    CloseOpenFiles();
+    return 0;
+  } catch (const RunCancelled&) {
+    // The window was closed under the run: it stops where it is, without a
+    // message; what it stored so far stays.
+    CloseOpenFiles();
+    return 1;
+  } catch (...) {
+    // Every other failure: a phase's own stop, a failed fetch, a fault of
+    // the arithmetic or of a model access.
+  }
+  try {
+    if (!d.sErrorMessage.empty()) {
+      ShowMessageBox(d.sErrorMessage);
+    }
+  } catch (...) {
+  }
+  SetButtons("Close", false);
+  CloseOpenFiles();
+  return 1;
+}
+
+}  // namespace ostrel

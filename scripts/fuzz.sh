@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a while.
+# Usage: scripts/fuzz.sh [seconds-per-target]   (default 60)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/bootstrap.sh
+seconds=${1:-60}
+
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DOSTREL_FUZZ=ON -DOSTREL_BUILD_TESTS=OFF -DOSTREL_BUILD_BENCH=OFF -DOSTREL_BUILD_CLI=OFF
+cmake --build build/fuzz -j"$(nproc)" --target fuzz_read_results fuzz_results_roundtrip fuzz_design_run
+
+for target in fuzz_read_results fuzz_results_roundtrip fuzz_design_run; do
+  work=build/fuzz/corpus/$target
+  mkdir -p "$work"
+  cp -n tests/fuzz/corpus/"$target"/* "$work"/ 2>/dev/null || true
+  echo "== $target: ${seconds}s"
+  build/fuzz/tests/fuzz/$target "$work" -max_total_time="$seconds" -timeout=20 \
+    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build/fuzz/"$target"- 2>&1 |
+    grep -E '^(stat::|#[0-9]+ +DONE|==|ERROR|SUMMARY|fuzz check)' || true
+  if ls build/fuzz/"$target"-* >/dev/null 2>&1; then
+    echo "$target found a failing input: $(ls build/fuzz/"$target"-*)" >&2
+    exit 1
+  fi
+done

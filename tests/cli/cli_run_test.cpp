@@ -1,0 +1,350 @@
+// Designs run through the command line: results JSON and CSV, saving and
+// showing a stored design, and the library's refusals.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "CliProcess.h"
+#include "OstrelDesignCSA94.h"
+
+using clitest::Exists;
+using clitest::Lines;
+using clitest::MakeTempDir;
+using clitest::ReadFile;
+using clitest::RunCli;
+using clitest::SmallJob;
+using clitest::WriteFile;
+using nlohmann::json;
+
+namespace {
+
+// Results are read keeping their key order.
+using ojson = nlohmann::ordered_json;
+
+std::vector<std::string> Keys(const ojson& object) {
+  std::vector<std::string> keys;
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    keys.push_back(it.key());
+  }
+  return keys;
+}
+
+float AsFloat(const ojson& value) { return static_cast<float>(value.get<double>()); }
+
+// The same job sent straight through the C interface, as an independent
+// reading of what the command line must report.
+const json* g_oracle_job = nullptr;
+void* OracleCreate(void* ctx) { return ctx; }
+void OracleRelease(void*) {}
+int32_t OracleAvailable(void*, uint8_t* flag) {
+  *flag = 1;
+  return 0;
+}
+int32_t OracleDisplacement(void*, int16_t n, int16_t c, float* dx, float* dy, float* dz,
+                           float* rx, float* ry, float* rz) {
+  const json& v = (*g_oracle_job)["analysis"]["displacements"][n - 1][c - 1];
+  *dx = v[0], *dy = v[1], *dz = v[2], *rx = v[3], *ry = v[4], *rz = v[5];
+  return 0;
+}
+int32_t OraclePlate(void*, int16_t e, int16_t c, float* a, float* b, float* d, float* f,
+                    float* g, float* h) {
+  const json& v = (*g_oracle_job)["analysis"]["plate_forces"][e - 1][c - 1];
+  *a = v[0], *b = v[1], *d = v[2], *f = v[3], *g = v[4], *h = v[5];
+  return 0;
+}
+int32_t OracleStiffener(void*, int16_t e, int16_t c, float* o0, float* o1, float* o2, float* o3,
+                        float* o4, float* o5, float* o6, float* o7, float* o8, float* o9,
+                        float* o10, float* o11) {
+  const json& v = (*g_oracle_job)["analysis"]["stiffener_forces"][e - 1][c - 1];
+  float* out[] = {o0, o1, o2, o3, o4, o5, o6, o7, o8, o9, o10, o11};
+  for (int k = 0; k < 12; ++k) {
+    *out[k] = v[k];
+  }
+  return 0;
+}
+
+class CliRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = MakeTempDir();
+    job_path_ = dir_ + "/job.json";
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  void WriteJob(const json& job) { WriteFile(job_path_, job.dump(1)); }
+
+  std::string dir_;
+  std::string job_path_;
+};
+
+TEST_F(CliRunTest, ResultsJsonHoldsEveryQueryOutputInOrderAndMatchesTheLibrary) {
+  const json job = SmallJob();
+  WriteJob(job);
+  const auto run = RunCli({"run", job_path_, "--no-progress"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const ojson results = ojson::parse(run.out);
+
+  EXPECT_EQ(Keys(results),
+            (std::vector<std::string>{"bt_DesignDoneFlag", "nodes", "plates", "stiffeners"}));
+  EXPECT_EQ(results["bt_DesignDoneFlag"], 1);
+  ASSERT_EQ(results["nodes"].size(), 2u);
+  ASSERT_EQ(results["plates"].size(), 1u);
+  ASSERT_EQ(results["stiffeners"].size(), 1u);
+  EXPECT_EQ(Keys(results["nodes"][0]),
+            (std::vector<std::string>{"f_Dx_Negative", "i_Dx_Neg_combo", "f_Dx_Positive",
+                                      "i_Dx_Pos_combo", "f_Dy_Negative", "i_Dy_Neg_combo",
+                                      "f_Dy_Positive", "i_Dy_Pos_combo", "f_Dz_Negative",
+                                      "i_Dz_Neg_combo", "f_Dz_Positive", "i_Dz_Pos_combo"}));
+  EXPECT_EQ(Keys(results["plates"][0]),
+            (std::vector<std::string>{"bt_NumCurtains", "f_AreaOfSteel_x", "f_RatioOfSteel_x",
+                                      "f_Mu_x", "f_Pu_x", "i_DesignComboIndex_x",
+                                      "bt_DsignStatus_x", "f_AreaOfSteel_y", "f_RatioOfSteel_y",
+                                      "f_Mu_y", "f_Pu_y", "i_DesignComboIndex_y",
+                                      "bt_DsignStatus_y"}));
+  const ojson& stiffener = results["stiffeners"][0];
+  EXPECT_EQ(Keys(stiffener), (std::vector<std::string>{"flexure", "shear", "torsion", "summary"}));
+  EXPECT_EQ(Keys(stiffener["torsion"]),
+            (std::vector<std::string>{"f_AtOverS", "f_Al", "i_DesignComboIndex", "f_Pu", "f_Vu",
+                                      "f_Tu", "f_Spacing", "bt_ShearDirection",
+                                      "bt_DsignStatus"}));
+  EXPECT_EQ(Keys(stiffener["summary"]),
+            (std::vector<std::string>{"f_As", "f_Al", "f_AvOverS_y", "f_AvOverS_z", "f_AtOverS",
+                                      "f_ShearSpacing", "bt_DesignStatus_flex",
+                                      "bt_DesignStatus_Shear"}));
+
+  // The same design through the C interface directly.
+  g_oracle_job = &job;
+  OstrelAnalysisResultsClass analysis{OracleCreate,       OracleRelease, OracleAvailable,
+                                      OracleDisplacement, OraclePlate,   OracleStiffener,
+                                      &g_oracle_job};
+  OstrelDesignCSA94_RegisterAnalysisResults(&analysis);
+  clsDesignCSA94* d = clsDesignCSA94_Create();
+  ASSERT_EQ(clsDesignCSA94_SetUnits(d, 1), 0);
+  ASSERT_EQ(clsDesignCSA94_SetNumberOfNodes(d, 2), 0);
+  ASSERT_EQ(clsDesignCSA94_SetNumberOfPlateElements(d, 1), 0);
+  ASSERT_EQ(clsDesignCSA94_SetNumberOfStiffenerElements(d, 1), 0);
+  ASSERT_EQ(clsDesignCSA94_SetNumberOfLoadCombinations(d, 3), 0);
+  ASSERT_EQ(clsDesignCSA94_SetPlateElementProperties(d, 1, 200, 30, 400, 200000, 0.25f, 4, 0.3f,
+                                                     3.5f, 2, 40, 55),
+            0);
+  ASSERT_EQ(clsDesignCSA94_SetStiffenerElementProperties(d, 1, 0, 0, 400, 600, 0, 0, 0, 0, 35,
+                                                         2400, 420, 200000, 1, 4, 0, 45, 60, 35,
+                                                         40, 0),
+            0);
+  ASSERT_EQ(clsDesignCSA94_SetComboType(d, 2, 1), 0);
+  ASSERT_EQ(clsDesignCSA94_SetComboType(d, 3, 1), 0);
+  ASSERT_EQ(clsDesignCSA94_RunDesign(d), 0);
+
+  uint8_t curtains, sx, sy;
+  float asx, rx, mx, px, asy, ry, my, py;
+  int16_t cx, cy;
+  ASSERT_EQ(clsDesignCSA94_Get_Envelope_PlateFlexureRFT(d, 1, &curtains, &asx, &rx, &mx, &px,
+                                                        &cx, &sx, &asy, &ry, &my, &py, &cy, &sy),
+            0);
+  const ojson& plate = results["plates"][0];
+  EXPECT_EQ(AsFloat(plate["f_AreaOfSteel_x"]), asx);
+  EXPECT_EQ(AsFloat(plate["f_RatioOfSteel_x"]), rx);
+  EXPECT_EQ(AsFloat(plate["f_Mu_x"]), mx);
+  EXPECT_EQ(AsFloat(plate["f_Pu_x"]), px);
+  EXPECT_EQ(plate["i_DesignComboIndex_x"], cx);
+  EXPECT_EQ(AsFloat(plate["f_AreaOfSteel_y"]), asy);
+  EXPECT_EQ(AsFloat(plate["f_Pu_y"]), py);
+  EXPECT_EQ(plate["bt_DsignStatus_y"], sy);
+
+  float as, rho, muy, muz, pu;
+  int16_t combo;
+  uint8_t status;
+  ASSERT_EQ(clsDesignCSA94_Get_Envelope_StiffernerFlexureRFT(d, 1, &as, &rho, &combo, &muy, &muz,
+                                                             &pu, &status),
+            0);
+  EXPECT_EQ(AsFloat(stiffener["flexure"]["f_As"]), as);
+  EXPECT_EQ(AsFloat(stiffener["flexure"]["f_Muz"]), muz);
+  EXPECT_EQ(AsFloat(stiffener["flexure"]["f_Pu"]), pu);
+  EXPECT_EQ(stiffener["flexure"]["bt_DesignStatus"], status);
+  float avy, puy, vuy, tuy, spy, avz, puz, vuz, tuz, spz;
+  int16_t cyy, czz;
+  ASSERT_EQ(clsDesignCSA94_Get_Envelope_StiffernerShearRFT(d, 1, &avy, &cyy, &puy, &vuy, &tuy,
+                                                           &spy, &avz, &czz, &puz, &vuz, &tuz,
+                                                           &spz, &status),
+            0);
+  EXPECT_EQ(AsFloat(stiffener["shear"]["f_AvOverS_y"]), avy);
+  EXPECT_EQ(AsFloat(stiffener["shear"]["f_Spacing_y"]), spy);
+  EXPECT_EQ(AsFloat(stiffener["shear"]["f_AvOverS_z"]), avz);
+  EXPECT_EQ(AsFloat(stiffener["shear"]["f_Vu_z"]), vuz);
+  clsDesignCSA94_Release(d);
+
+  // Displacements pass through unconverted, written so they read back as
+  // the same 32-bit floats.
+  const ojson& node2 = results["nodes"][1];
+  EXPECT_EQ(AsFloat(node2["f_Dx_Negative"]), -1.5f);
+  EXPECT_EQ(AsFloat(node2["f_Dy_Positive"]), 2.25f);
+  EXPECT_EQ(AsFloat(results["nodes"][0]["f_Dz_Positive"]), 0.05f);
+  EXPECT_NE(run.out.find("\"f_Dz_Positive\": 0.0500000007"), std::string::npos);
+
+  // The summary names the statuses and the largest ratios.
+  EXPECT_NE(run.err.find("plates: 1 elements"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("largest stiffener steel ratio"), std::string::npos);
+  EXPECT_NE(run.err.find("elapsed"), std::string::npos);
+}
+
+TEST_F(CliRunTest, CsvTablesCarryUnitsStatusNamesAndTheJsonValues) {
+  WriteJob(SmallJob());
+  const std::string csv = dir_ + "/csv", out = dir_ + "/results.json";
+  const auto run = RunCli({"run", job_path_, "--no-progress", "-o", out, "--csv", csv});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "");  // results went to the file
+  const json results = json::parse(ReadFile(out));
+
+  const auto plates = Lines(ReadFile(csv + "/plates.csv"));
+  ASSERT_EQ(plates.size(), 2u);
+  EXPECT_EQ(plates[0],
+            "element,NumCurtains,As_x [mm2/m],Ratio_x [%],Mu_x [kN-m/m],Pu_x [kN/m],Combo_x,"
+            "Status_x,As_y [mm2/m],Ratio_y [%],Mu_y [kN-m/m],Pu_y [kN/m],Combo_y,Status_y");
+  const json& p = results["plates"][0];
+  EXPECT_EQ(plates[1], "1,2," + p["f_AreaOfSteel_x"].dump() + "," + p["f_RatioOfSteel_x"].dump() +
+                           "," + p["f_Mu_x"].dump() + "," + p["f_Pu_x"].dump() + "," +
+                           p["i_DesignComboIndex_x"].dump() + ",DESIGN_PASS," +
+                           p["f_AreaOfSteel_y"].dump() + "," + p["f_RatioOfSteel_y"].dump() +
+                           "," + p["f_Mu_y"].dump() + "," + p["f_Pu_y"].dump() + "," +
+                           p["i_DesignComboIndex_y"].dump() + ",DESIGN_PASS");
+
+  const auto nodes = Lines(ReadFile(csv + "/nodes.csv"));
+  ASSERT_EQ(nodes.size(), 3u);
+  EXPECT_EQ(nodes[0].substr(0, 42), "node,Dx_Negative [mm],Dx_Neg_combo,Dx_Posi");
+  EXPECT_EQ(nodes[2].substr(0, 5), "2,-1.");
+
+  const auto stiffeners = Lines(ReadFile(csv + "/stiffeners.csv"));
+  ASSERT_EQ(stiffeners.size(), 2u);
+  EXPECT_NE(stiffeners[0].find("As [mm2],Ratio [%],Muy [kN-m],Muz [kN-m],Pu [kN]"),
+            std::string::npos);
+  EXPECT_NE(stiffeners[0].find("Spacing_y [mm]"), std::string::npos);
+  EXPECT_NE(stiffeners[0].find("AtOverS [mm2/m],Al [mm2]"), std::string::npos);
+  EXPECT_EQ(stiffeners[1].substr(0, 2 + results["stiffeners"][0]["flexure"]["f_As"].dump().size()),
+            "1," + results["stiffeners"][0]["flexure"]["f_As"].dump());
+  EXPECT_EQ(stiffeners[1].substr(stiffeners[1].rfind(',') + 1), "DESIGN_PASS");
+}
+
+TEST_F(CliRunTest, UsUnitsLabelTheCsvInInchesAndKips) {
+  json job = SmallJob();
+  job["bt_units"] = 0;
+  job["plates"][0]["f_Thickness"] = 8;
+  job["plates"][0]["f_fc"] = 4;
+  job["plates"][0]["f_fy"] = 60;
+  job["plates"][0]["f_Es"] = 29000;
+  job["plates"][0]["f_CoverToRFT_X"] = 1.5;
+  job["plates"][0]["f_CoverToRFT_Y"] = 2;
+  job["stiffeners"] = json::array();
+  job["analysis"]["stiffener_forces"] = json::array();
+  WriteJob(job);
+  const std::string csv = dir_ + "/csv";
+  const auto run = RunCli({"run", job_path_, "--no-progress", "--csv", csv});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const auto plates = Lines(ReadFile(csv + "/plates.csv"));
+  ASSERT_FALSE(plates.empty());
+  EXPECT_NE(plates[0].find("As_x [in2/ft],Ratio_x [%],Mu_x [kip-ft/ft],Pu_x [kip/ft]"),
+            std::string::npos)
+      << plates[0];
+  EXPECT_NE(ReadFile(csv + "/nodes.csv").find("Dx_Negative [in]"), std::string::npos);
+  // No stiffeners: the table has its header only.
+  EXPECT_EQ(Lines(ReadFile(csv + "/stiffeners.csv")).size(), 1u);
+}
+
+TEST_F(CliRunTest, SavedResultsShowAgainIdentically) {
+  WriteJob(SmallJob());
+  const std::string store = dir_ + "/project.bin";
+  WriteFile(store, "0123456789");  // the host's own data before the block
+  const auto run = RunCli({"run", job_path_, "--no-progress", "--save-results", store});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.err.find("at offset 11 "), std::string::npos) << run.err;
+  // A second design appended after the first.
+  json second = SmallJob();
+  second["analysis"]["plate_forces"][0][1][3] = 90;
+  WriteJob(second);
+  const auto run2 = RunCli({"run", job_path_, "--no-progress", "--save-results", store});
+  ASSERT_EQ(run2.exit_code, 0) << run2.err;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(run2.err, m, std::regex("at offset (\\d+) ")));
+  // 7 + 60 per node + 66 per plate + 168 per stiffener after the first block.
+  EXPECT_EQ(m[1], std::to_string(11 + 7 + 2 * 60 + 66 + 168));
+
+  const auto shown = RunCli({"show", store, "--offset", "11"});
+  ASSERT_EQ(shown.exit_code, 0) << shown.err;
+  EXPECT_EQ(shown.out, run.out);
+  const auto shown2 = RunCli({"show", store, "--offset", m[1].str()});
+  ASSERT_EQ(shown2.exit_code, 0) << shown2.err;
+  EXPECT_EQ(shown2.out, run2.out);
+  EXPECT_NE(shown.out, shown2.out);
+
+  const std::string csv = dir_ + "/csv";
+  const auto us = RunCli({"show", store, "--offset", "11", "--units", "us", "--csv", csv});
+  ASSERT_EQ(us.exit_code, 0) << us.err;
+  EXPECT_NE(ReadFile(csv + "/plates.csv").find("As_x [in2/ft]"), std::string::npos);
+}
+
+TEST_F(CliRunTest, LibraryRefusalsExitOneWithTheMessageOnOneLineAndWriteNothing) {
+  const std::string out = dir_ + "/r.json", csv = dir_ + "/csv", store = dir_ + "/s.bin";
+  const std::vector<std::string> outputs{"-o", out, "--csv", csv, "--save-results", store};
+  auto run_job = [&](const json& job) {
+    WriteJob(job);
+    std::vector<std::string> args{"run", job_path_, "--no-progress"};
+    args.insert(args.end(), outputs.begin(), outputs.end());
+    return RunCli(args);
+  };
+
+  json three_curtains = SmallJob();
+  three_curtains["plates"][0]["bt_NumCurtains"] = 3;
+  auto run = run_job(three_curtains);
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err,
+            "OstrelDesignCSA94: Plate element: Maximum 2 curtains of RFT can be specified / "
+            "Plate Element: 1\n");
+
+  json unavailable = SmallJob();
+  unavailable["analysis"]["available"] = 0;
+  run = run_job(unavailable);
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "OstrelDesignCSA94: Analysis results are not available\n");
+
+  // Every combination a service one: the plate phase stops the run.
+  json no_ultimate = SmallJob();
+  no_ultimate["combinations"] = {0, 0, 0};
+  run = run_job(no_ultimate);
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("There is no ultimate-load combination defined"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("did not complete"), std::string::npos);
+
+  EXPECT_FALSE(Exists(out));
+  EXPECT_FALSE(Exists(csv));
+  EXPECT_FALSE(Exists(store));
+  EXPECT_EQ(run.out, "");
+}
+
+TEST(CliExamples, ExampleJobsDesignWithMostlyPassingElements) {
+  for (const char* name : {"wall_si.json", "wall_us.json"}) {
+    const std::string path = std::string(OSTREL_EXAMPLES_DIR) + "/" + name;
+    const auto run = RunCli({"run", path, "--no-progress"});
+    ASSERT_EQ(run.exit_code, 0) << name << ": " << run.err;
+    const json results = json::parse(run.out);
+    int pass = 0, other = 0;
+    for (const json& p : results["plates"]) {
+      for (const char* key : {"bt_DsignStatus_x", "bt_DsignStatus_y"}) {
+        (p[key] == 0 ? pass : other) += 1;
+      }
+    }
+    for (const json& s : results["stiffeners"]) {
+      for (const char* key : {"bt_DesignStatus_flex", "bt_DesignStatus_Shear"}) {
+        (s["summary"][key] == 0 ? pass : other) += 1;
+      }
+    }
+    EXPECT_GT(pass, 3 * other) << name;
+    if (std::string(name) == "wall_si.json") {
+      EXPECT_GE(results["plates"].size(), 120u);
+      EXPECT_GE(results["stiffeners"].size(), 12u);
+      EXPECT_GT(other, 0) << "the example shows a few statuses other than DESIGN_PASS";
+    }
+  }
+}
+
+}  // namespace
