@@ -12,7 +12,7 @@
 
 #include "OstrelDesignCSA94.h"
 
-class OSTREL_API clsDesignCSA94 {
+struct OSTREL_API clsDesignCSA94 {
  public:
   // Run control.
   uint8_t RunDesign();

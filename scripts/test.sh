@@ -16,3 +16,6 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON \
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+
+# Short fuzz runs of the results file and of whole design runs (clang, libFuzzer).
+scripts/fuzz.sh "${OSTREL_FUZZ_SECONDS:-45}"
