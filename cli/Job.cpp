@@ -1,6 +1,5 @@
 #include "Job.h"
 
-#include <cfloat>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -81,8 +80,11 @@ float ToFloat(const json& value, const std::string& path) {
   if (!value.is_number()) {
     throw InputError(path, "expected a number, got " + Describe(value));
   }
+  // Anything that rounds to a finite 32-bit float is one: up to, not
+  // including, FLT_MAX plus half its last place (2^128 - 2^103).
+  constexpr double kFloatOverflow = 0x1.ffffffp127;
   const double d = value.get<double>();
-  if (!std::isfinite(d) || std::fabs(d) > static_cast<double>(FLT_MAX)) {
+  if (!std::isfinite(d) || std::fabs(d) >= kFloatOverflow) {
     throw InputError(path, value.dump() + " is beyond the range of a 32-bit float");
   }
   return static_cast<float>(d);

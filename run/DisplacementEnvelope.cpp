@@ -9,7 +9,13 @@ namespace ostrel {
 
 namespace {
 
+// The node fields run from 1 to the node count; a count below 1 leaves no
+// such range, so the allocation itself fails (as reading a stored design
+// with no nodes does).
 void CreateNodeFields(int count) {
+  if (count < 1) {
+    throw RunTimeError("node fields cannot be allocated for fewer than 1 node");
+  }
   typNode& n = Global().Node;
   for (Array1<double>* f : {&n.f_Dx_Positive, &n.f_Dx_Negative, &n.f_Dy_Positive,
                             &n.f_Dy_Negative, &n.f_Dz_Positive, &n.f_Dz_Negative}) {

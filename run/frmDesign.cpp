@@ -87,6 +87,11 @@ void DeliverQueuedClicks() {
 }  // namespace
 
 void QueueButtonClick(int32_t button) {
+  // A click with no window loaded on this thread reaches no button: dropped.
+  const std::shared_ptr<frmDesign>& win = Design().window;
+  if (!win || !win->loaded) {
+    return;
+  }
   if (button == 1 || button == 2) {
     tQueuedClicks.push_back(button);
   }

@@ -39,9 +39,10 @@ double Converted(double value, float factor) {
 }
 
 // A strength limited for the design: the 32-bit rounding of the strength is
-// compared with the limit, and the limit replaces it when it is larger.
+// compared with the limit, and the limit replaces it when it is larger. A
+// strength beyond the 32-bit range is an overflow.
 double Limited(double strength, float limit) {
-  return static_cast<float>(strength) > limit ? static_cast<double>(limit) : strength;
+  return ToFloat32(strength) > limit ? static_cast<double>(limit) : strength;
 }
 
 // Run start: fresh result fields, the first ultimate combination as the

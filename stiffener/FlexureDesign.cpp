@@ -249,16 +249,18 @@ void DesignFlexureSteel() {
   TakeSnapshot(s);
 
   // Bisection of the ratio; hi only ever takes passing ratios. Guard: a
-  // midpoint that is not strictly inside the bracket means the bracket can no
-  // longer shrink (ratios beyond about 1e11), which would loop forever; each
-  // step halves the bracket, so the guard ends any search within about 2100
-  // steps (the span of the double exponent range).
+  // midpoint that is not strictly inside a bracket still wider than the
+  // tolerance means the bracket can no longer shrink (ratios beyond about
+  // 1e11), which would loop forever. A bracket already narrower than the
+  // tolerance gets its one trial and stops. Each step halves the bracket, so
+  // the guard ends any search within about 2100 steps (the span of the double
+  // exponent range).
   double lo = s.d_RatioMin;
   double hi = s.d_RatioMax;
   do {
     WaitWhileSuspended();
     const double mid = (lo + hi) * 0.5;
-    if (!(lo < mid && mid < hi)) {
+    if (!(lo < mid && mid < hi) && !(hi - lo < kRatioTolerance)) {
       CheckFloatFaults();
       throw RunTimeError("steel ratio search does not converge");
     }

@@ -5,6 +5,7 @@
 // each ultimate combination are designed for.
 #include <cmath>
 
+#include "component/CheckedMath.h"
 #include "component/modGlobal.h"
 #include "stiffener/StiffenerShearTorsion.h"
 #include "stiffener/modBeamDesignCSA94.h"
@@ -208,7 +209,7 @@ void DesignTorsionSteel() {
     if (spacing > 300) {
       spacing = 300;
     }
-    const double al = static_cast<float>(((at * s.d_Ph) * s.d_PhiFyStirrup) / s.d_PhiFy);
+    const double al = ToFloat32(((at * s.d_Ph) * s.d_PhiFyStirrup) / s.d_PhiFy);
     if (at > s.d_AtOverS) {
       s.d_GovPu = p;
       s.d_GovTu = t;

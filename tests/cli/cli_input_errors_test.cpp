@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "CliProcess.h"
+#include "Job.h"
 
 using clitest::Exists;
 using clitest::Lines;
@@ -32,8 +33,8 @@ class CliInputErrorTest : public ::testing::Test {
   // rules of a refused input: exit 2, one line, nothing written.
   std::string RefusedLine(const std::string& job_text) {
     WriteFile(job_path_, job_text);
-    const auto run = RunCli({"run", job_path_, "--no-progress", "-o", out_, "--csv", csv_,
-                             "--save-results", store_});
+    const auto run = RunCli(
+        {"run", job_path_, "--no-progress", "-o", out_, "--csv", csv_, "--save-results", store_});
     EXPECT_EQ(run.exit_code, 2) << run.err;
     EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
     EXPECT_EQ(run.out, "");
@@ -69,7 +70,8 @@ TEST_F(CliInputErrorTest, EachMalformedJobNamesItsKeyPathAndFault) {
        "stiffeners: expected an array, got object"},
       {[](json& j) { j["analysis"]["displacements"].erase(1); },
        "analysis.displacements: has 1 entries, expected 2 (one per node, l_NumNodes)"},
-      {[](json& j) { j["l_NumNodes"] = 3; }, "analysis.displacements: has 2 entries, expected 3 (one per node, l_NumNodes)"},
+      {[](json& j) { j["l_NumNodes"] = 3; },
+       "analysis.displacements: has 2 entries, expected 3 (one per node, l_NumNodes)"},
       {[](json& j) { j["analysis"]["plate_forces"][0][1].erase(5); },
        "analysis.plate_forces[0][1]: has 5 entries, expected 6 (values of one combination)"},
       {[](json& j) { j["combinations"].push_back(1); },
@@ -95,10 +97,17 @@ TEST_F(CliInputErrorTest, EachMalformedJobNamesItsKeyPathAndFault) {
   EXPECT_EQ(RunCli({"run", job_path_, "--no-progress", "-o", out_}).exit_code, 0);
 }
 
+TEST(CliJob, AValueThatRoundsToAFinite32BitFloatIsOne) {
+  json job = SmallJob();
+  job["plates"][0]["f_Es"] = 3.40282347e38;  // FLT_MAX as "%.9g" writes it
+  EXPECT_EQ(ostrel::cli::ParseJob(job.dump()).plates[0].f_Es, 3.40282347e38f);
+  job["plates"][0]["f_Es"] = 3.4028236e38;  // rounds to infinity
+  EXPECT_THROW(ostrel::cli::ParseJob(job.dump()), ostrel::cli::InputError);
+}
+
 TEST_F(CliInputErrorTest, UnreadableOrInvalidFilesAreRefused) {
   const std::string not_json = RefusedLine("{\"bt_units\": 1,");
-  EXPECT_NE(not_json.find(job_path_ + ": not valid JSON: parse error at line 1"),
-            std::string::npos)
+  EXPECT_NE(not_json.find(job_path_ + ": not valid JSON: parse error at line 1"), std::string::npos)
       << not_json;
   EXPECT_EQ(RefusedLine("[1, 2]"),
             "ostrel-design: " + job_path_ + ": (top level): expected an object, got array\n");

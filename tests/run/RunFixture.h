@@ -1,6 +1,5 @@
 // A fixture for design runs: a fresh model on this thread, the test
-// analysis-results source registered, message boxes captured, and a model
-// with nodes only (the element phases are not involved).
+// analysis-results source registered and message boxes captured.
 #ifndef OSTREL_TESTS_RUN_RUNFIXTURE_H
 #define OSTREL_TESTS_RUN_RUNFIXTURE_H
 
@@ -26,8 +25,7 @@ class RunFixture : public ::testing::Test {
   }
   void TearDown() override { ResetGlobalState(); }
 
-  // SI units, the given node count, and combinations typed 0 (service) or 1
-  // (ultimate) in order.
+  // SI, the node count, and combinations typed 0 (service) or 1 (ultimate).
   void NodesModel(int nodes, const std::vector<uint8_t>& comboTypes) {
     ASSERT_EQ(design_.SetUnits(1), 0);
     ASSERT_EQ(design_.SetNumberOfNodes(nodes), 0);
@@ -36,7 +34,6 @@ class RunFixture : public ::testing::Test {
       ASSERT_EQ(design_.SetComboType(static_cast<int16_t>(c + 1), comboTypes[c]), 0);
     }
   }
-
   uint8_t DoneFlag() {
     uint8_t flag = 99;
     EXPECT_EQ(design_.DesignDone(flag), 0);

@@ -1,19 +1,15 @@
 // A test analysis-results source: the C class a host registers, backed by
-// in-memory tables. Missing entries read as zeros. Any call can be made to
-// fail (status 1 or a negative "failed call"), and every call is logged.
-//
-// The tables live in a shared state that every instance created from the
-// class also holds, so an instance released after the FakeAnalysis object
-// is gone (e.g. when its thread ends) never touches freed memory.
+// in-memory tables (missing entries read as zeros). Every call is logged and
+// any fetch can be made to fail. The tables live in a state shared with every
+// instance, so an instance released after this object (when its thread ends)
+// never touches freed memory.
 #ifndef OSTREL_TESTS_SUPPORT_FAKEANALYSIS_H
 #define OSTREL_TESTS_SUPPORT_FAKEANALYSIS_H
 
 #include <array>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "OstrelDesignCSA94.h"
@@ -23,45 +19,36 @@ namespace ostrel::test {
 class FakeAnalysis {
  public:
   struct Call {
-    std::string op;  // "ResultsAvailable", "GetNodeDisplacement", ...
-    int item = 0;    // node or element number (0 for ResultsAvailable)
+    std::string op;
+    int item = 0;
     int combo = 0;
   };
+  template <size_t N>
+  using Table = std::map<std::pair<int, int>, std::array<float, N>>;  // (item, combo)
 
   struct State {
-    // ResultsAvailable: the flag it reports and the value it returns.
-    uint8_t available = 1;
-    int32_t availableReturn = 0;
-    // Whether Create succeeds.
+    uint8_t available = 1;        // the flag ResultsAvailable reports
+    int32_t availableReturn = 0;  // and what it returns
     bool createFails = false;
-    int creates = 0;
-    int releases = 0;
-
-    std::map<std::pair<int, int>, std::array<float, 6>> displacements;  // (node, combo)
-    std::map<std::pair<int, int>, std::array<float, 6>> plateForces;    // (element, combo)
-    std::map<std::pair<int, int>, std::array<float, 12>> stiffenerForces;
-
-    // Failure injection: the failNth-th call (1-based) of failOp ("" = any of
-    // the three fetch operations) returns failReturn instead of 0.
+    int creates = 0, releases = 0;
+    Table<6> displacements, plateForces;
+    Table<12> stiffenerForces;
+    // The failNth-th logged call of failOp ("" = any fetch) returns failReturn.
     std::string failOp;
     int failNth = 0;
     int32_t failReturn = 1;
-
     std::vector<Call> calls;
-    // Called after every logged call (e.g. to click a button mid-run).
-    std::function<void(const Call&)> onCall;
 
-    int32_t Fetch(const char* op, int item, int combo) {
+    template <size_t N>
+    int32_t Fetch(const char* op, const Table<N>& table, int item, int combo, float* const* out) {
+      const auto it = table.find({item, combo});
+      for (size_t k = 0; k < N; ++k) *out[k] = it == table.end() ? 0.0f : it->second[k];
       calls.push_back(Call{op, item, combo});
-      if (onCall) onCall(calls.back());
-      if (failNth <= 0) return 0;
+      if (failNth <= 0 || !(failOp.empty() || failOp == op)) return 0;
       int seen = 0;
-      for (const Call& c : calls) {
-        const bool fetch = c.op != "ResultsAvailable";
-        if (fetch && (failOp.empty() || c.op == failOp)) ++seen;
-      }
-      const bool matches = failOp.empty() ? std::string(op) != "ResultsAvailable" : failOp == op;
-      return (matches && seen == failNth) ? failReturn : 0;
+      for (const Call& c : calls)
+        seen += (failOp.empty() ? c.op != "ResultsAvailable" : c.op == failOp);
+      return seen == failNth ? failReturn : 0;
     }
   };
 
@@ -70,45 +57,30 @@ class FakeAnalysis {
   FakeAnalysis(const FakeAnalysis&) = delete;
   FakeAnalysis& operator=(const FakeAnalysis&) = delete;
 
-  State& state() { return *state_; }
   State* operator->() { return state_.get(); }
 
-  // Registers this source as the process's analysis-results class.
   void Register() {
-    OstrelAnalysisResultsClass cls = Class();
+    const OstrelAnalysisResultsClass cls{&Create, &Release,   &Available, &Displacement,
+                                         &Plate,  &Stiffener, &state_};
     OstrelDesignCSA94_RegisterAnalysisResults(&cls);
   }
-
-  OstrelAnalysisResultsClass Class() {
-    return OstrelAnalysisResultsClass{&Create, &Release,         &Available, &Displacement,
-                                      &Plate,  &StiffenerForces, &state_};
-  }
-
   void SetDisplacement(int node, int combo, float dx, float dy, float dz) {
-    state_->displacements[{node, combo}] = {dx, dy, dz, 0.0f, 0.0f, 0.0f};
+    state_->displacements[{node, combo}] = {dx, dy, dz, 0, 0, 0};
   }
   void SetPlateForces(int element, int combo, const std::array<float, 6>& f) {
     state_->plateForces[{element, combo}] = f;
   }
   void SetStiffenerForces(int element, int combo, const std::array<float, 6>& end1,
                           const std::array<float, 6>& end2) {
-    std::array<float, 12> all{};
-    for (int k = 0; k < 6; ++k) {
-      all[k] = end1[k];
-      all[k + 6] = end2[k];
-    }
-    state_->stiffenerForces[{element, combo}] = all;
+    auto& all = state_->stiffenerForces[{element, combo}];
+    for (int k = 0; k < 6; ++k) all[k] = end1[k], all[k + 6] = end2[k];
   }
-  // The n-th call (1-based) of op ("" = any fetch) returns value.
   void FailAt(const std::string& op, int nth, int32_t value) {
-    state_->failOp = op;
-    state_->failNth = nth;
-    state_->failReturn = value;
+    state_->failOp = op, state_->failNth = nth, state_->failReturn = value;
   }
-  // How many calls of op were made.
   int CallCount(const std::string& op) const {
     int n = 0;
-    for (const Call& c : state_->calls) n += c.op == op ? 1 : 0;
+    for (const Call& c : state_->calls) n += c.op == op;
     return n;
   }
 
@@ -119,51 +91,32 @@ class FakeAnalysis {
   static void* Create(void* classContext) {
     const Instance& shared = *static_cast<Instance*>(classContext);
     ++shared->creates;
-    if (shared->createFails) return nullptr;
-    return new Instance(shared);
+    return shared->createFails ? nullptr : new Instance(shared);
   }
   static void Release(void* instance) {
-    auto* held = static_cast<Instance*>(instance);
-    ++(*held)->releases;
-    delete held;
+    ++S(instance).releases;
+    delete static_cast<Instance*>(instance);
   }
   static int32_t Available(void* instance, uint8_t* flag) {
-    State& s = S(instance);
-    s.calls.push_back(Call{"ResultsAvailable", 0, 0});
-    *flag = s.available;
-    return s.availableReturn;
+    S(instance).calls.push_back(Call{"ResultsAvailable", 0, 0});
+    *flag = S(instance).available;
+    return S(instance).availableReturn;
   }
-  static int32_t Displacement(void* instance, int16_t node, int16_t combo, float* dx, float* dy,
-                              float* dz, float* rx, float* ry, float* rz) {
-    State& s = S(instance);
-    std::array<float, 6> v{};
-    auto it = s.displacements.find({node, combo});
-    if (it != s.displacements.end()) v = it->second;
-    float* out[6] = {dx, dy, dz, rx, ry, rz};
-    for (int k = 0; k < 6; ++k) *out[k] = v[k];
-    return s.Fetch("GetNodeDisplacement", node, combo);
+  static int32_t Displacement(void* in, int16_t n, int16_t c, float* dx, float* dy, float* dz,
+                              float* rx, float* ry, float* rz) {
+    float* const out[] = {dx, dy, dz, rx, ry, rz};
+    return S(in).Fetch("GetNodeDisplacement", S(in).displacements, n, c, out);
   }
-  static int32_t Plate(void* instance, int16_t element, int16_t combo, float* Nx, float* Ny,
-                       float* Nxy, float* Mx, float* My, float* Mxy) {
-    State& s = S(instance);
-    std::array<float, 6> v{};
-    auto it = s.plateForces.find({element, combo});
-    if (it != s.plateForces.end()) v = it->second;
-    float* out[6] = {Nx, Ny, Nxy, Mx, My, Mxy};
-    for (int k = 0; k < 6; ++k) *out[k] = v[k];
-    return s.Fetch("GetPlateElementForces", element, combo);
+  static int32_t Plate(void* in, int16_t e, int16_t c, float* nx, float* ny, float* nxy, float* mx,
+                       float* my, float* mxy) {
+    float* const out[] = {nx, ny, nxy, mx, my, mxy};
+    return S(in).Fetch("GetPlateElementForces", S(in).plateForces, e, c, out);
   }
-  static int32_t StiffenerForces(void* instance, int16_t element, int16_t combo, float* P_1,
-                                 float* Vy_1, float* Vz_1, float* T_1, float* My_1, float* Mz_1,
-                                 float* P_2, float* Vy_2, float* Vz_2, float* T_2, float* My_2,
-                                 float* Mz_2) {
-    State& s = S(instance);
-    std::array<float, 12> v{};
-    auto it = s.stiffenerForces.find({element, combo});
-    if (it != s.stiffenerForces.end()) v = it->second;
-    float* out[12] = {P_1, Vy_1, Vz_1, T_1, My_1, Mz_1, P_2, Vy_2, Vz_2, T_2, My_2, Mz_2};
-    for (int k = 0; k < 12; ++k) *out[k] = v[k];
-    return s.Fetch("GetStiffenerElementForces", element, combo);
+  static int32_t Stiffener(void* in, int16_t e, int16_t c, float* p1, float* vy1, float* vz1,
+                           float* t1, float* my1, float* mz1, float* p2, float* vy2, float* vz2,
+                           float* t2, float* my2, float* mz2) {
+    float* const out[] = {p1, vy1, vz1, t1, my1, mz1, p2, vy2, vz2, t2, my2, mz2};
+    return S(in).Fetch("GetStiffenerElementForces", S(in).stiffenerForces, e, c, out);
   }
 
   Instance state_;

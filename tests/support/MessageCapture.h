@@ -1,5 +1,5 @@
-// Records every message box the component shows on this process while the
-// capture is alive (tests run one at a time, so one capture is enough).
+// Records every message box the component shows while the capture is alive
+// (tests run one at a time, so one capture is enough).
 #ifndef OSTREL_TESTS_SUPPORT_MESSAGECAPTURE_H
 #define OSTREL_TESTS_SUPPORT_MESSAGECAPTURE_H
 
@@ -12,7 +12,7 @@ namespace ostrel::test {
 
 class MessageCapture {
  public:
-  MessageCapture() { OstrelDesignCSA94_SetMessageBoxHandler(&MessageCapture::Record, this); }
+  MessageCapture() { OstrelDesignCSA94_SetMessageBoxHandler(&Record, this); }
   ~MessageCapture() { OstrelDesignCSA94_SetMessageBoxHandler(nullptr, nullptr); }
   MessageCapture(const MessageCapture&) = delete;
   MessageCapture& operator=(const MessageCapture&) = delete;
@@ -20,21 +20,15 @@ class MessageCapture {
   const std::vector<std::string>& texts() const { return texts_; }
   const std::vector<std::string>& titles() const { return titles_; }
   size_t count() const { return texts_.size(); }
-  // The text of the last box, or "" when none was shown.
   std::string last() const { return texts_.empty() ? std::string() : texts_.back(); }
-  void clear() {
-    texts_.clear();
-    titles_.clear();
-  }
+  void clear() { texts_.clear(), titles_.clear(); }
 
  private:
   static void Record(void* context, const char* text, const char* title) {
-    auto* self = static_cast<MessageCapture*>(context);
-    self->texts_.emplace_back(text);
-    self->titles_.emplace_back(title);
+    static_cast<MessageCapture*>(context)->texts_.emplace_back(text);
+    static_cast<MessageCapture*>(context)->titles_.emplace_back(title);
   }
-  std::vector<std::string> texts_;
-  std::vector<std::string> titles_;
+  std::vector<std::string> texts_, titles_;
 };
 
 }  // namespace ostrel::test

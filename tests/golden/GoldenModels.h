@@ -1,0 +1,59 @@
+// A fixed set of wall models with their analysis results, generated from
+// fixed seeds with exact integer-to-float scaling (no std:: distributions,
+// whose output differs between standard libraries), designed through the C
+// interface, and every result written out as exact bit patterns.
+#ifndef OSTREL_TESTS_GOLDEN_GOLDENMODELS_H
+#define OSTREL_TESTS_GOLDEN_GOLDENMODELS_H
+
+#include <array>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace ostrel::golden {
+
+struct PlateInput {
+  float thickness, fc, fy, es, minX, maxX, minY, maxY;
+  uint8_t curtains;
+  float coverX, coverY;
+};
+
+struct StiffenerInput {
+  uint8_t sectionType, projection;
+  float width, height, leftFlangeWidth, leftFlangeThickness, rightFlangeWidth,
+      rightFlangeThickness, fc, density, fy, es, minRatio, maxRatio;
+  uint8_t rftType;
+  float coverZ, coverY, coverZst, coverYst;
+};
+
+// One model in the host's units, with its analysis results indexed
+// [item - 1][combo - 1].
+struct GoldenModel {
+  std::string name;
+  uint8_t units = 1;  // 0 US customary, 1 SI
+  int nodes = 0;
+  std::vector<uint8_t> comboTypes;  // 0 service, 1 ultimate
+  std::vector<PlateInput> plates;
+  std::vector<StiffenerInput> stiffeners;
+  std::vector<std::vector<std::array<float, 3>>> displacements;
+  std::vector<std::vector<std::array<float, 6>>> plateForces;
+  std::vector<std::vector<std::array<float, 12>>> stiffenerForces;
+};
+
+// Every status value that the design reported, per result kind.
+struct StatusTally {
+  std::set<int> plateX, plateY, stiffenerFlexure, stiffenerShear;
+};
+
+std::vector<GoldenModel> BuildGoldenModels();
+
+// Sends the model through the C interface, runs the design and returns its
+// complete results as text. Failures of the interface itself (a refused
+// input, a run that does not complete) are reported in `problems`.
+std::string DesignAndSerialize(const GoldenModel& model, StatusTally& tally,
+                               std::vector<std::string>& problems);
+
+}  // namespace ostrel::golden
+
+#endif  // OSTREL_TESTS_GOLDEN_GOLDENMODELS_H

@@ -1,0 +1,304 @@
+// The wall strip of one direction: set-up checks, section resultants and the
+// capacity ratio, the axial bounds, the combination check and the ratio search.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "component/CheckedMath.h"
+#include "component/modGlobal.h"
+#include "plate/modPlateDesignCSA94.h"
+
+namespace ostrel::test {
+namespace {
+
+// Defaults: 200 mm wall, f'c 30, fy 400, Es 200000, giving alpha1 phi_c f'c
+// = 14.49, phi_s fy = 340, phi_s Es = 170000, beta1 = 0.895. Ratios in %.
+struct PlateInput {
+  float t = 200;
+  double fc = 30, fy = 400, Es = 200000;
+  double minX = 0.25, maxX = 4, minY = 0.25, maxY = 4;
+  int16_t curtains = 2;
+  float coverX = 40, coverY = 40;
+};
+
+// One combination: type (0 service, 1 ultimate) and N+, N-, M+, M-.
+struct Combo {
+  int16_t type;
+  double nPlus, nMinus, mPlus, mMinus;
+};
+
+class Strip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobalState();
+    PlateState() = modPlateDesignCSA94{};
+    ClearFloatFaults();
+    Global().bt_units = 1;
+    SetUnitFactors();
+    SetDesignConstants();
+  }
+  void TearDown() override { ResetGlobalState(); }
+
+  // Element 1 from `in` with its element values prepared, then `direction`
+  // if one is given; returns the strip status.
+  static int16_t Element(const PlateInput& in, PlateDirection direction = kPlateElement) {
+    typPlateElement& p = Global().PlateElement;
+    Global().i_NumPlateElements = 1;
+    const std::pair<Array1<double>*, double> fields[] = {
+        {&p.f_fc, in.fc}, {&p.f_fy, in.fy}, {&p.f_Es, in.Es}, {&p.f_MinRatioOfRFT, in.minX},
+        {&p.f_MaxRatioOfRFT, in.maxX}, {&p.f_MinRatioOfRFT_v, in.minY},
+        {&p.f_MaxRatioOfRFT_v, in.maxY}};
+    for (auto [field, value] : fields) {
+      field->Create(1);
+      (*field)(1) = value;
+    }
+    p.f_Thickness.Create(1), p.bt_NumCurtains.Create(1), p.f_CoverToRFT.Create(1);
+    p.f_Thickness(1) = in.t;
+    p.bt_NumCurtains(1) = in.curtains;
+    p.f_CoverToRFT(1) = {0, in.coverX, in.coverY, 0};
+    PreparePlateStrip(1, kPlateElement);
+    if (direction != kPlateElement) PreparePlateStrip(1, direction);
+    return S().status;
+  }
+
+  static void Combos(const std::vector<Combo>& combos) {
+    modGlobal& g = Global();
+    g.i_NumLoadCombos = static_cast<int16_t>(combos.size());
+    g.LoadCombo.bt_ComboType.Create(g.i_NumLoadCombos);
+    StartPlateTables(g.i_NumLoadCombos);
+    for (int c = 1; c <= g.i_NumLoadCombos; ++c) {
+      const Combo& k = combos[static_cast<size_t>(c - 1)];
+      g.LoadCombo.bt_ComboType(c) = k.type;
+      PlateState().NPlusMinus(c) = {0, k.nPlus, k.nMinus};
+      PlateState().MPlusMinus(c) = {0, k.mPlus, k.mMinus};
+    }
+    CollectUltimateCombos();
+  }
+
+  static PlateStrip& S() { return PlateState().strip; }
+  // Direction x of `in` with steel As and face B compressed.
+  static void Loaded(const PlateInput& in, double As) {
+    ASSERT_EQ(Element(in, kPlateX), DESIGN_PASS);
+    PlateStrip& s = S();
+    s.As = As, s.d1 = s.e2, s.d2 = s.t - s.cover, s.yref = s.t / 2;
+  }
+  // Direction x prepared afresh, then its axial bounds for `combos`.
+  static void Bounds(const std::vector<Combo>& combos) {
+    Element(PlateInput{}, kPlateX);
+    Combos(combos);
+    DesignStripAxialBounds();
+  }
+  const double P0 = -((340 - 14.49) * 2 + 14.49 * 200);  // compression resistance, As = 2
+};
+
+TEST_F(Strip, MaterialValues) {
+  Element(PlateInput{.fy = 600});  // tension steel limited to 500, compression to 400
+  EXPECT_NEAR(S().phiFyT, 0.85 * 500, 1e-4);
+  EXPECT_NEAR(S().phiFyC, 0.85 * 400, 1e-4);
+  EXPECT_NEAR(S().epsYt, 500.0 / 200000, 1e-12);
+  Element(PlateInput{.fy = 500.00001});  // the limit tests fy rounded to 32 bits
+  EXPECT_DOUBLE_EQ(S().phiFyT, static_cast<double>(0.85f) * 500.00001);
+  Element(PlateInput{.fc = 130});  // beta1 0.645 and alpha1 0.655 unfloored
+  EXPECT_DOUBLE_EQ(S().beta1, 0.67);
+  EXPECT_DOUBLE_EQ(S().alpha1PhiFc, static_cast<double>(0.67f) * static_cast<double>(0.6f) * 130);
+}
+
+TEST_F(Strip, DirectionChecksLaterFailureWins) {
+  const struct {
+    PlateInput in;
+    PlateDirection direction;
+    int16_t status;
+  } cases[] = {
+      {{.t = 300, .curtains = 1}, kPlateX, Fail_MustUseTwoCurtains},
+      {{.t = 250, .curtains = 1}, kPlateX, DESIGN_PASS},
+      {{.t = 300, .curtains = 1, .coverX = 300}, kPlateX, Fail_RFTOutOfSection},
+      {{.t = 300, .curtains = 1, .coverX = 300}, kPlateY, Fail_MustUseTwoCurtains},
+      {{.coverY = 100}, kPlateY, Fail_CoverTooLarge},  // 2 x 100 > 200 - 0.0001
+      {{.coverY = 99.99f}, kPlateY, DESIGN_PASS},
+      {{.t = 0x1.8p41f, .coverY = 0x1.8p40f}, kPlateY, DESIGN_PASS},  // t - 0.0001 == 2 cover
+      {{.t = 0x1.8p41f, .curtains = 1, .coverX = 0x1.8p41f}, kPlateX, Fail_RFTOutOfSection},
+      {{.t = 300, .minX = 3, .maxX = 2, .curtains = 1, .coverX = 300}, kPlateX,
+       Fail_MinRFTExceedMaximum},
+      {{.minX = 0.1, .maxX = 0.18}, kPlateX, Fail_MinRFTExceedMaximum},  // floored first
+      {{.minY = 0.1, .maxY = 0.18}, kPlateY, DESIGN_PASS},
+  };
+  for (const auto& k : cases) {
+    EXPECT_EQ(Element(k.in, k.direction), k.status) << k.in.t << " " << k.direction;
+  }
+  Element(PlateInput{.minX = 0.1, .minY = 0.1, .coverX = 0.25f}, kPlateX);
+  EXPECT_DOUBLE_EQ(S().cover, 1.0);
+  EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.002f));
+  PreparePlateStrip(1, kPlateY);
+  EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.0015f));
+  Element(PlateInput{.minX = static_cast<double>(0.2f)}, kPlateX);  // equal is not below
+  EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.2f) / 100);
+}
+
+TEST_F(Strip, SectionResultantsByHand) {
+  // c = 50: a = 44.75, Cc = 648.4275. Layer at 40 mm: strain -0.0007, -119
+  // plus 14.49 of displaced concrete. Layer at 160 mm yields: 340.
+  Loaded(PlateInput{}, 2);
+  double P = 0, M = 0;
+  StripSectionResultants(50, P, M);
+  EXPECT_NEAR(P, -104.51 + 340 - 648.4275, 0.01);
+  EXPECT_NEAR(M, 648.4275 * 77.625 + 104.51 * 60 + 340 * 60, 0.5);
+  StripSectionResultants(5000, P, M);  // all yielded in compression
+  EXPECT_NEAR(P, P0, 0.01);
+  EXPECT_NEAR(M, 0, 0.01);
+  // One curtain at 160 mm: the centroid sits at the bars in tension and
+  // moves toward mid-depth in compression; only that layer counts.
+  Loaded(PlateInput{.curtains = 1}, 2);
+  EXPECT_DOUBLE_EQ(StripPlasticCentroidOffset(10), -60);
+  EXPECT_NEAR(StripPlasticCentroidOffset(0), -60 * 651.02 / 3549.02, 1e-4);
+  StripSectionResultants(50, P, M);
+  EXPECT_NEAR(P, 2 * 340 - 648.4275, 0.01);
+}
+
+TEST_F(Strip, NeutralAxisSearch) {
+  // Converged within 0.0001 inclusive; otherwise P at or below the target
+  // replaces the low side.
+  double Plo = -9, Phi = 9, cPlo = 9, cPhi = 0;
+  EXPECT_TRUE(UpdateAxialBracket(0, 0.0001, 1, Plo, Phi, cPlo, cPhi));
+  EXPECT_FALSE(UpdateAxialBracket(0, -0.0002, 2, Plo, Phi, cPlo, cPhi));
+  EXPECT_FALSE(UpdateAxialBracket(0, 0.0002, 3, Plo, Phi, cPlo, cPhi));
+  EXPECT_TRUE(Plo == -0.0002 && cPlo == 2 && Phi == 0.0002 && cPhi == 3);
+
+  // The resistance against a plain fine bisection of the resultants; the step
+  // counts pin the trial sequence (two balanced trials, then halving and
+  // interpolation alternately).
+  Loaded(PlateInput{}, 2);
+  const double Mu = 1e7;  // far above the resistance: the moment ratio governs
+  const std::pair<double, int> searches[] = {{0, 8}, {-800, 6}, {-2500, 10}, {300, 8}, {600, 4}};
+  for (auto [Pu, steps] : searches) {
+    double lo = 1e-6, hi = 1e4, P = 0, Mr = 0;
+    for (int i = 0; i < 200; ++i) {
+      const double mid = (lo + hi) / 2;
+      StripSectionResultants(mid, P, Mr);
+      (P > Pu ? lo : hi) = mid;
+    }
+    StripSectionResultants(lo, P, Mr);
+    EXPECT_NEAR(Mu / StripCapacityRatio(Pu, Mu), Mr, 1e-3 * Mr) << Pu;
+    EXPECT_EQ(PlateState().lastSearchSteps, steps) << Pu;
+  }
+  // Pure bending by hand: c = 34.12, a = 30.54, Cc = 442.5; about mid-depth
+  // 442.5 x 84.73 - 102.5 x 60 + 340 x 60 = 51,740.
+  EXPECT_NEAR(1e7 / StripCapacityRatio(0, 1e7), 51740, 30);
+  EXPECT_NEAR(StripCapacityRatio(P0 / 2, 0), 0.5, 1e-6);  // Pu / P0 in compression
+  EXPECT_NEAR(StripCapacityRatio(340, 0), 0.5, 1e-6);     // Pu / Tr in tension
+  // Beyond the compression resistance no depth matches: the 16-bit step
+  // counter overflows after 32767 steps, a run-time error.
+  try {
+    StripCapacityRatio(2 * P0, 0);
+    ADD_FAILURE() << "the search ended";
+  } catch (const RunTimeError& e) {
+    EXPECT_EQ(std::string(e.what()), "16-bit overflow");
+  }
+}
+
+TEST_F(Strip, TensionTaperAndYieldStrainCap) {
+  Loaded(PlateInput{}, 2);
+  const double Tr = S().phiFyT * S().As;
+  // At 0.95 Tr the full resistance counts; half-way to Tr only half of it.
+  const double r95 = StripCapacityRatio(0.95 * Tr, 5000);
+  ASSERT_GT(r95, 1.0);  // the moment ratio governs
+  EXPECT_NEAR(StripCapacityRatio(0.975 * Tr, 5000), 2 * r95, 1e-6 * r95);
+  EXPECT_NEAR(StripCapacityRatio(0.99 * Tr, 5000), 5 * r95, 1e-6 * r95);
+  // At Tr the resistance is floored at 0.0001: any moment fails.
+  EXPECT_NEAR(StripCapacityRatio(Tr, 1.0), 1.0 / 0.0001, 1e-6);
+  EXPECT_NEAR(StripCapacityRatio(Tr, 0.0), 1.0, 1e-12);
+
+  // fy 400 / Es 100000 = 0.004 is capped below the crushing strain for the
+  // rest of the element (its other direction too), not for the next element.
+  Loaded(PlateInput{.Es = 100000}, 2);
+  StripCapacityRatio(0, 1000);
+  const double capped = static_cast<double>(0.0035f) - 0.0001;
+  EXPECT_DOUBLE_EQ(S().epsYc, capped);
+  PreparePlateStrip(1, kPlateY);
+  EXPECT_DOUBLE_EQ(S().epsYc, capped);
+  PreparePlateStrip(1, kPlateElement);
+  EXPECT_NEAR(S().epsYc, 0.004, 1e-12);
+}
+
+TEST_F(Strip, AxialBoundsOverUltimateCombinations) {
+  // Compression 4000.4 / (0.8 x 200) = 25.0025 needs (25.0025 - 14.49) /
+  // 325.51; the service combination 3 does not count.
+  Bounds({{1, 100, -4000, 0, 0}, {1, 300, -4000, 0, 0}, {0, 9000, -90000, 0, 0}});
+  EXPECT_EQ(S().status, DESIGN_PASS);
+  EXPECT_NEAR(S().rhoMin, (25.0025 - 14.49) / 325.51, 1e-6);
+  EXPECT_NEAR(S().AsMin, 200 * (25.0025 - 14.49) / 325.51, 1e-4);
+  Bounds({{1, 100, -10, 0, 0}, {1, 300, -10, 0, 0}});  // tension governs
+  EXPECT_NEAR(S().rhoMin, 1.01 * 300.03 / 68000, 1e-8);
+  EXPECT_EQ(S().govCombo, 0);
+  // A failure reports no steel, the magnified force, the first of equals.
+  Bounds({{1, 0, -8000, 0, 0}, {1, 0, -8000, 0, 0}});
+  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(S().govCombo, 1);
+  EXPECT_DOUBLE_EQ(S().Pu, 1.0001 * -8000);
+  EXPECT_EQ(S().As, 0);
+  Bounds({{1, 100, 0, 0, 0}, {1, 3000, 0, 0, 0}});  // needs 4.46 %
+  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(S().govCombo, 2);
+  EXPECT_DOUBLE_EQ(S().Pu, 1.0001 * 3000);
+}
+
+TEST_F(Strip, CheckNamesTheGoverningPairAsStored) {
+  // Combination 2's negative moment without compression governs; the equal
+  // combination 3 does not take over.
+  Element(PlateInput{}, kPlateX);
+  Combos({{1, 0, -100, 2000, -1000}, {1, 0, -100, 3000, -9000}, {1, 0, -100, 3000, -9000}});
+  S().As = 2;
+  CheckStripForCombos();
+  EXPECT_EQ(S().status, DESIGN_PASS);
+  EXPECT_TRUE(S().govCombo == 2 && S().Mu == -9000 && S().Pu == 0);
+  Combos({{1, 0, 0, 200000, 0}, {1, 0, -100, 3000, -9000}});  // 1 far above the resistance
+  CheckStripForCombos();
+  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(S().govCombo, 1);
+
+  // One curtain 40 mm off centre toward face B (cover 60, e2 = 140), As 0.4.
+  // Tension 100 acts at the bars: M - 4000 about them against about
+  // 36 x 138.8 = 4,995 with face B compressed, 36 x 58.8 = 2,115 with face A.
+  Element(PlateInput{.curtains = 1, .coverX = 60}, kPlateX);
+  Combos({{1, 100, 100, 6000, 6000}});
+  S().As = 0.4;
+  CheckStripForCombos();
+  EXPECT_EQ(S().status, DESIGN_PASS);
+  EXPECT_EQ(S().Mu, 6000);  // as stored, before the offset
+  Combos({{1, 100, 100, -2000, -2000}});
+  CheckStripForCombos();
+  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(S().d1, 60);
+  Combos({{1, 0, 0, 0, 0}});  // a zero moment compresses face B
+  CheckStripForCombos();
+  EXPECT_EQ(S().d1, 140);
+}
+
+TEST_F(Strip, SteelSearch) {
+  Bounds({{1, 10, -10, 1000, -1000}, {1, 5, -20, 500, -1500}});
+  DesignStripSteel();  // the minimum passes: exactly the minimum
+  EXPECT_EQ(S().status, DESIGN_PASS);
+  EXPECT_TRUE(S().rho == 0.0025 && S().As == 0.0025 * 200 && S().govCombo == 2);
+  Bounds({{1, 0, 0, 4e5, 0}});
+  DesignStripSteel();  // the maximum fails: the direction fails with it
+  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_DOUBLE_EQ(S().As, 8);
+  EXPECT_EQ(S().Mu, 4e5);
+  // In between: the result passes and a ratio 5e-5 lower fails.
+  Bounds({{1, 50, -300, 60000, -20000}, {1, 0, -900, 45000, -45000}});
+  DesignStripSteel();
+  ASSERT_EQ(S().status, DESIGN_PASS);
+  const double rho = S().rho;
+  EXPECT_GT(rho, 0.0025);
+  EXPECT_TRUE(S().As == rho * 200 && S().govCombo == 1 && S().Mu == 60000);
+  S().As = (rho - 5e-5) * 200;
+  CheckStripForCombos();
+  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
+  S().As = rho * 200;
+  CheckStripForCombos();
+  EXPECT_EQ(S().status, DESIGN_PASS);
+}
+
+}  // namespace
+}  // namespace ostrel::test
