@@ -196,5 +196,29 @@ TEST_F(ResultsFile, FailedSaves) {
   EXPECT_EQ(Read(path), (Bytes{10, 20, 30, 40, 50, 0, 0, 0, 0}));
 }
 
+TEST_F(ResultsFile, SavesToAFullDeviceOrAReadOnlyFileFailAndChangeNothing) {
+  HoldDesign(2, 1, 0);
+  // A full device opens, but every write fails.
+  int32_t offset = 42;
+  EXPECT_EQ(d_.SaveResults("/dev/full", offset), 1);
+  EXPECT_EQ(boxes_.last(), kSaveError);
+
+  // A file the process cannot write: root writes through permission bits, so
+  // it gets a file of a read-only file system instead.
+  std::string path = "/proc/version";
+  if (geteuid() != 0) {
+    path = Path("read-only.bin");
+    Write(path, Bytes{1, 2, 3});
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  }
+  const Bytes before = Read(path);
+  boxes_.clear();
+  offset = 42;
+  EXPECT_EQ(d_.SaveResults(path, offset), 1);
+  EXPECT_EQ(boxes_.texts(), std::vector<std::string>{kSaveError});
+  EXPECT_EQ(Read(path), before);
+  EXPECT_EQ(Global().bt_DesignDoneFlag, 1);  // the design held is untouched
+}
+
 }  // namespace
 }  // namespace ostrel::test
