@@ -20,10 +20,6 @@ void SetButtons(const char* command1Caption, bool command1Enabled) {
   }
 }
 
-// The component keeps no file open across a run (the file methods close
-// their own before returning), so there is nothing left to close here.
-void CloseOpenFiles() {}
-
 void RunPhases() {
   modDesign& d = Design();
   const modGlobal& g = Global();
@@ -66,12 +62,11 @@ uint8_t WallDesign() {
     ClearFloatFaults();
     RunPhases();
     SetButtons("&Close", true);
-    CloseOpenFiles();
+    // No file is left to close: the file methods close theirs before returning.
     return 0;
   } catch (const RunCancelled&) {
     // The window was closed under the run: it stops where it is, without a
     // message; what it stored so far stays.
-    CloseOpenFiles();
     return 1;
   } catch (...) {
     // Every other failure: a phase's own stop, a failed fetch, a fault of
@@ -84,7 +79,6 @@ uint8_t WallDesign() {
   } catch (...) {
   }
   SetButtons("Close", false);
-  CloseOpenFiles();
   return 1;
 }
 
