@@ -97,24 +97,8 @@ void ClearDesignResults() {
   ReleaseFields(n, &typNode::i_Dx_Pos_combo, &typNode::i_Dx_Neg_combo, &typNode::i_Dy_Pos_combo,
                 &typNode::i_Dy_Neg_combo, &typNode::i_Dz_Pos_combo, &typNode::i_Dz_Neg_combo);
 
-  typPlateElement& p = g.PlateElement;
-  using P = typPlateElement;
-  ReleaseFields(p, &P::f_AreaOfSteel_x, &P::f_Mu_x, &P::f_Pu_x, &P::f_AreaOfSteel_y, &P::f_Mu_y,
-                &P::f_Pu_y);
-  ReleaseFields(p, &P::f_RatioOfSteel_x, &P::f_RatioOfSteel_y);
-  ReleaseFields(p, &P::i_DesignComboIndex_x, &P::bt_DsignStatus_x, &P::i_DesignComboIndex_y,
-                &P::bt_DsignStatus_y);
-
-  typStiffenerElement& s = g.StiffenerElement;
-  using S = typStiffenerElement;
-  ReleaseFields(s, &S::f_As, &S::f_Muy, &S::f_Muz, &S::f_Pu_flex, &S::f_AvOverS_y, &S::f_Pu_y,
-                &S::f_Tu_y, &S::f_Vu_y, &S::f_Spacing_y, &S::f_AvOverS_z, &S::f_Pu_z, &S::f_Tu_z,
-                &S::f_Vu_z, &S::f_Spacing_z, &S::f_AtOverS, &S::f_Al, &S::f_Pu_tor,
-                &S::f_Tu_tor, &S::f_Vu_tor, &S::f_Spacing_tor);
-  ReleaseFields(s, &S::f_RatioOfSteel);
-  ReleaseFields(s, &S::i_DesignComboIndex_flex, &S::bt_DesignStatus_flex,
-                &S::i_DesignComboIndex_y, &S::i_DesignComboIndex_z, &S::i_DesignComboIndex_tor,
-                &S::bt_DesignStatus_Shear);
+  VisitPlateResultFields([&](auto field) { (g.PlateElement.*field).Release(); });
+  VisitStiffenerResultFields([&](auto field) { (g.StiffenerElement.*field).Release(); });
 }
 
 void ReleaseModelInput() {

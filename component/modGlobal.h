@@ -217,6 +217,45 @@ struct modGlobal {
   std::array<float, 2> density_limits{};  // kg/m3
 };
 
+// Calls visit(&typPlateElement::field) for every result field of a plate
+// element, and likewise for a stiffener element: the one list that clears,
+// starts and copies results.
+template <class Visit>
+void VisitPlateResultFields(Visit&& visit) {
+  using P = typPlateElement;
+  visit(&P::f_AreaOfSteel_x), visit(&P::f_RatioOfSteel_x), visit(&P::i_DesignComboIndex_x);
+  visit(&P::f_Mu_x), visit(&P::f_Pu_x), visit(&P::bt_DsignStatus_x);
+  visit(&P::f_AreaOfSteel_y), visit(&P::f_RatioOfSteel_y), visit(&P::i_DesignComboIndex_y);
+  visit(&P::f_Mu_y), visit(&P::f_Pu_y), visit(&P::bt_DsignStatus_y);
+}
+
+template <class Visit>
+void VisitStiffenerResultFields(Visit&& visit) {
+  using S = typStiffenerElement;
+  visit(&S::f_As), visit(&S::f_RatioOfSteel), visit(&S::i_DesignComboIndex_flex);
+  visit(&S::f_Muy), visit(&S::f_Muz), visit(&S::f_Pu_flex), visit(&S::bt_DesignStatus_flex);
+  visit(&S::f_AvOverS_y), visit(&S::i_DesignComboIndex_y), visit(&S::f_Pu_y);
+  visit(&S::f_Tu_y), visit(&S::f_Vu_y), visit(&S::f_Spacing_y);
+  visit(&S::f_AvOverS_z), visit(&S::i_DesignComboIndex_z), visit(&S::f_Pu_z);
+  visit(&S::f_Tu_z), visit(&S::f_Vu_z), visit(&S::f_Spacing_z);
+  visit(&S::f_AtOverS), visit(&S::f_Al), visit(&S::i_DesignComboIndex_tor);
+  visit(&S::f_Pu_tor), visit(&S::f_Tu_tor), visit(&S::f_Vu_tor), visit(&S::f_Spacing_tor);
+  visit(&S::bt_DesignStatus_Shear);
+}
+
+// Copies every result field of element e from one model to another.
+inline void CopyPlateResults(const modGlobal& from, modGlobal& to, int e) {
+  VisitPlateResultFields([&](auto field) {
+    (to.PlateElement.*field)(e) = (from.PlateElement.*field)(e);
+  });
+}
+
+inline void CopyStiffenerResults(const modGlobal& from, modGlobal& to, int e) {
+  VisitStiffenerResultFields([&](auto field) {
+    (to.StiffenerElement.*field)(e) = (from.StiffenerElement.*field)(e);
+  });
+}
+
 // The calling thread's model.
 modGlobal& Global();
 

@@ -150,6 +150,21 @@ typedef void (*OstrelWindowPump)(void* context, const OstrelProgressView* view);
 OSTREL_API void OstrelDesignCSA94_SetWindowHost(OstrelWindowPump pump, void* context);
 OSTREL_API void OstrelDesignCSA94_ClickButton(int32_t button); /* 1 Command1, 2 Command2 */
 
+/* Worker threads for the element designs of a run (process-wide; takes effect
+ * at the next run). 1 designs on the calling thread alone (the default); 0
+ * uses one worker per hardware thread; n > 1 uses n workers (at most 64; a
+ * negative n counts as 1). Whatever n is, a host sees the same run: the same
+ * results, every analysis-results call made on the calling thread in the
+ * order of the one-thread run, the counter and the pump once per element in
+ * element order, Suspend holding back new elements, Cancel stopping at the
+ * next pump point with the elements before it stored, and a failed call or
+ * an arithmetic fault stopping the run with exactly the results the
+ * one-thread run stores. (After an arithmetic fault, the calls for the few
+ * elements already handed out behind the failing one have been made.) */
+OSTREL_API void OstrelDesignCSA94_SetWorkerThreads(int32_t n);
+/* The number of workers the next run will use (the setting, 0 resolved). */
+OSTREL_API int32_t OstrelDesignCSA94_GetWorkerThreads(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -81,6 +81,12 @@ struct OSTREL_API clsDesignCSA94 {
   // Design results file.
   uint8_t ReadResults(const std::string& sFilepath, int32_t lOffset);
   uint8_t SaveResults(const std::string& sFilepath, int32_t& lOffset);
+
+  // Worker threads for the element designs of every later run, process-wide
+  // (see OstrelDesignCSA94_SetWorkerThreads): 1 the calling thread alone
+  // (default), 0 one per hardware thread.
+  static void SetWorkerThreads(int32_t n);
+  static int32_t GetWorkerThreads();
 };
 
 #endif  // OSTREL_DESIGN_CSA94_HPP

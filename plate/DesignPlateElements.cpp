@@ -9,6 +9,7 @@
 #include "component/CheckedMath.h"
 #include "component/modGlobal.h"
 #include "plate/modPlateDesignCSA94.h"
+#include "run/ElementWorkers.h"
 #include "run/modDesign.h"
 
 namespace ostrel {
@@ -131,6 +132,34 @@ void DesignDirection(int16_t element, PlateDirection direction) {
   StoreDirection(element, direction);
 }
 
+void DesignPlateElement(int16_t e) {
+  modGlobal& g = Global();
+  PreparePlateStrip(e, kPlateElement);
+  DesignDirection(e, kPlateX);
+  DesignDirection(e, kPlateY);
+
+  // A heavily reinforced y direction with two curtains needs ties.
+  const PlateStrip& s = PlateState().strip;
+  int16_t& statusY = g.PlateElement.bt_DsignStatus_y(e);
+  if (statusY == DESIGN_PASS && static_cast<float>(s.rho) >= g.rho_ties && s.n == 2) {
+    statusY = Pass_UseTies;
+  }
+  // A fault of this element's arithmetic stops the run in this element.
+  CheckFloatFaults();
+}
+
+// The fetches of DesignPlateElement in its order, with the set-up that
+// decides and checks them, and none of the designs.
+void PlanPlateElementFetches(int16_t e) {
+  PreparePlateStrip(e, kPlateElement);
+  for (PlateDirection direction : {kPlateX, kPlateY}) {
+    PreparePlateStrip(e, direction);
+    if (PlateState().strip.status == DESIGN_PASS) {
+      FillDesignValues(e, direction);
+    }
+  }
+}
+
 }  // namespace
 
 void WoodArmerPair(const double& own, const double& other, const double& twist, double& plus,
@@ -154,23 +183,13 @@ void DesignPlateElements() {
     throw RunTimeError(Design().sErrorMessage);
   }
 
-  const int16_t count = g.i_NumPlateElements;
-  for (int element = 1; element <= count; ++element) {
-    const int16_t e = static_cast<int16_t>(element);
-    SetCounterLabel(CounterText(e, count));
-    PumpWhileSuspended();
-
-    PreparePlateStrip(e, kPlateElement);
-    DesignDirection(e, kPlateX);
-    DesignDirection(e, kPlateY);
-
-    // A heavily reinforced y direction with two curtains needs ties.
-    const PlateStrip& s = PlateState().strip;
-    int16_t& statusY = g.PlateElement.bt_DsignStatus_y(e);
-    if (statusY == DESIGN_PASS && static_cast<float>(s.rho) >= g.rho_ties && s.n == 2) {
-      statusY = Pass_UseTies;
-    }
-  }
+  ElementPhase phase;
+  phase.count = g.i_NumPlateElements;
+  phase.planFetches = &PlanPlateElementFetches;
+  phase.designElement = &DesignPlateElement;
+  phase.copyResults = &CopyPlateResults;
+  phase.prepareWorker = [&host = PlateState()] { PlateState() = host; };
+  RunElementPhase(phase);
 }
 
 }  // namespace ostrel

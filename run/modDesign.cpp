@@ -3,6 +3,7 @@
 // results.
 #include "run/modDesign.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "component/CheckedMath.h"
@@ -48,6 +49,48 @@ void CheckFetch(int32_t returned) {
   if (StatusFailed(returned)) {
     Design().sErrorMessage.clear();
     throw RunTimeError("analysis-results status 1");
+  }
+}
+
+// The next call on the replay tape; it must be the call the design now makes.
+const RecordedFetch& ReplayNext(RecordedFetch::Kind kind, int16_t item, int16_t combo) {
+  FetchTape* tape = Design().tape;
+  if (tape == nullptr || tape->next >= tape->calls.size()) {
+    throw RunTimeError("analysis-results call beyond the recorded calls");
+  }
+  const RecordedFetch& call = tape->calls[tape->next];
+  if (call.kind != kind || call.item != item || call.combo != combo) {
+    throw RunTimeError("analysis-results call out of step with the recorded calls");
+  }
+  ++tape->next;
+  return call;
+}
+
+// One fetch of N values through the thread's fetch mode; `call` makes the
+// call on the host's instance into `out`.
+template <std::size_t N, class Call>
+void Fetch(RecordedFetch::Kind kind, int16_t item, int16_t combo, float (&out)[N], Call call) {
+  modDesign& d = Design();
+  if (d.fetchMode == FetchMode::kReplay) {
+    const RecordedFetch& recorded = ReplayNext(kind, item, combo);
+    std::copy(recorded.values, recorded.values + N, out);
+    CheckFetch(recorded.returned);
+    return;
+  }
+  const int32_t returned = call(*Source());
+  if (d.fetchMode == FetchMode::kDirect) {
+    CheckFetch(returned);
+    return;
+  }
+  RecordedFetch recorded;
+  recorded.kind = kind;
+  recorded.item = item;
+  recorded.combo = combo;
+  recorded.returned = returned;
+  std::copy(out, out + N, recorded.values);
+  d.tape->calls.push_back(recorded);
+  if (returned < 0 || StatusFailed(returned)) {
+    throw RunTimeError("analysis-results call failed while recording");
   }
 }
 
@@ -99,15 +142,21 @@ void WaitWhileSuspended() {
 }
 
 void FetchNodeDisplacement(int16_t node, int16_t combo, float (&d)[6]) {
-  CheckFetch(Source()->GetNodeDisplacement(node, combo, d));
+  Fetch(RecordedFetch::kNode, node, combo, d, [&](AnalysisResults& source) {
+    return source.GetNodeDisplacement(node, combo, d);
+  });
 }
 
 void FetchPlateElementForces(int16_t element, int16_t combo, float (&f)[6]) {
-  CheckFetch(Source()->GetPlateElementForces(element, combo, f));
+  Fetch(RecordedFetch::kPlate, element, combo, f, [&](AnalysisResults& source) {
+    return source.GetPlateElementForces(element, combo, f);
+  });
 }
 
 void FetchStiffenerElementForces(int16_t element, int16_t combo, float (&f)[12]) {
-  CheckFetch(Source()->GetStiffenerElementForces(element, combo, f));
+  Fetch(RecordedFetch::kStiffener, element, combo, f, [&](AnalysisResults& source) {
+    return source.GetStiffenerElementForces(element, combo, f);
+  });
 }
 
 }  // namespace ostrel

@@ -5,14 +5,39 @@
 #ifndef OSTREL_RUN_MODDESIGN_H
 #define OSTREL_RUN_MODDESIGN_H
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace ostrel {
 
 class frmDesign;
+
+// One call of the analysis results as the design made it: which operation,
+// its arguments, what it returned and the values it gave.
+struct RecordedFetch {
+  enum Kind : uint8_t { kNode, kPlate, kStiffener };
+  Kind kind = kNode;
+  int16_t item = 0;  // node or element
+  int16_t combo = 0;
+  int32_t returned = 0;
+  float values[12] = {};
+};
+
+// The analysis-results calls of one element, recorded on the host's thread in
+// the order its design makes them and replayed to that design on a worker.
+struct FetchTape {
+  std::vector<RecordedFetch> calls;
+  std::size_t next = 0;  // the next call to replay
+};
+
+// Where the fetches of this thread go: straight to the host's instance, to
+// the instance while recording each call on a tape (the host's thread
+// planning an element for a worker), or to a tape (a worker designing).
+enum class FetchMode : uint8_t { kDirect, kRecord, kReplay };
 
 // Run-wide state of the calling thread's design run.
 struct modDesign {
@@ -26,6 +51,10 @@ struct modDesign {
   // The window whose run is now working (the run writes its labels and
   // stops when it has been closed); empty outside a run.
   std::shared_ptr<frmDesign> runWindow;
+  // Where this thread's fetches go, and the tape they are recorded on or
+  // replayed from (not owned).
+  FetchMode fetchMode = FetchMode::kDirect;
+  FetchTape* tape = nullptr;
 };
 
 // The calling thread's run state.
@@ -65,6 +94,8 @@ void WaitWhileSuspended();
 // sErrorMessage and raises a run-time error (silent stop); a failed call
 // (negative return) raises a run-time error with the phase message in place.
 // The caller converts and checks (CheckedValue) the values it uses.
+// Recording, a failed call is kept on the tape and raises a run-time error
+// without touching sErrorMessage: the worker that replays it stops there.
 void FetchNodeDisplacement(int16_t node, int16_t combo, float (&d)[6]);
 void FetchPlateElementForces(int16_t element, int16_t combo, float (&f)[6]);
 void FetchStiffenerElementForces(int16_t element, int16_t combo, float (&f)[12]);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the release build, then the same
-# suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# worker-thread tests under ThreadSanitizer, and short fuzz runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
@@ -16,6 +17,13 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON \
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+
+# The worker-thread tests under ThreadSanitizer.
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DOSTREL_TSAN=ON -DOSTREL_BUILD_BENCH=OFF \
+      -DOSTREL_BUILD_CLI=OFF
+cmake --build build/tsan -j"$jobs" --target tests_golden
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -j"$jobs" \
+  -R 'WorkerThreads|Golden'
 
 # Short fuzz runs of the results file and of whole design runs (clang, libFuzzer).
 scripts/fuzz.sh "${OSTREL_FUZZ_SECONDS:-45}"

@@ -8,6 +8,7 @@
 
 #include "component/CheckedMath.h"
 #include "component/modGlobal.h"
+#include "run/ElementWorkers.h"
 #include "run/modDesign.h"
 #include "stiffener/StiffenerDesign.h"
 #include "stiffener/StiffenerFlexure.h"
@@ -201,8 +202,10 @@ bool CoversFit(const modBeamDesignCSA94& s) {
   return !tooLarge;
 }
 
-void DesignFlexurePhase(int16_t e) {
-  modGlobal& g = Global();
+// The flexure phase up to its design: the ratio limits, fresh governing
+// values, the section geometry, and the end forces of every combination.
+void PrepareFlexurePhase(int16_t e) {
+  const modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
   const typStiffenerElement& in = g.StiffenerElement;
 
@@ -240,7 +243,13 @@ void DesignFlexurePhase(int16_t e) {
           std::atan(std::fabs(s.d_ComboMuy(k, end)) / std::fabs(s.d_ComboMuz(k, end)));
     }
   }
+}
 
+void DesignFlexurePhase(int16_t e) {
+  modGlobal& g = Global();
+  modBeamDesignCSA94& s = BeamState();
+
+  PrepareFlexurePhase(e);
   if (s.i_ElementStatus == DESIGN_PASS) {
     DesignAxialBounds();
     if (s.i_ElementStatus == DESIGN_PASS) {
@@ -297,6 +306,14 @@ void FetchShearForces(int16_t e, ForceSlot shear, bool withTorsion) {
         s.d_ComboT(k, end) = Converted(f.At(end, kTorsion), g.f_MomentFactor);
       }
     }
+  }
+}
+
+// The torsion phase's round of fetches: every combination, values unused.
+void FetchTorsionForces(int16_t e) {
+  const int combos = Global().i_NumLoadCombos;
+  for (int k = 1; k <= combos; ++k) {
+    FetchForces(e, static_cast<int16_t>(k));
   }
 }
 
@@ -373,9 +390,7 @@ void DesignTorsionPhase(int16_t e) {
   modBeamDesignCSA94& s = BeamState();
   typStiffenerElement& r = g.StiffenerElement;
 
-  for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
-    FetchForces(e, static_cast<int16_t>(k));
-  }
+  FetchTorsionForces(e);
   s.d_AtOverS = 0;
   s.d_Al = 0;
   if (s.i_ElementStatus == DESIGN_PASS) {
@@ -420,6 +435,25 @@ void DesignStiffenerElement(int16_t e) {
   DesignShearPhaseY(e);
   DesignShearPhaseZ(e);
   DesignTorsionPhase(e);
+  // A fault of this element's arithmetic stops the run in this element.
+  CheckFloatFaults();
+}
+
+// The fetches of DesignStiffenerElement in its order, with every step before
+// and between them that decides or checks them, and none of the designs.
+void PlanStiffenerElementFetches(int16_t e) {
+  modBeamDesignCSA94& s = BeamState();
+
+  s.i_ElementStatus = DESIGN_PASS;
+  PrepareSectionState(e);
+  if (!CoversFit(s)) {
+    return;
+  }
+  PrepareFlexurePhase(e);
+  ComputeTorsionSectionProperties();
+  FetchShearForces(e, kShearY, true);
+  FetchShearForces(e, kShearZ, false);
+  FetchTorsionForces(e);
 }
 
 }  // namespace
@@ -432,12 +466,13 @@ void DesignStiffenerElements() {
     throw RunTimeError(Design().sErrorMessage);
   }
 
-  const int count = g.i_NumStiffenerElements;
-  for (int e = 1; e <= count; ++e) {
-    SetCounterLabel(CounterText(e, count));
-    PumpWhileSuspended();
-    DesignStiffenerElement(static_cast<int16_t>(e));
-  }
+  ElementPhase phase;
+  phase.count = g.i_NumStiffenerElements;
+  phase.planFetches = &PlanStiffenerElementFetches;
+  phase.designElement = &DesignStiffenerElement;
+  phase.copyResults = &CopyStiffenerResults;
+  phase.prepareWorker = [&host = BeamState()] { BeamState() = host; };
+  RunElementPhase(phase);
 }
 
 }  // namespace ostrel

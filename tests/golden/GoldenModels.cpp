@@ -443,54 +443,6 @@ std::vector<uint8_t> SaveBlock(clsDesignCSA94* obj, const std::string& modelName
   return block;
 }
 
-void SendModel(clsDesignCSA94* obj, const GoldenModel& m, std::vector<std::string>& problems) {
-  int refused = 0;
-  refused += clsDesignCSA94_SetUnits(obj, m.units);
-  refused += clsDesignCSA94_SetNumberOfNodes(obj, m.nodes);
-  refused += clsDesignCSA94_SetNumberOfLoadCombinations(obj, static_cast<int32_t>(m.comboTypes.size()));
-  for (size_t k = 0; k < m.comboTypes.size(); ++k) {
-    refused += clsDesignCSA94_SetComboType(obj, static_cast<int16_t>(k + 1), m.comboTypes[k]);
-  }
-  refused += clsDesignCSA94_SetNumberOfPlateElements(obj, static_cast<int32_t>(m.plates.size()));
-  for (size_t e = 0; e < m.plates.size(); ++e) {
-    const PlateInput& p = m.plates[e];
-    refused += clsDesignCSA94_SetPlateElementProperties(
-        obj, static_cast<int32_t>(e + 1), p.thickness, p.fc, p.fy, p.es, p.minX, p.maxX, p.minY,
-        p.maxY, p.curtains, p.coverX, p.coverY);
-  }
-  refused += clsDesignCSA94_SetNumberOfStiffenerElements(
-      obj, static_cast<int32_t>(m.stiffeners.size()));
-  for (size_t e = 0; e < m.stiffeners.size(); ++e) {
-    const StiffenerInput& s = m.stiffeners[e];
-    refused += clsDesignCSA94_SetStiffenerElementProperties(
-        obj, static_cast<int32_t>(e + 1), s.sectionType, s.projection, s.width, s.height,
-        s.leftFlangeWidth, s.leftFlangeThickness, s.rightFlangeWidth, s.rightFlangeThickness,
-        s.fc, s.density, s.fy, s.es, s.minRatio, s.maxRatio, s.rftType, s.coverZ, s.coverY,
-        s.coverZst, s.coverYst, 0);
-  }
-  if (refused != 0) problems.push_back(m.name + ": " + std::to_string(refused) + " inputs refused");
-}
-
-void LoadAnalysis(test::FakeAnalysis& fake, const GoldenModel& m) {
-  for (size_t n = 0; n < m.displacements.size(); ++n) {
-    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
-      const auto& d = m.displacements[n][k];
-      fake.SetDisplacement(static_cast<int>(n + 1), static_cast<int>(k + 1), d[0], d[1], d[2]);
-    }
-  }
-  for (size_t e = 0; e < m.plateForces.size(); ++e) {
-    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
-      fake.SetPlateForces(static_cast<int>(e + 1), static_cast<int>(k + 1), m.plateForces[e][k]);
-    }
-  }
-  for (size_t e = 0; e < m.stiffenerForces.size(); ++e) {
-    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
-      fake->stiffenerForces[{static_cast<int>(e + 1), static_cast<int>(k + 1)}] =
-          m.stiffenerForces[e][k];
-    }
-  }
-}
-
 std::string QueryNodes(clsDesignCSA94* obj, int count, std::vector<std::string>& problems) {
   std::string out;
   for (int32_t n = 1; n <= count; ++n) {
@@ -584,6 +536,55 @@ std::string QueryStiffeners(clsDesignCSA94* obj, int count, StatusTally& tally,
 }
 
 }  // namespace
+
+void SendModel(clsDesignCSA94* obj, const GoldenModel& m, std::vector<std::string>& problems) {
+  int refused = 0;
+  refused += clsDesignCSA94_SetUnits(obj, m.units);
+  refused += clsDesignCSA94_SetNumberOfNodes(obj, m.nodes);
+  refused += clsDesignCSA94_SetNumberOfLoadCombinations(obj, static_cast<int32_t>(m.comboTypes.size()));
+  for (size_t k = 0; k < m.comboTypes.size(); ++k) {
+    refused += clsDesignCSA94_SetComboType(obj, static_cast<int16_t>(k + 1), m.comboTypes[k]);
+  }
+  refused += clsDesignCSA94_SetNumberOfPlateElements(obj, static_cast<int32_t>(m.plates.size()));
+  for (size_t e = 0; e < m.plates.size(); ++e) {
+    const PlateInput& p = m.plates[e];
+    refused += clsDesignCSA94_SetPlateElementProperties(
+        obj, static_cast<int32_t>(e + 1), p.thickness, p.fc, p.fy, p.es, p.minX, p.maxX, p.minY,
+        p.maxY, p.curtains, p.coverX, p.coverY);
+  }
+  refused += clsDesignCSA94_SetNumberOfStiffenerElements(
+      obj, static_cast<int32_t>(m.stiffeners.size()));
+  for (size_t e = 0; e < m.stiffeners.size(); ++e) {
+    const StiffenerInput& s = m.stiffeners[e];
+    refused += clsDesignCSA94_SetStiffenerElementProperties(
+        obj, static_cast<int32_t>(e + 1), s.sectionType, s.projection, s.width, s.height,
+        s.leftFlangeWidth, s.leftFlangeThickness, s.rightFlangeWidth, s.rightFlangeThickness,
+        s.fc, s.density, s.fy, s.es, s.minRatio, s.maxRatio, s.rftType, s.coverZ, s.coverY,
+        s.coverZst, s.coverYst, 0);
+  }
+  if (refused != 0) problems.push_back(m.name + ": " + std::to_string(refused) + " inputs refused");
+}
+
+void LoadAnalysis(test::FakeAnalysis& fake, const GoldenModel& m) {
+  for (size_t n = 0; n < m.displacements.size(); ++n) {
+    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
+      const auto& d = m.displacements[n][k];
+      fake.SetDisplacement(static_cast<int>(n + 1), static_cast<int>(k + 1), d[0], d[1], d[2]);
+    }
+  }
+  for (size_t e = 0; e < m.plateForces.size(); ++e) {
+    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
+      fake.SetPlateForces(static_cast<int>(e + 1), static_cast<int>(k + 1), m.plateForces[e][k]);
+    }
+  }
+  for (size_t e = 0; e < m.stiffenerForces.size(); ++e) {
+    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
+      fake->stiffenerForces[{static_cast<int>(e + 1), static_cast<int>(k + 1)}] =
+          m.stiffenerForces[e][k];
+    }
+  }
+}
+
 
 std::vector<GoldenModel> BuildGoldenModels() {
   std::vector<GoldenModel> models;

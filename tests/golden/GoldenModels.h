@@ -11,6 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "OstrelDesignCSA94.h"
+
+namespace ostrel::test {
+class FakeAnalysis;
+}
+
 namespace ostrel::golden {
 
 struct PlateInput {
@@ -47,6 +53,13 @@ struct StatusTally {
 };
 
 std::vector<GoldenModel> BuildGoldenModels();
+
+// Sends the model's input through the C interface (refusals are reported in
+// `problems`).
+void SendModel(clsDesignCSA94* obj, const GoldenModel& m, std::vector<std::string>& problems);
+
+// Loads the model's analysis results into the test source.
+void LoadAnalysis(test::FakeAnalysis& fake, const GoldenModel& m);
 
 // Sends the model through the C interface, runs the design and returns its
 // complete results as text. Failures of the interface itself (a refused

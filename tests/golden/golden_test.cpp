@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "OstrelDesignCSA94.h"
 #include "golden/GoldenModels.h"
 
 namespace ostrel::golden {
@@ -54,7 +55,19 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
   return "";
 }
 
-TEST(GoldenResults, EveryResultMatchesTheStoredBits) {
+// The same stored bits whether the elements are designed on the host's
+// thread alone or on 2 or 4 worker threads.
+class GoldenResults : public ::testing::TestWithParam<int32_t> {
+ protected:
+  void SetUp() override { OstrelDesignCSA94_SetWorkerThreads(GetParam()); }
+  void TearDown() override { OstrelDesignCSA94_SetWorkerThreads(1); }
+};
+
+INSTANTIATE_TEST_SUITE_P(WorkerThreads, GoldenResults, ::testing::Values(1, 2, 4),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+TEST_P(GoldenResults, EveryResultMatchesTheStoredBits) {
+  ASSERT_EQ(OstrelDesignCSA94_GetWorkerThreads(), GetParam());
   StatusTally tally;
   std::vector<std::string> problems;
   std::string actual;
@@ -76,6 +89,7 @@ TEST(GoldenResults, EveryResultMatchesTheStoredBits) {
 
   const std::filesystem::path file = DataFile();
   if (UpdateRequested()) {
+    if (GetParam() != 1) return;  // written from the one-thread run only
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << actual;
@@ -93,7 +107,7 @@ TEST(GoldenResults, EveryResultMatchesTheStoredBits) {
 
 // The comparison itself: equal texts pass, and a change in any line, a
 // missing line or an extra line is located.
-TEST(GoldenResults, FirstDifferenceLocatesTheLine) {
+TEST(GoldenComparison, FirstDifferenceLocatesTheLine) {
   EXPECT_EQ(FirstDifference("a\nb\n", "a\nb\n"), "");
   EXPECT_NE(FirstDifference("a\nb\n", "a\nc\n").find("line 2"), std::string::npos);
   EXPECT_NE(FirstDifference("a\nb\n", "a\n").find("<end of output>"), std::string::npos);

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "OstrelDesignCSA94.h"
@@ -22,6 +23,7 @@ class FakeAnalysis {
     std::string op;
     int item = 0;
     int combo = 0;
+    std::thread::id thread = std::this_thread::get_id();
   };
   template <size_t N>
   using Table = std::map<std::pair<int, int>, std::array<float, N>>;  // (item, combo)

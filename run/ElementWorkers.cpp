@@ -1,0 +1,313 @@
+// The element loop of a phase, on the host's thread alone or with workers.
+#include "run/ElementWorkers.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cfenv>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "component/CheckedMath.h"
+#include "run/modDesign.h"
+
+namespace ostrel {
+
+namespace {
+
+std::atomic<int32_t> gWorkerThreads{1};
+
+// Elements handed out but not yet copied back, per worker: enough to keep
+// every worker busy while the host's thread copies and plans.
+constexpr std::size_t kElementsAheadPerWorker = 2;
+
+// The host's thread plans an element with its fetches recording and its
+// floating-point flags set aside, so that planning leaves the thread's
+// fetches and flags as they were.
+class RecordingScope {
+ public:
+  explicit RecordingScope(FetchTape& tape) {
+    std::fegetexceptflag(&savedFlags_, kFloatFaults);
+    ClearFloatFaults();
+    Design().fetchMode = FetchMode::kRecord;
+    Design().tape = &tape;
+  }
+  ~RecordingScope() {
+    Design().fetchMode = FetchMode::kDirect;
+    Design().tape = nullptr;
+    std::fesetexceptflag(&savedFlags_, kFloatFaults);
+  }
+  RecordingScope(const RecordingScope&) = delete;
+  RecordingScope& operator=(const RecordingScope&) = delete;
+
+ private:
+  std::fexcept_t savedFlags_{};
+};
+
+// The host's thread and its workers for one phase.
+class ElementPipeline {
+ public:
+  ElementPipeline(const ElementPhase& phase, int workers)
+      : phase_(phase),
+        hostModel_(Global()),
+        phaseMessage_(Design().sErrorMessage),
+        window_(kElementsAheadPerWorker * static_cast<std::size_t>(workers)) {
+    try {
+      for (int w = 0; w < workers; ++w) {
+        threads_.emplace_back([this] { WorkerMain(); });
+      }
+    } catch (...) {
+      Stop();
+      throw;
+    }
+    // The workers copy the host's model and state: nothing may change them
+    // until every worker has its copy.
+    std::unique_lock<std::mutex> lock(mutex_);
+    doneCv_.wait(lock, [&] { return ready_ == static_cast<int>(threads_.size()); });
+    if (setupError_) {
+      lock.unlock();
+      Stop();
+      std::rethrow_exception(setupError_);
+    }
+  }
+
+  ~ElementPipeline() { Stop(); }
+
+  ElementPipeline(const ElementPipeline&) = delete;
+  ElementPipeline& operator=(const ElementPipeline&) = delete;
+
+  void Run() {
+    try {
+      for (int e = 1; e <= phase_.count; ++e) {
+        while (inFlight_.size() >= window_) {
+          CopyOldest();
+        }
+        CopyFinished();
+        SetCounterLabel(CounterText(e, phase_.count));
+        PumpRunWindow();
+        if (Design().i_SuspendFlag == 1) {
+          // Suspended: no new work, and what is done is in the model.
+          CopyAll();
+          WaitWhileSuspended();
+        }
+        if (!Dispatch(static_cast<int16_t>(e))) {
+          break;
+        }
+      }
+      CopyAll();
+    } catch (const RunCancelled&) {
+      // The run stops at this pump point: the elements before it are
+      // stored, unless one of them stopped the run first.
+      CopyAll();
+      throw;
+    }
+  }
+
+ private:
+  struct Job {
+    int16_t element = 0;
+    FetchTape tape;
+    std::exception_ptr planError;
+    std::exception_ptr designError;
+    std::string message;               // the worker's error message after a stop
+    const modGlobal* model = nullptr;  // the worker's model holding the results
+    bool done = false;
+  };
+
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+      pending_.clear();
+    }
+    workCv_.notify_all();
+    for (std::thread& t : threads_) {
+      if (t.joinable()) {
+        t.join();
+      }
+    }
+  }
+
+  // Plans element e on the host's thread and hands it to a worker. False
+  // when planning stopped: the element's design stops there too, and no
+  // later element starts.
+  bool Dispatch(int16_t e) {
+    Job& job = inFlight_.emplace_back();
+    job.element = e;
+    {
+      RecordingScope recording(job.tape);
+      try {
+        phase_.planFetches(e);
+      } catch (...) {
+        job.planError = std::current_exception();
+      }
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      pending_.push_back(&job);
+    }
+    workCv_.notify_one();
+    return !job.planError;
+  }
+
+  void CopyFinished() {
+    while (!inFlight_.empty() && IsDone(inFlight_.front())) {
+      CopyOldest();
+    }
+  }
+
+  void CopyAll() {
+    while (!inFlight_.empty()) {
+      CopyOldest();
+    }
+  }
+
+  bool IsDone(const Job& job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return job.done;
+  }
+
+  // Waits for the oldest element, copies its results into the host's model,
+  // and stops the run where its design stopped.
+  void CopyOldest() {
+    Job& job = inFlight_.front();
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      doneCv_.wait(lock, [&] { return job.done; });
+    }
+    phase_.copyResults(*job.model, hostModel_, job.element);
+    if (job.designError || job.planError) {
+      // The window shows the element the run stopped in.
+      SetCounterLabel(CounterText(job.element, phase_.count));
+      if (job.designError) {
+        Design().sErrorMessage = job.message;
+        std::rethrow_exception(job.designError);
+      }
+      // Planning stopped where the design did not: the planned stop holds.
+      std::rethrow_exception(job.planError);
+    }
+    inFlight_.pop_front();
+  }
+
+  void PrepareWorker() {
+    modGlobal& model = Global();
+    model = hostModel_;
+    // The host's analysis-results instance stays with the host's thread.
+    model.analysisResults.reset();
+    modDesign& d = Design();
+    d.fetchMode = FetchMode::kReplay;
+    if (phase_.prepareWorker) {
+      phase_.prepareWorker();
+    }
+  }
+
+  void WorkerMain() {
+    std::exception_ptr setupError;
+    try {
+      PrepareWorker();
+    } catch (...) {
+      setupError = std::current_exception();
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++ready_;
+      if (setupError && !setupError_) {
+        setupError_ = setupError;
+      }
+    }
+    doneCv_.notify_all();
+    if (setupError) {
+      return;
+    }
+    for (;;) {
+      Job* job = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        workCv_.wait(lock, [&] { return stopping_ || !pending_.empty(); });
+        if (stopping_) {
+          return;
+        }
+        job = pending_.front();
+        pending_.pop_front();
+      }
+      DesignJob(*job);
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        job->done = true;
+      }
+      doneCv_.notify_all();
+    }
+  }
+
+  void DesignJob(Job& job) {
+    modDesign& d = Design();
+    d.tape = &job.tape;
+    d.sErrorMessage = phaseMessage_;
+    ClearFloatFaults();
+    try {
+      phase_.designElement(job.element);
+    } catch (...) {
+      job.designError = std::current_exception();
+      job.message = d.sErrorMessage;
+    }
+    d.tape = nullptr;
+    job.model = &Global();
+  }
+
+  const ElementPhase& phase_;
+  modGlobal& hostModel_;
+  const std::string phaseMessage_;
+  const std::size_t window_;
+
+  // Host's thread only: the elements handed out and not yet copied, oldest
+  // first (a deque keeps each job where it is while others are added).
+  std::deque<Job> inFlight_;
+
+  std::mutex mutex_;
+  std::condition_variable workCv_;  // work to do, or stop
+  std::condition_variable doneCv_;  // a worker is ready, or a job is done
+  std::deque<Job*> pending_;
+  bool stopping_ = false;
+  int ready_ = 0;
+  std::exception_ptr setupError_;
+  std::vector<std::thread> threads_;
+};
+
+void RunOnHostThread(const ElementPhase& phase) {
+  for (int e = 1; e <= phase.count; ++e) {
+    SetCounterLabel(CounterText(e, phase.count));
+    PumpWhileSuspended();
+    phase.designElement(static_cast<int16_t>(e));
+  }
+}
+
+}  // namespace
+
+void SetWorkerThreads(int32_t n) {
+  gWorkerThreads.store(std::clamp<int32_t>(n < 0 ? 1 : n, 0, kMaxWorkerThreads));
+}
+
+int32_t WorkerThreads() {
+  const int32_t n = gWorkerThreads.load();
+  if (n != 0) {
+    return n;
+  }
+  const unsigned hardware = std::thread::hardware_concurrency();
+  return std::clamp<int32_t>(static_cast<int32_t>(hardware), 1, kMaxWorkerThreads);
+}
+
+void RunElementPhase(const ElementPhase& phase) {
+  const int workers = std::min<int>(WorkerThreads(), phase.count);
+  if (workers <= 1) {
+    RunOnHostThread(phase);
+    return;
+  }
+  ElementPipeline pipeline(phase, workers);
+  pipeline.Run();
+}
+
+}  // namespace ostrel
