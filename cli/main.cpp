@@ -150,10 +150,12 @@ struct Design {
   ~Design() { clsDesignCSA94_Release(object); }
 };
 
-int RunJob(const std::string& job_path, const OutputOptions& out, bool no_progress) {
+int RunJob(const std::string& job_path, const OutputOptions& out, bool no_progress,
+           int32_t threads) {
   if (!CheckOutputTargets(out)) {
     return kExitUsage;
   }
+  OstrelDesignCSA94_SetWorkerThreads(threads);
   Job job;
   try {
     job = ParseJob(ReadWholeFile(job_path));
@@ -317,6 +319,12 @@ int Main(int argc, char** argv) {
   run->add_option("--save-results", run_out.save_path,
                   "Append the design-results block to this file and print its offset.");
   run->add_flag("--no-progress", no_progress, "Do not draw the progress window.");
+  int32_t threads = 0;
+  run->add_option("--threads", threads,
+                  "Worker threads designing the elements: 0 (the default) one per hardware "
+                  "thread, 1 the calling thread alone; the results are the same for every "
+                  "number.")
+      ->check(CLI::Range(0, 64));
 
   std::string stored_path;
   int32_t offset = 0;
@@ -344,7 +352,7 @@ int Main(int argc, char** argv) {
     return kExitUsage;
   }
   if (run->parsed()) {
-    return RunJob(job_path, run_out, no_progress);
+    return RunJob(job_path, run_out, no_progress, threads);
   }
   return ShowStored(stored_path, offset, units, show_out);
 }

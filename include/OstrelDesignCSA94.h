@@ -159,8 +159,9 @@ OSTREL_API void OstrelDesignCSA94_ClickButton(int32_t button); /* 1 Command1, 2 
  * element order, Suspend holding back new elements, Cancel stopping at the
  * next pump point with the elements before it stored, and a failed call or
  * an arithmetic fault stopping the run with exactly the results the
- * one-thread run stores. (After an arithmetic fault, the calls for the few
- * elements already handed out behind the failing one have been made.) */
+ * one-thread run stores. (After an arithmetic fault, the calls for the
+ * elements already handed out behind the failing one, at most 8 per worker,
+ * have been made.) */
 OSTREL_API void OstrelDesignCSA94_SetWorkerThreads(int32_t n);
 /* The number of workers the next run will use (the setting, 0 resolved). */
 OSTREL_API int32_t OstrelDesignCSA94_GetWorkerThreads(void);

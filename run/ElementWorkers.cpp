@@ -21,9 +21,11 @@ namespace {
 
 std::atomic<int32_t> gWorkerThreads{1};
 
-// Elements handed out but not yet copied back, per worker: enough to keep
-// every worker busy while the host's thread copies and plans.
-constexpr std::size_t kElementsAheadPerWorker = 2;
+// Elements handed out but not yet copied back, at most, per worker. When
+// that many are out, the host's thread copies until half are left, then
+// plans a batch: it wakes once per batch rather than once per element, and
+// the workers always have queued work.
+constexpr std::size_t kElementsAheadPerWorker = 8;
 
 // The host's thread plans an element with its fetches recording and its
 // floating-point flags set aside, so that planning leaves the thread's
@@ -83,8 +85,10 @@ class ElementPipeline {
   void Run() {
     try {
       for (int e = 1; e <= phase_.count; ++e) {
-        while (inFlight_.size() >= window_) {
-          CopyOldest();
+        if (inFlight_.size() >= window_) {
+          while (inFlight_.size() > window_ / 2) {
+            CopyOldest();
+          }
         }
         CopyFinished();
         SetCounterLabel(CounterText(e, phase_.count));
@@ -177,7 +181,9 @@ class ElementPipeline {
     Job& job = inFlight_.front();
     {
       std::unique_lock<std::mutex> lock(mutex_);
+      awaited_ = &job;
       doneCv_.wait(lock, [&] { return job.done; });
+      awaited_ = nullptr;
     }
     phase_.copyResults(*job.model, hostModel_, job.element);
     if (job.designError || job.planError) {
@@ -235,11 +241,16 @@ class ElementPipeline {
         pending_.pop_front();
       }
       DesignJob(*job);
+      bool awaited = false;
       {
         std::lock_guard<std::mutex> lock(mutex_);
         job->done = true;
+        awaited = awaited_ == job;
       }
-      doneCv_.notify_all();
+      // Only the host's thread waits for jobs, and only for one at a time.
+      if (awaited) {
+        doneCv_.notify_one();
+      }
     }
   }
 
@@ -272,6 +283,7 @@ class ElementPipeline {
   std::condition_variable doneCv_;  // a worker is ready, or a job is done
   std::deque<Job*> pending_;
   bool stopping_ = false;
+  const Job* awaited_ = nullptr;  // the job the host's thread waits for
   int ready_ = 0;
   std::exception_ptr setupError_;
   std::vector<std::thread> threads_;

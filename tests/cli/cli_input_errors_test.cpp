@@ -152,6 +152,9 @@ TEST_F(CliInputErrorTest, UsageErrorsExitTwo) {
   EXPECT_EQ(RunCli({"design", job_path_}).exit_code, 2);
   EXPECT_EQ(RunCli({"run"}).exit_code, 2);
   EXPECT_EQ(RunCli({"run", job_path_, "--bogus"}).exit_code, 2);
+  EXPECT_EQ(RunCli({"run", job_path_, "--threads", "-1"}).exit_code, 2);
+  EXPECT_EQ(RunCli({"run", job_path_, "--threads", "65"}).exit_code, 2);
+  EXPECT_EQ(RunCli({"run", job_path_, "--threads", "two"}).exit_code, 2);
   EXPECT_EQ(RunCli({"show", store_}).exit_code, 2);
   EXPECT_EQ(RunCli({"show", store_, "--offset", "x"}).exit_code, 2);
   EXPECT_EQ(RunCli({"show", store_, "--offset", "1", "--units", "metric"}).exit_code, 2);

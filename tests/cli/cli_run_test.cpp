@@ -303,6 +303,12 @@ TEST(CliExamples, ExampleJobsDesignWithMostlyPassingElements) {
       }
     }
     EXPECT_GT(pass, 3 * other) << name;
+    // Every number of worker threads gives the same results.
+    for (const char* threads : {"1", "2", "3"}) {
+      const auto again = RunCli({"run", path, "--no-progress", "--threads", threads});
+      ASSERT_EQ(again.exit_code, 0) << name << ": " << again.err;
+      EXPECT_EQ(again.out, run.out) << name << " with " << threads << " threads";
+    }
     if (std::string(name) == "wall_si.json") {
       EXPECT_GE(results["plates"].size(), 120u);
       EXPECT_GE(results["stiffeners"].size(), 12u);
