@@ -56,6 +56,7 @@ void CreateStiffenerInput(int count) {
 
 uint8_t clsDesignCSA94::SetUnits(uint8_t bt_units) {
   return RunPublicMethod("clsWallDesign::SetUnits: Unexpected error", [&] {
+    MarkModelChanged();
     if (bt_units != 0 && bt_units != 1) {
       return Outcome::Refused("Unrecognized units");
     }
@@ -67,6 +68,7 @@ uint8_t clsDesignCSA94::SetUnits(uint8_t bt_units) {
 
 uint8_t clsDesignCSA94::SetNumberOfNodes(int32_t l_NumNodes) {
   return RunPublicMethod("clsWallDesign::SetNumberOfNodes: Unexpected error", [&] {
+    MarkModelChanged();
     if (l_NumNodes < 1) {
       return Outcome::Refused("Number of nodes is less than 1");
     }
@@ -77,6 +79,7 @@ uint8_t clsDesignCSA94::SetNumberOfNodes(int32_t l_NumNodes) {
 
 uint8_t clsDesignCSA94::SetNumberOfPlateElements(int32_t l_NumElements) {
   return RunPublicMethod("clsWallDesign::SetNumberOfPlateElements: Unexpected error", [&] {
+    MarkModelChanged();
     const int16_t count = ToInt16(l_NumElements < 0 ? 0 : l_NumElements);
     if (count != 0) {
       CreatePlateInput(count);
@@ -88,6 +91,7 @@ uint8_t clsDesignCSA94::SetNumberOfPlateElements(int32_t l_NumElements) {
 
 uint8_t clsDesignCSA94::SetNumberOfStiffenerElements(int32_t l_NumElements) {
   return RunPublicMethod("clsWallDesign::SetNumberOfStiffenerElements: Unexpected error", [&] {
+    MarkModelChanged();
     const int16_t count = ToInt16(l_NumElements < 0 ? 0 : l_NumElements);
     if (count != 0) {
       CreateStiffenerInput(count);
@@ -99,6 +103,7 @@ uint8_t clsDesignCSA94::SetNumberOfStiffenerElements(int32_t l_NumElements) {
 
 uint8_t clsDesignCSA94::SetNumberOfLoadCombinations(int32_t l_NumLoadCombos) {
   return RunPublicMethod("clsWallDesign::SetNumberOfLoadCombinations: Unexpected error", [&] {
+    MarkModelChanged();
     if (l_NumLoadCombos < 1) {
       return Outcome::Refused(
           "clsWallDesign::SetNumberOfLoadCombinations: Number of load combinations is less "
@@ -113,6 +118,7 @@ uint8_t clsDesignCSA94::SetNumberOfLoadCombinations(int32_t l_NumLoadCombos) {
 
 uint8_t clsDesignCSA94::SetComboType(int16_t i_LoadCombo, uint8_t bt_ComboType) {
   return RunPublicMethod("clsWallDesign::SetComboType: Unexpected error", [&] {
+    MarkModelChanged();
     modGlobal& g = Global();
     if (i_LoadCombo < 1 || i_LoadCombo > g.i_NumLoadCombos) {
       return Outcome::Refused("clsWallDesign::SetComboType: Load combination is out of range");
@@ -133,6 +139,7 @@ uint8_t clsDesignCSA94::SetPlateElementProperties(
   return RunPublicMethod(
       "clsWallDesign::SetPlateElementProperties: Unexpected error",
       ElementLine("Plate Element: ", l_ElementNumber), [&] {
+        MarkModelChanged();
         modGlobal& g = Global();
         if (l_ElementNumber < 1 || l_ElementNumber > g.i_NumPlateElements) {
           return Outcome::Refused("Plate element: number is out of range");
@@ -182,6 +189,7 @@ uint8_t clsDesignCSA94::SetStiffenerElementProperties(
   return RunPublicMethod(
       "clsWallDesign::SetStiffenerElementProperties: Unexpected error",
       ElementLine("Stiffener Element: ", l_ElementNumber), [&] {
+        MarkModelChanged();
         modGlobal& g = Global();
         if (l_ElementNumber < 1 || l_ElementNumber > g.i_NumStiffenerElements) {
           return Outcome::Refused("Stiffener element: Element number is out of range");

@@ -195,6 +195,7 @@ StoredDesign ReadStoredDesign(std::FILE* f) {
 // The other element properties, the combinations and the units stay.
 void Restore(StoredDesign& d) {
   modGlobal& g = Global();
+  ++g.u_ResultsGeneration;
   g.i_NumNodes = d.nN;
   g.i_NumPlateElements = d.nP;
   g.i_NumStiffenerElements = d.nS;
@@ -262,6 +263,7 @@ uint8_t clsDesignCSA94::ReadResults(const std::string& sFilepath, int32_t lOffse
   std::FILE* f = nullptr;
   try {
     ClearFloatFaults();
+    MarkModelChanged();
     if (lOffset < 1) {
       throw RunTimeError("results offset below 1");
     }

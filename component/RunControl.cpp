@@ -8,6 +8,7 @@ using namespace ostrel;
 
 uint8_t clsDesignCSA94::ResetDesign() {
   return RunPublicMethod("clsWallDesign::ResetDesign: Unexpected error", [] {
+    MarkModelChanged();
     ClearDesignResults();
     return Outcome::Done();
   });

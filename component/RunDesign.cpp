@@ -14,6 +14,7 @@ uint8_t clsDesignCSA94::RunDesign() {
   std::string message;
   try {
     ClearFloatFaults();
+    MarkModelChanged();
     AnalysisResults& source = EnsureAnalysisResults();
     uint8_t available = 0;
     const int32_t returned = source.ResultsAvailable(available);

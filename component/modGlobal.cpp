@@ -86,6 +86,7 @@ double LambdaForDensity(double density) {
 void ClearDesignResults() {
   modGlobal& g = Global();
   g.bt_DesignDoneFlag = 0;
+  ++g.u_ResultsGeneration;
   g.i_NumLoadCombos = 0;
   g.i_NumNodes = 0;
   g.i_NumPlateElements = 0;

@@ -7,7 +7,9 @@
 #define OSTREL_COMPONENT_MODGLOBAL_H
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -173,6 +175,12 @@ struct modGlobal {
   uint8_t bt_DesignDoneFlag = 0;
   uint8_t bt_DesignWindowOpen = 0;
   uint8_t bt_units = 0;
+  // Changes whenever the result arrays are started afresh, restored or
+  // released: results computed for earlier arrays must not go into these.
+  uint32_t u_ResultsGeneration = 0;
+  // Changes whenever a public method may have changed the model (a design
+  // run on workers refreshes their copies of the model when it changes).
+  uint32_t u_ModelGeneration = 0;
 
   typLoadCombo LoadCombo;
   typPlateElement PlateElement;
@@ -243,21 +251,51 @@ void VisitStiffenerResultFields(Visit&& visit) {
   visit(&S::bt_DesignStatus_Shear);
 }
 
-// Copies every result field of element e from one model to another.
-inline void CopyPlateResults(const modGlobal& from, modGlobal& to, int e) {
-  VisitPlateResultFields([&](auto field) {
-    (to.PlateElement.*field)(e) = (from.PlateElement.*field)(e);
+// The result values of one element, every field in the visitor's order, as
+// bytes: what moves an element's results between two threads' models.
+using ElementResults = std::vector<unsigned char>;
+
+template <class Group, class VisitFields>
+void SaveElementResults(const Group& group, int e, ElementResults& out, VisitFields visitFields) {
+  out.clear();
+  visitFields([&](auto field) {
+    const auto& value = (group.*field)(e);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+    out.insert(out.end(), bytes, bytes + sizeof value);
   });
 }
 
-inline void CopyStiffenerResults(const modGlobal& from, modGlobal& to, int e) {
-  VisitStiffenerResultFields([&](auto field) {
-    (to.StiffenerElement.*field)(e) = (from.StiffenerElement.*field)(e);
+template <class Group, class VisitFields>
+void LoadElementResults(Group& group, int e, const ElementResults& in, VisitFields visitFields) {
+  std::size_t at = 0;
+  visitFields([&](auto field) {
+    auto& value = (group.*field)(e);
+    if (at + sizeof value > in.size()) {
+      throw RunTimeError("element results incomplete");
+    }
+    std::memcpy(&value, in.data() + at, sizeof value);
+    at += sizeof value;
   });
+}
+
+inline void SavePlateResults(const modGlobal& g, int e, ElementResults& out) {
+  SaveElementResults(g.PlateElement, e, out, [](auto&& v) { VisitPlateResultFields(v); });
+}
+inline void LoadPlateResults(modGlobal& g, int e, const ElementResults& in) {
+  LoadElementResults(g.PlateElement, e, in, [](auto&& v) { VisitPlateResultFields(v); });
+}
+inline void SaveStiffenerResults(const modGlobal& g, int e, ElementResults& out) {
+  SaveElementResults(g.StiffenerElement, e, out, [](auto&& v) { VisitStiffenerResultFields(v); });
+}
+inline void LoadStiffenerResults(modGlobal& g, int e, const ElementResults& in) {
+  LoadElementResults(g.StiffenerElement, e, in, [](auto&& v) { VisitStiffenerResultFields(v); });
 }
 
 // The calling thread's model.
 modGlobal& Global();
+
+// Records that the calling thread's model may be about to change.
+inline void MarkModelChanged() { ++Global().u_ModelGeneration; }
 
 // Returns the calling thread's model to its initial empty state (tests).
 void ResetGlobalState();

@@ -53,6 +53,7 @@ int16_t StartPlateResults() {
     }
   }
 
+  ++g.u_ResultsGeneration;
   for (PlateDirection direction : {kPlateX, kPlateY}) {
     const DirectionFields f = Fields(p, direction);
     f.area->Create(n);
@@ -187,7 +188,8 @@ void DesignPlateElements() {
   phase.count = g.i_NumPlateElements;
   phase.planFetches = &PlanPlateElementFetches;
   phase.designElement = &DesignPlateElement;
-  phase.copyResults = &CopyPlateResults;
+  phase.saveResults = &SavePlateResults;
+  phase.loadResults = &LoadPlateResults;
   phase.prepareWorker = [&host = PlateState()] { PlateState() = host; };
   RunElementPhase(phase);
 }

@@ -57,7 +57,8 @@ class ElementPipeline {
       : phase_(phase),
         hostModel_(Global()),
         phaseMessage_(Design().sErrorMessage),
-        window_(kElementsAheadPerWorker * static_cast<std::size_t>(workers)) {
+        window_(kElementsAheadPerWorker * static_cast<std::size_t>(workers)),
+        modelGeneration_(hostModel_.u_ModelGeneration) {
     try {
       for (int w = 0; w < workers; ++w) {
         threads_.emplace_back([this] { WorkerMain(); });
@@ -68,12 +69,11 @@ class ElementPipeline {
     }
     // The workers copy the host's model and state: nothing may change them
     // until every worker has its copy.
-    std::unique_lock<std::mutex> lock(mutex_);
-    doneCv_.wait(lock, [&] { return ready_ == static_cast<int>(threads_.size()); });
-    if (setupError_) {
-      lock.unlock();
+    try {
+      WaitUntilReady();
+    } catch (...) {
       Stop();
-      std::rethrow_exception(setupError_);
+      throw;
     }
   }
 
@@ -98,6 +98,9 @@ class ElementPipeline {
           CopyAll();
           WaitWhileSuspended();
         }
+        if (hostModel_.u_ModelGeneration != modelGeneration_) {
+          Resync();
+        }
         if (!Dispatch(static_cast<int16_t>(e))) {
           break;
         }
@@ -114,13 +117,38 @@ class ElementPipeline {
  private:
   struct Job {
     int16_t element = 0;
+    uint32_t generation = 0;  // of the host's result arrays when it was handed out
     FetchTape tape;
     std::exception_ptr planError;
     std::exception_ptr designError;
-    std::string message;               // the worker's error message after a stop
-    const modGlobal* model = nullptr;  // the worker's model holding the results
+    std::string message;     // the worker's error message after a stop
+    ElementResults results;  // the host's values before, the worker's after the design
     bool done = false;
   };
+
+  // The host changed the model from a pump: the elements handed out before
+  // were designed on the model before the change, as on one thread; the
+  // workers take a fresh copy for the elements after it.
+  void Resync() {
+    CopyAll();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ready_ = 0;
+      ++epoch_;
+    }
+    workCv_.notify_all();
+    WaitUntilReady();
+    modelGeneration_ = hostModel_.u_ModelGeneration;
+  }
+
+  // Waits until every worker has its copy of the host's model and state.
+  void WaitUntilReady() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    doneCv_.wait(lock, [&] { return ready_ == static_cast<int>(threads_.size()); });
+    if (setupError_) {
+      std::rethrow_exception(setupError_);
+    }
+  }
 
   void Stop() {
     {
@@ -140,8 +168,14 @@ class ElementPipeline {
   // when planning stopped: the element's design stops there too, and no
   // later element starts.
   bool Dispatch(int16_t e) {
+    // The element starts from the host's values (a run-time error here, the
+    // arrays released from a pump, stops the run as the first store would).
+    ElementResults start;
+    phase_.saveResults(hostModel_, e, start);
     Job& job = inFlight_.emplace_back();
     job.element = e;
+    job.generation = hostModel_.u_ResultsGeneration;
+    job.results = std::move(start);
     {
       RecordingScope recording(job.tape);
       try {
@@ -175,7 +209,7 @@ class ElementPipeline {
     return job.done;
   }
 
-  // Waits for the oldest element, copies its results into the host's model,
+  // Waits for the oldest element, puts its results into the host's model,
   // and stops the run where its design stopped.
   void CopyOldest() {
     Job& job = inFlight_.front();
@@ -185,7 +219,12 @@ class ElementPipeline {
       doneCv_.wait(lock, [&] { return job.done; });
       awaited_ = nullptr;
     }
-    phase_.copyResults(*job.model, hostModel_, job.element);
+    // A pump since the element was handed out may have replaced the result
+    // arrays (the host restored a design or ran another one from its pump):
+    // on one thread the element's results went into the replaced arrays.
+    if (job.generation == hostModel_.u_ResultsGeneration) {
+      phase_.loadResults(hostModel_, job.element, job.results);
+    }
     if (job.designError || job.planError) {
       // The window shows the element the run stopped in.
       SetCounterLabel(CounterText(job.element, phase_.count));
@@ -211,7 +250,9 @@ class ElementPipeline {
     }
   }
 
-  void WorkerMain() {
+  // Copies the host's model and state (the host's thread waits meanwhile);
+  // false when that failed.
+  bool TakeCopy() {
     std::exception_ptr setupError;
     try {
       PrepareWorker();
@@ -226,19 +267,37 @@ class ElementPipeline {
       }
     }
     doneCv_.notify_all();
-    if (setupError) {
+    return !setupError;
+  }
+
+  void WorkerMain() {
+    uint32_t epoch = 0;
+    if (!TakeCopy()) {
       return;
     }
     for (;;) {
       Job* job = nullptr;
+      bool recopy = false;
       {
         std::unique_lock<std::mutex> lock(mutex_);
-        workCv_.wait(lock, [&] { return stopping_ || !pending_.empty(); });
+        workCv_.wait(lock,
+                     [&] { return stopping_ || epoch != epoch_ || !pending_.empty(); });
         if (stopping_) {
           return;
         }
-        job = pending_.front();
-        pending_.pop_front();
+        if (epoch != epoch_) {
+          epoch = epoch_;
+          recopy = true;
+        } else {
+          job = pending_.front();
+          pending_.pop_front();
+        }
+      }
+      if (recopy) {
+        if (!TakeCopy()) {
+          return;
+        }
+        continue;
       }
       DesignJob(*job);
       bool awaited = false;
@@ -260,19 +319,28 @@ class ElementPipeline {
     d.sErrorMessage = phaseMessage_;
     ClearFloatFaults();
     try {
+      phase_.loadResults(Global(), job.element, job.results);
       phase_.designElement(job.element);
     } catch (...) {
       job.designError = std::current_exception();
       job.message = d.sErrorMessage;
     }
     d.tape = nullptr;
-    job.model = &Global();
+    try {
+      phase_.saveResults(Global(), job.element, job.results);
+    } catch (...) {
+      if (!job.designError) {
+        job.designError = std::current_exception();
+        job.message = d.sErrorMessage;
+      }
+    }
   }
 
   const ElementPhase& phase_;
   modGlobal& hostModel_;
   const std::string phaseMessage_;
   const std::size_t window_;
+  uint32_t modelGeneration_;  // of the host's model the workers hold
 
   // Host's thread only: the elements handed out and not yet copied, oldest
   // first (a deque keeps each job where it is while others are added).
@@ -284,7 +352,8 @@ class ElementPipeline {
   std::deque<Job*> pending_;
   bool stopping_ = false;
   const Job* awaited_ = nullptr;  // the job the host's thread waits for
-  int ready_ = 0;
+  int ready_ = 0;                 // workers holding a copy of the host's model
+  uint32_t epoch_ = 0;            // raised when every worker must copy it again
   std::exception_ptr setupError_;
   std::vector<std::thread> threads_;
 };

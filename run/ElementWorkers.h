@@ -7,10 +7,13 @@
 // element's analysis-results calls, recording them; a worker then designs
 // the element on its own copy of the model, replaying those calls; the
 // host's thread copies the element's results into the model in element
-// order. An element whose design stopped (a fault, a failed call) has its
-// results up to the stop copied, like every element before it, and nothing
-// after it is copied: the model then holds exactly what the run on one
-// thread would have stored.
+// order. Each element starts on the worker from the host's values of its
+// results, so an element whose design stopped (a fault, a failed call) comes
+// back with what it stored up to the stop; it is copied like every element
+// before it, and nothing after it is: the model then holds exactly what the
+// run on one thread would have stored. Results go only into the arrays they
+// were started from: arrays that a pump replaced (the host restored or ran a
+// design from its pump callback) keep what the host put there.
 #ifndef OSTREL_RUN_ELEMENTWORKERS_H
 #define OSTREL_RUN_ELEMENTWORKERS_H
 
@@ -39,8 +42,11 @@ struct ElementPhase {
   // The whole design of element e, storing its results into the model of
   // the thread that runs it.
   void (*designElement)(int16_t e) = nullptr;
-  // Host's thread: copies element e's results from a worker's model.
-  void (*copyResults)(const modGlobal& from, modGlobal& to, int e) = nullptr;
+  // Every result value of element e, out of and into a model: the host's
+  // values go to the worker before the design (so that what the design does
+  // not write stays as it was), the worker's come back after it.
+  void (*saveResults)(const modGlobal& g, int e, ElementResults& out) = nullptr;
+  void (*loadResults)(modGlobal& g, int e, const ElementResults& in) = nullptr;
   // On each worker before its first element: the phase's working state,
   // copied from the host's thread (which waits meanwhile).
   std::function<void()> prepareWorker;

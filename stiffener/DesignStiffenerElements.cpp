@@ -54,6 +54,7 @@ void StartStiffenerResults() {
   typStiffenerElement& r = g.StiffenerElement;
   const int n = g.i_NumStiffenerElements;
 
+  ++g.u_ResultsGeneration;
   r.f_As.Create(n);
   r.f_RatioOfSteel.Create(n);
   r.i_DesignComboIndex_flex.Create(n);
@@ -470,7 +471,8 @@ void DesignStiffenerElements() {
   phase.count = g.i_NumStiffenerElements;
   phase.planFetches = &PlanStiffenerElementFetches;
   phase.designElement = &DesignStiffenerElement;
-  phase.copyResults = &CopyStiffenerResults;
+  phase.saveResults = &SaveStiffenerResults;
+  phase.loadResults = &LoadStiffenerResults;
   phase.prepareWorker = [&host = BeamState()] { BeamState() = host; };
   RunElementPhase(phase);
 }

@@ -10,11 +10,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 #include "OstrelDesignCSA94.hpp"
 #include "component/modGlobal.h"
@@ -117,13 +120,17 @@ RunRecord Record(GoldenModel model, int32_t workers, const Scenario& scenario) {
 
 GoldenModel MixedWall() { return BuildGoldenModels().front(); }  // 40 plates, 45 stiffeners
 
-// "" when equal, else the number of the first differing line of two
-// results texts (each field is one line).
+// "" when equal, else where two results texts first differ: the field (one
+// line each) and the element (one value each).
 std::string FirstDifferentLine(const std::string& a, const std::string& b) {
   if (a == b) return "";
-  size_t line = 1;
-  for (size_t i = 0; i < a.size() && i < b.size() && a[i] == b[i]; ++i) line += a[i] == '\n';
-  return "results differ in field line " + std::to_string(line);
+  size_t line = 1, element = 1;
+  for (size_t i = 0; i < a.size() && i < b.size() && a[i] == b[i]; ++i) {
+    if (a[i] == '\n') ++line, element = 1;
+    if (a[i] == ' ') ++element;
+  }
+  return "results differ in field " + std::to_string(line) + ", element " +
+         std::to_string(element);
 }
 
 void ExpectSameRun(const RunRecord& one, const RunRecord& two, const std::string& name) {
@@ -259,6 +266,66 @@ TEST(WorkerThreads, AFaultInAnElementStopsWithTheOneThreadResults) {
   EXPECT_TRUE(std::equal(one.calls.begin(), one.calls.end(), two.calls.begin()));
   // At most 8 elements per worker ahead, each with 4 rounds of 10 combinations.
   EXPECT_LE(two.calls.size() - one.calls.size(), 2u * 8u * 4u * 10u);
+}
+
+// The design of a model, saved to a results file of its own.
+std::string SavedDesign(const GoldenModel& model) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("ostrel-workers-" + std::to_string(getpid()) + ".bin"))
+                               .string();
+  std::filesystem::remove(path);
+  std::thread host([&] {
+    FakeAnalysis fake;
+    LoadAnalysis(fake, model);
+    fake.Register();
+    clsDesignCSA94* obj = clsDesignCSA94_Create();
+    std::vector<std::string> problems;
+    SendModel(obj, model, problems);
+    int32_t offset = 0;
+    EXPECT_EQ(clsDesignCSA94_RunDesign(obj), 0);
+    EXPECT_EQ(clsDesignCSA94_SaveResults(obj, path.c_str(), &offset), 0);
+    clsDesignCSA94_Release(obj);
+  });
+  host.join();
+  return path;
+}
+
+// A host that changes the model from its pump in the middle of the plate
+// phase (it restores another design, or changes an element still to come):
+// on one thread the elements before that pump were designed and stored on
+// the model before the change, the elements after it on the changed model.
+TEST(WorkerThreads, ModelChangesFromAPumpReachOnlyTheElementsAfterIt) {
+  const std::vector<GoldenModel> models = BuildGoldenModels();
+  const std::string saved = SavedDesign(models[1]);  // 40 plates and 45 stiffeners too
+  auto atPlate20 = [](std::function<void(clsDesignCSA94*)> change) {
+    return [change](const ViewRecord& v, RunRecord& r, size_t) {
+      if (v.lblStatus == " plate design" && v.lblCounter == " 20/ 40" && r.suspendedCalls.empty()) {
+        r.suspendedCalls.push_back(0);  // once
+        clsDesignCSA94* o = clsDesignCSA94_Create();
+        change(o);
+        clsDesignCSA94_Release(o);
+      }
+    };
+  };
+  const PlateInput p = MixedWall().plates[29];
+  const Scenario scenarios[] = {
+      {"restore another design at plate 20", {}, atPlate20([&](clsDesignCSA94* o) {
+         EXPECT_EQ(clsDesignCSA94_ReadResults(o, saved.c_str(), 1), 0);
+       })},
+      {"thicken plate 30 at plate 20", {}, atPlate20([&](clsDesignCSA94* o) {
+         EXPECT_EQ(clsDesignCSA94_SetPlateElementProperties(
+                       o, 30, p.thickness * 1.5f, p.fc, p.fy, p.es, p.minX, p.maxX, p.minY,
+                       p.maxY, p.curtains, p.coverX, p.coverY),
+                   0);
+       })},
+  };
+  const RunRecord plain = Record(MixedWall(), 1, {});
+  for (const Scenario& s : scenarios) {
+    const RunRecord one = Record(MixedWall(), 1, s);
+    ExpectSameRun(one, Record(MixedWall(), 2, s), s.name);
+    EXPECT_NE(FirstDifferentLine(one.results, plain.results), "") << s.name;
+  }
+  std::filesystem::remove(saved);
 }
 
 }  // namespace
