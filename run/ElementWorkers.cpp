@@ -8,6 +8,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -387,8 +388,18 @@ void RunElementPhase(const ElementPhase& phase) {
     RunOnHostThread(phase);
     return;
   }
-  ElementPipeline pipeline(phase, workers);
-  pipeline.Run();
+  std::optional<ElementPipeline> pipeline;
+  try {
+    pipeline.emplace(phase, workers);
+  } catch (...) {
+    // No thread could be started or given its copy of the model (the system's
+    // limits, memory): nothing has happened yet that a host could see, so the
+    // phase runs on the host's thread alone.
+    pipeline.reset();
+    RunOnHostThread(phase);
+    return;
+  }
+  pipeline->Run();
 }
 
 }  // namespace ostrel

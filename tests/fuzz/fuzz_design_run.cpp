@@ -1,12 +1,21 @@
 // Whole design runs on a model and analysis results decoded from the input:
 // any floats (0, negatives, huge values, NaN, infinities), any codes, small
 // counts. Every input method stores or refuses; every run ends, completed or
-// through its error path; no query ever returns a NaN or an infinity.
+// through its error path; no query ever returns a NaN or an infinity. Each
+// input is designed on the calling thread alone and again on two worker
+// threads: the second run must store the same results bit for bit, show the
+// same messages, and make the same analysis-results calls in the same order
+// (after an arithmetic fault, possibly followed by the calls of the elements
+// already handed out).
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "FuzzSupport.h"
+#include "tests/support/StoredResults.h"
 
 using namespace ostrel::fuzz;
 
@@ -19,6 +28,7 @@ struct Analysis {
   int32_t calls = 0;
   std::vector<float> values;  // recycled for every value requested
   size_t next = 0;
+  std::vector<std::string> log;  // every fetch: operation, item, combination
 
   float Next() {
     if (values.empty()) return 0.0f;
@@ -26,7 +36,10 @@ struct Analysis {
     ++next;
     return v;
   }
-  int32_t Status() { return calls++ == failAtCall ? failWith : 0; }
+  int32_t Status(char op, int16_t item, int16_t combo) {
+    log.push_back(op + std::to_string(item) + "/" + std::to_string(combo));
+    return calls++ == failAtCall ? failWith : 0;
+  }
 };
 
 Analysis gAnalysis;
@@ -37,24 +50,24 @@ int32_t Available(void* inst, uint8_t* flag) {
   *flag = static_cast<Analysis*>(inst)->available;
   return 0;
 }
-int32_t Displacement(void* inst, int16_t, int16_t, float* a, float* b, float* c, float* d, float* e,
+int32_t Displacement(void* inst, int16_t item, int16_t combo, float* a, float* b, float* c, float* d, float* e,
                      float* f) {
   auto* an = static_cast<Analysis*>(inst);
   for (float* p : {a, b, c, d, e, f}) *p = an->Next();
-  return an->Status();
+  return an->Status('N', item, combo);
 }
-int32_t PlateForces(void* inst, int16_t, int16_t, float* a, float* b, float* c, float* d, float* e,
+int32_t PlateForces(void* inst, int16_t item, int16_t combo, float* a, float* b, float* c, float* d, float* e,
                     float* f) {
   auto* an = static_cast<Analysis*>(inst);
   for (float* p : {a, b, c, d, e, f}) *p = an->Next();
-  return an->Status();
+  return an->Status('P', item, combo);
 }
-int32_t StiffenerForces(void* inst, int16_t, int16_t, float* a, float* b, float* c, float* d,
+int32_t StiffenerForces(void* inst, int16_t item, int16_t combo, float* a, float* b, float* c, float* d,
                         float* e, float* f, float* g, float* h, float* i, float* j, float* k,
                         float* l) {
   auto* an = static_cast<Analysis*>(inst);
   for (float* p : {a, b, c, d, e, f, g, h, i, j, k, l}) *p = an->Next();
-  return an->Status();
+  return an->Status('S', item, combo);
 }
 
 // Floats worth trying: ordinary engineering values most of the time, and the
@@ -72,11 +85,20 @@ float PickFloat(FuzzedDataProvider& in) {
   }
 }
 
-}  // namespace
+std::vector<std::string> gBoxes;
+void RecordBox(void*, const char* text, const char*) { gBoxes.emplace_back(text); }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// What a host sees of one run, and what it stored.
+struct Observed {
+  uint8_t done = 9;
+  std::vector<std::string> boxes;
+  std::vector<std::string> calls;
+  std::string results;
+};
+
+Observed DesignOnce(const uint8_t* data, size_t size, int32_t workers) {
   static clsDesignCSA94* design = [] {
-    OstrelDesignCSA94_SetMessageBoxHandler(&QuietBox, nullptr);
+    OstrelDesignCSA94_SetMessageBoxHandler(&RecordBox, nullptr);
     static const OstrelAnalysisResultsClass cls = {Create, Release, Available, Displacement,
                                                    PlateForces, StiffenerForces, &gAnalysis};
     OstrelDesignCSA94_RegisterAnalysisResults(&cls);
@@ -84,6 +106,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return clsDesignCSA94_Create();
   }();
   FuzzedDataProvider in(data, size);
+  OstrelDesignCSA94_SetWorkerThreads(workers);
+  gBoxes.clear();
+  gAnalysis.log.clear();
   clsDesignCSA94_ResetDesign(design);
 
   clsDesignCSA94_SetUnits(design, in.ConsumeIntegralInRange<uint8_t>(0, 2));
@@ -126,10 +151,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   clsDesignCSA94_RunDesign(design);  // the default window host closes the window at the end
 
-  uint8_t done = 9;
-  Require(clsDesignCSA94_DesignDone(design, &done) == 0, "DesignDone answers");
+  Observed seen;
+  Require(clsDesignCSA94_DesignDone(design, &seen.done) == 0, "DesignDone answers");
+  seen.results = ostrel::test::StoredResults();
   for (int32_t n = 1; n <= 6; ++n) {
     QueryAll(design, n);
   }
+  seen.boxes = gBoxes;
+  seen.calls = gAnalysis.log;
+  return seen;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const Observed one = DesignOnce(data, size, 1);
+  const Observed two = DesignOnce(data, size, 2);
+  Require(two.done == one.done, "two workers end the run as one thread does");
+  Require(two.boxes == one.boxes, "two workers show the messages of one thread");
+  Require(two.results == one.results, "two workers store the results of one thread");
+  Require(two.calls.size() >= one.calls.size() &&
+              std::equal(one.calls.begin(), one.calls.end(), two.calls.begin()),
+          "two workers make the calls of one thread, in its order");
+  Require(one.done != 1 || two.calls == one.calls, "a completed run makes the same calls");
   return 0;
 }

@@ -8,8 +8,6 @@
 
 #include <cinttypes>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -24,6 +22,7 @@
 #include "golden/GoldenModels.h"
 #include "support/FakeAnalysis.h"
 #include "support/MessageCapture.h"
+#include "support/StoredResults.h"
 #include "support/WindowHost.h"
 
 namespace ostrel::golden {
@@ -31,40 +30,13 @@ namespace {
 
 using test::FakeAnalysis;
 using test::ScriptedWindowHost;
+using test::StoredResults;
 using test::ViewRecord;
 
 constexpr char kPlatePhaseMessage[] =
     "modDesign::WallDesign- unexpected error during Calculating plate element reinforcement";
 constexpr char kStiffenerPhaseMessage[] =
     "modDesign::WallDesign- unexpected error during Calculating stiffener element reinforcement";
-
-// Every result field of the calling thread's model, as the bits of each
-// value ("-" for a field not allocated).
-std::string StoredResults() {
-  const modGlobal& g = Global();
-  std::string out;
-  auto dump = [&out](const auto& array) {
-    if (!array.Allocated()) {
-      out += "-\n";
-      return;
-    }
-    for (int e = 1; e <= array.Size(); ++e) {
-      const auto value = array(e);
-      unsigned char bytes[sizeof value];
-      std::memcpy(bytes, &value, sizeof value);
-      char hex[3];
-      for (unsigned char b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        out += hex;
-      }
-      out += ' ';
-    }
-    out += '\n';
-  };
-  VisitPlateResultFields([&](auto field) { dump(g.PlateElement.*field); });
-  VisitStiffenerResultFields([&](auto field) { dump(g.StiffenerElement.*field); });
-  return out;
-}
 
 // What a host observes of one run.
 struct RunRecord {
