@@ -56,6 +56,20 @@ inline double CheckedValue(double v) {
   return v;
 }
 
+// Around a call into the host's code (its analysis results, its window pump,
+// its message boxes): whatever floating-point flags the host's own
+// arithmetic raises or clears, the component's checks see only its own.
+class HostCallScope {
+ public:
+  HostCallScope() { std::fegetexceptflag(&saved_, kFloatFaults); }
+  ~HostCallScope() { std::fesetexceptflag(&saved_, kFloatFaults); }
+  HostCallScope(const HostCallScope&) = delete;
+  HostCallScope& operator=(const HostCallScope&) = delete;
+
+ private:
+  std::fexcept_t saved_{};
+};
+
 // Conversion to a 16-bit signed integer, overflow-checked.
 inline int16_t ToInt16(long long v) {
   if (v < INT16_MIN || v > INT16_MAX) {

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "OstrelDesignCSA94.h"
+#include "component/CheckedMath.h"
 
 namespace ostrel {
 
@@ -32,6 +33,7 @@ HandlerSetting CurrentHandler() {
 
 void ShowMessageBox(const std::string& text) {
   const HandlerSetting setting = CurrentHandler();
+  HostCallScope host;
   setting.handler(setting.context, text.c_str(), kMessageBoxTitle);
 }
 

@@ -151,6 +151,13 @@ TEST(WorkerThreads, TwoWorkersShowTheHostTheOneThreadRun) {
       {"NaN moment of plate 25",
        [nan](GoldenModel&, FakeAnalysis& f) { f.SetPlateForces(25, 4, {0, 0, 0, nan, 0, 0}); },
        {}},
+      {"host code raising floating-point flags in every fetch and pump",
+       [](GoldenModel&, FakeAnalysis& f) { f->raiseFloatFaults = true; },
+       [](const ViewRecord&, RunRecord&, size_t) {
+         volatile double zero = 0.0;
+         volatile double invalid = zero / zero;
+         (void)invalid;
+       }},
       {"cancel at stiffener 20",
        {},
        [](const ViewRecord& v, RunRecord&, size_t) {
@@ -179,6 +186,10 @@ TEST(WorkerThreads, TwoWorkersShowTheHostTheOneThreadRun) {
   const RunRecord complete = Record(MixedWall(), 2, scenarios[0]);
   EXPECT_EQ(complete.done, 1);
   EXPECT_TRUE(complete.boxes.empty());
+  // The host's own arithmetic never stops the design.
+  const RunRecord flagsRaised = Record(MixedWall(), 2, scenarios[5]);
+  EXPECT_EQ(flagsRaised.done, 1);
+  EXPECT_EQ(flagsRaised.results, complete.results);
   EXPECT_EQ(Record(MixedWall(), 2, scenarios[1]).boxes,
             std::vector<std::string>{kPlatePhaseMessage});
   EXPECT_TRUE(Record(MixedWall(), 2, scenarios[2]).boxes.empty());

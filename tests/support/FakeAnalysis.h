@@ -39,6 +39,8 @@ class FakeAnalysis {
     std::string failOp;
     int failNth = 0;
     int32_t failReturn = 1;
+    // Every fetch divides by zero in the host's own arithmetic.
+    bool raiseFloatFaults = false;
     std::vector<Call> calls;
 
     template <size_t N>
@@ -46,6 +48,11 @@ class FakeAnalysis {
       const auto it = table.find({item, combo});
       for (size_t k = 0; k < N; ++k) *out[k] = it == table.end() ? 0.0f : it->second[k];
       calls.push_back(Call{op, item, combo});
+      if (raiseFloatFaults) {
+        volatile double zero = 0.0;
+        volatile double quotient = 1.0 / zero;
+        (void)quotient;
+      }
       if (failNth <= 0 || !(failOp.empty() || failOp == op)) return 0;
       int seen = 0;
       for (const Call& c : calls)
