@@ -2,7 +2,9 @@
 // bounds from pure axial load, the search of the steel ratio, and the
 // strain-compatibility capacity of the strip under (Pu, Mu).
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <vector>
 
 #include "component/CheckedMath.h"
 #include "component/modGlobal.h"
@@ -133,27 +135,122 @@ inline double BlockDepth(const PlateStrip& s, double c) {
   return a > s.t ? s.t : a;
 }
 
-// Axial force of the strip for neutral-axis depth c (layers from the strip's
+// One trial depth c of the neutral-axis search with the stress-block depth,
+// the concrete force, the two layer forces and the axial force they sum to.
+struct AxialTrial {
+  double c;
+  double a;
+  double Cc;
+  double T1;
+  double T2;
+  double P;
+};
+
+// Forces of the strip for neutral-axis depth c (layers from the strip's
 // current check).
-inline double SectionAxial(const PlateStrip& s, double epsCu, double A1, double c) {
-  const double a = BlockDepth(s, c);
-  const double Cc = s.alpha1PhiFc * a;
-  const double T1 = LayerForce(s, epsCu, A1, c, a, s.d1);
-  const double T2 = s.n == 2 ? LayerForce(s, epsCu, A1, c, a, s.d2) : 0.0;
-  return T1 + T2 - Cc;
+inline AxialTrial EvaluateTrial(const PlateStrip& s, double epsCu, double A1, double c) {
+  AxialTrial r;
+  r.c = c;
+  r.a = BlockDepth(s, c);
+  r.Cc = s.alpha1PhiFc * r.a;
+  r.T1 = LayerForce(s, epsCu, A1, c, r.a, s.d1);
+  r.T2 = s.n == 2 ? LayerForce(s, epsCu, A1, c, r.a, s.d2) : 0.0;
+  r.P = r.T1 + r.T2 - r.Cc;
+  return r;
+}
+
+// Moment of a trial's forces about the strip's moment reference.
+inline double TrialMoment(const PlateStrip& s, const AxialTrial& r) {
+  return r.Cc * (s.yref - r.a / 2) - r.T1 * (s.yref - s.d1) - r.T2 * (s.yref - s.d2);
 }
 
 // Force and moment of the strip for neutral-axis depth c (layers and moment
 // reference from the strip's current check).
 inline void SectionResultants(const PlateStrip& s, double epsCu, double A1, double c, double& P,
                               double& M) {
-  const double a = BlockDepth(s, c);
-  const double Cc = s.alpha1PhiFc * a;
-  const double T1 = LayerForce(s, epsCu, A1, c, a, s.d1);
-  const double T2 = s.n == 2 ? LayerForce(s, epsCu, A1, c, a, s.d2) : 0.0;
-  P = T1 + T2 - Cc;
-  M = Cc * (s.yref - a / 2) - T1 * (s.yref - s.d1) - T2 * (s.yref - s.d2);
+  const AxialTrial r = EvaluateTrial(s, epsCu, A1, c);
+  P = r.P;
+  M = TrialMoment(s, r);
 }
+
+// The bracket of the neutral-axis search: the axial forces at its two ends
+// and their depths.
+struct AxialBracket {
+  double Plo;
+  double Phi;
+  double cPlo;
+  double cPhi;
+};
+
+// The first trials of the neutral-axis searches of one combination check
+// with one sense of the moment. Within such a check every search starts from
+// the same bracket and the same two balanced depths, and the first halving
+// step depends only on the bracket those two trials leave, which each narrows
+// on the side of the target its force falls. Those three trials are
+// therefore the same in every search that falls on the same sides, and the
+// tree keeps them with the trial that follows each on either side. The
+// interpolation step after them depends on the target itself, so no later
+// trial is kept.
+class TrialTree {
+ public:
+  // Index of no trial.
+  static constexpr int kNone = -1;
+  // Trials that do not depend on the target: two balanced ones and one halving.
+  static constexpr int kSharedTrials = 3;
+  // At most 1 + 2 + 4 trials are kept per sense.
+  static constexpr int kCapacity = 7;
+
+  // What a replay reads: the trials after this one and their axial forces,
+  // [0] when this trial's force is at or below the target, [1] above.
+  struct Link {
+    int next[2];
+    double nextP[2];
+  };
+  // The trial's forces and the bracket the search held on reaching it.
+  struct Trial {
+    AxialTrial forces;
+    AxialBracket arrival;
+  };
+
+  void Clear() {
+    links_.clear();
+    trials_.clear();
+    hasLast = false;
+  }
+  bool Empty() const { return links_.empty(); }
+  // The first trial is the first kept.
+  double RootP() const { return trials_.front().forces.P; }
+
+  // The last search of the sense: a search for the same target (bit for bit)
+  // takes the same trials and ends on the same one.
+  bool hasLast = false;
+  uint64_t lastTarget = 0;
+  AxialTrial lastTrial{};
+  int16_t lastSteps = 0;
+  const Link& LinkAt(int index) const { return links_[static_cast<size_t>(index)]; }
+  const Trial& TrialAt(int index) const { return trials_[static_cast<size_t>(index)]; }
+
+  // Keeps a trial reached from `parent` (kNone for the first trial) on
+  // `side`; returns its index, kNone when the tree is full.
+  int Add(int parent, int side, const AxialTrial& forces, const AxialBracket& arrival) {
+    if (links_.size() == static_cast<size_t>(kCapacity)) {
+      return kNone;
+    }
+    const int index = static_cast<int>(links_.size());
+    links_.push_back({{kNone, kNone}, {0, 0}});
+    trials_.push_back({forces, arrival});
+    if (parent != kNone) {
+      Link& from = links_[static_cast<size_t>(parent)];
+      from.next[side] = index;
+      from.nextP[side] = forces.P;
+    }
+    return index;
+  }
+
+ private:
+  std::vector<Link> links_;
+  std::vector<Trial> trials_;
+};
 
 inline bool BracketStep(double target, double P, double c, double& Plo, double& Phi, double& cPlo,
                         double& cPhi) {
@@ -198,10 +295,17 @@ double PlasticCentroidOffset(const PlateStrip& s, double Pu) {
   return e0 * s.As * steel / (steel * s.As + s.alpha1PhiFc * s.t);
 }
 
+// Whether an axial force is within the search tolerance of the target.
+inline bool AxialConverged(double target, double P) {
+  const double miss = target - P;
+  return (miss < 0 ? -miss : miss) <= kAxialTolerance;
+}
+
 // The capacity ratio of one (Pu, Mu) pair for the strip's current steel and
-// layers; `steps` receives the number of search steps taken.
+// layers; `steps` receives the number of search steps taken. `tree` (may be
+// null) holds the trials of earlier searches of the same check and sense.
 double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double Mu,
-                     int16_t& steps) {
+                     int16_t& steps, TrialTree* tree) {
   // The compression yield strain stays below the crushing strain.
   if (epsCu - 0.0001 < s.epsYc) {
     s.epsYc = epsCu - 0.0001;
@@ -218,40 +322,88 @@ double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double
   // Near pure tension the moment resistance is taken at 0.95 Tr and tapered.
   const bool capped = !(Pu <= 0.95 * Tr);
   const double target = capped ? 0.95 * Tr : Pu;
-
-  double Plo = P0;
-  double cPlo = chi;
-  double Phi = Tr;
-  double cPhi = 0;
   const double A1 = s.As / s.n;
 
   // Two trials at the balanced depths, then alternate halving and straight
-  // interpolation of the bracket. The 16-bit step counter is the search's
-  // only limit: the step after 32767 is an overflow error. Only the axial
-  // force is needed while searching; the moment is that of the last trial.
-  double c = epsCu * s.d2 / (epsCu + s.epsYt);
-  bool converged = BracketStep(target, SectionAxial(s, epsCu, A1, c), c, Plo, Phi, cPlo, cPhi);
-  if (!converged) {
-    c = epsCu * s.d2 / (epsT + epsCu);
-    converged = BracketStep(target, SectionAxial(s, epsCu, A1, c), c, Plo, Phi, cPlo, cPhi);
+  // interpolation of the bracket. Only the axial force is needed while
+  // searching; the moment is that of the last trial.
+  //
+  // First the trials the tree knows, each taken as the search would take it.
+  int trials = 0;           // trials taken
+  int last = TrialTree::kNone;  // the last of them in the tree
+  int side = 0;             // the side of the target its force fell on
+  bool converged = false;
+  const uint64_t targetBits = std::bit_cast<uint64_t>(target);
+  if (tree != nullptr && tree->hasLast && tree->lastTarget == targetBits) {
+    converged = true;
+    trials = tree->lastSteps + 2;
+  } else if (tree != nullptr && !tree->Empty()) {
+    int at = 0;
+    double P = tree->RootP();
+    do {
+      ++trials;
+      last = at;
+      if (AxialConverged(target, P)) {
+        converged = true;
+        break;
+      }
+      side = P <= target ? 0 : 1;
+      const TrialTree::Link& link = tree->LinkAt(at);
+      at = link.next[side];
+      P = link.nextP[side];
+    } while (at != TrialTree::kNone);
   }
-  int16_t k = 0;
-  while (!converged) {
-    k = ToInt16(static_cast<long long>(k) + 1);
-    if (k % 2 == 1) {
-      c = (cPhi + cPlo) / 2;
-    } else {
-      c = (cPlo * (Phi - target) + cPhi * (target - Plo)) / (Phi - Plo);
+
+  AxialTrial trial{};
+  int16_t k = static_cast<int16_t>(trials > 2 ? trials - 2 : 0);
+  if (converged) {
+    trial = last != TrialTree::kNone ? tree->TrialAt(last).forces : tree->lastTrial;
+  } else {
+    // Then the section itself, from the bracket after the last known trial.
+    AxialBracket b{P0, Tr, chi, 0};
+    if (last != TrialTree::kNone) {
+      const TrialTree::Trial& known = tree->TrialAt(last);
+      b = known.arrival;
+      BracketStep(target, known.forces.P, known.forces.c, b.Plo, b.Phi, b.cPlo, b.cPhi);
     }
-    converged = BracketStep(target, SectionAxial(s, epsCu, A1, c), c, Plo, Phi, cPlo, cPhi);
+    bool keep = tree != nullptr;
+    // The 16-bit step counter is the search's only limit: the step after
+    // 32767 is an overflow error.
+    while (!converged) {
+      ++trials;
+      double c = 0;
+      if (trials == 1) {
+        c = epsCu * s.d2 / (epsCu + s.epsYt);
+      } else if (trials == 2) {
+        c = epsCu * s.d2 / (epsT + epsCu);
+      } else {
+        k = ToInt16(static_cast<long long>(k) + 1);
+        if (k % 2 == 1) {
+          c = (b.cPhi + b.cPlo) / 2;
+        } else {
+          c = (b.cPlo * (b.Phi - target) + b.cPhi * (target - b.Plo)) / (b.Phi - b.Plo);
+        }
+      }
+      trial = EvaluateTrial(s, epsCu, A1, c);
+      keep = keep && trials <= TrialTree::kSharedTrials;
+      if (keep) {
+        last = tree->Add(last, side, trial, b);
+        keep = last != TrialTree::kNone;
+      }
+      converged = BracketStep(target, trial.P, trial.c, b.Plo, b.Phi, b.cPlo, b.cPhi);
+      side = trial.P <= target ? 0 : 1;
+    }
   }
   steps = k;
-  double P = 0;
-  double M = 0;
-  SectionResultants(s, epsCu, A1, c, P, M);
+  double Mr = TrialMoment(s, trial);
   CheckFloatFaults();
+  if (tree != nullptr) {
+    tree->hasLast = true;
+    tree->lastTarget = targetBits;
+    tree->lastTrial = trial;
+    tree->lastSteps = k;
+  }
 
-  double Mr = M;
   if (capped) {
     Mr = (20 - 19 * Pu / target) * Mr;
   }
@@ -262,6 +414,13 @@ double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double
   const double rM = Mu / Mr;
   const double rP = Pu <= 0 ? Pu / P0 : Pu / Tr;
   return rP > rM ? rP : rM;
+}
+
+// The trial trees of the calling thread's combination checks, one per sense
+// of the moment (face B compressed, face A compressed).
+std::array<TrialTree, 2>& CheckTrialTrees() {
+  thread_local std::array<TrialTree, 2> trees;
+  return trees;
 }
 
 }  // namespace
@@ -415,6 +574,11 @@ void CheckStripForCombos() {
   s.status = DESIGN_PASS;
   double rmax = -0.0001;
 
+  // The steel and the layers of each sense stay fixed for the whole check.
+  std::array<TrialTree, 2>& trees = CheckTrialTrees();
+  trees[0].Clear();
+  trees[1].Clear();
+
   for (const int16_t c : p.ultimateCombos) {
     const std::array<double, 3>& N = p.NPlusMinus(c);
     const std::array<double, 3>& M = p.MPlusMinus(c);
@@ -422,8 +586,10 @@ void CheckStripForCombos() {
       const double Pu = N[i];
       const double e = PlasticCentroidOffset(s, Pu);
       for (int j = kPositive; j <= kNegative; ++j) {
-        const double Mu = OrientForMoment(s, M[j] + Pu * e, e);
-        const double r = CapacityRatio(s, epsCu, epsT, Pu, Mu, p.lastSearchSteps);
+        const double moment = M[j] + Pu * e;
+        TrialTree& tree = trees[moment >= 0 ? 0 : 1];
+        const double Mu = OrientForMoment(s, moment, e);
+        const double r = CapacityRatio(s, epsCu, epsT, Pu, Mu, p.lastSearchSteps, &tree);
         if (r > rmax) {
           rmax = r;
           s.govCombo = c;
@@ -447,7 +613,7 @@ void StripSectionResultants(const double& c, double& P, double& M) {
 double StripCapacityRatio(const double& Pu, const double& Mu) {
   modPlateDesignCSA94& p = PlateState();
   const modGlobal& g = Global();
-  return CapacityRatio(p.strip, g.eps_cu, g.eps_t, Pu, Mu, p.lastSearchSteps);
+  return CapacityRatio(p.strip, g.eps_cu, g.eps_t, Pu, Mu, p.lastSearchSteps, nullptr);
 }
 
 double StripPlasticCentroidOffset(const double& Pu) {

@@ -85,11 +85,13 @@ void CheckCombos(modBeamDesignCSA94& s) {
   FlexureWork& x = s.flex;
   s.i_ElementStatus = DESIGN_PASS;
   double best = -0.0001;
+  // The steel stays fixed for the whole check.
+  StartCapacityCheck(s);
   for (const int16_t combo : x.ultimateCombos) {
     const int k = combo;
     // The resistance for the axial force at end 1 serves both ends.
     const double P = s.d_ComboPu(k, 1);
-    ComputeCapacityPoints(s, P);
+    ComputeCheckCapacityPoints(s, P);
     if (s.bt_HasFlanges == 0) {
       const Contour ct = BuildContour(x);
       for (int end = 1; end <= 2; ++end) {

@@ -152,17 +152,30 @@ void AxialForceForSolve(const FlexureWork& x, double P, double& solveP, double& 
   }
 }
 
+// Copies the first n points of one part into the frame.
+template <std::size_t N>
+inline void CopyPoints(const std::array<double, N>& from, int n, std::array<double, N>& to) {
+  for (int v = 1; v <= n; ++v) {
+    to[v] = from[v];
+  }
+}
+
+// Makes direction d the current frame. Only the points in use are copied
+// (the kernel reads no others), and the flange rectangles only where the
+// kernel integrates them.
 void LoadDirection(modBeamDesignCSA94& s, int d) {
   const SectionGeometry& g = s.geo;
   FlexureWork& x = s.flex;
-  x.d_FrameVertexU = g.d_RotVertexU[d];
-  x.d_FrameVertexW = g.d_RotVertexW[d];
-  x.d_FrameLeftFlangeU = g.d_RotLeftFlangeU[d];
-  x.d_FrameLeftFlangeW = g.d_RotLeftFlangeW[d];
-  x.d_FrameRightFlangeU = g.d_RotRightFlangeU[d];
-  x.d_FrameRightFlangeW = g.d_RotRightFlangeW[d];
-  x.d_FrameBarU = g.d_RotBarU[d];
-  x.d_FrameBarW = g.d_RotBarW[d];
+  CopyPoints(g.d_RotVertexU[d], g.numVertices, x.d_FrameVertexU);
+  CopyPoints(g.d_RotVertexW[d], g.numVertices, x.d_FrameVertexW);
+  if (s.bt_HasFlanges != 0) {
+    CopyPoints(g.d_RotLeftFlangeU[d], kFlangeVertices, x.d_FrameLeftFlangeU);
+    CopyPoints(g.d_RotLeftFlangeW[d], kFlangeVertices, x.d_FrameLeftFlangeW);
+    CopyPoints(g.d_RotRightFlangeU[d], kFlangeVertices, x.d_FrameRightFlangeU);
+    CopyPoints(g.d_RotRightFlangeW[d], kFlangeVertices, x.d_FrameRightFlangeW);
+  }
+  CopyPoints(g.d_RotBarU[d], g.numBars, x.d_FrameBarU);
+  CopyPoints(g.d_RotBarW[d], g.numBars, x.d_FrameBarW);
   x.d_FrameTop = g.d_TopFibre[d];
   x.d_FrameBottomBar = g.d_BottomBar[d];
 }
@@ -186,79 +199,148 @@ struct Bracket {
   throw RunTimeError(what);
 }
 
-double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& phi) {
+// What the bracket of a depth solve is set up from after its first trial:
+// the axial resistances, and the values of its deepest end (used only when
+// the first trial's force is too large).
+struct SolveStart {
+  double Pt;
+  double Po;
+  double d;
+  double Kc;
+  double h;
+  double beta1;
+};
+
+// Narrows the bracket b {cLo, fLo, cHi, fHi} after trial number t (depth c,
+// factored force F) on side hi; the first trial sets the bracket up.
+inline void NarrowBracket(int t, bool hi, double c, double F, const SolveStart& start,
+                          Bracket& b) {
+  if (t == 1) {
+    if (!hi) {
+      b = {c, F, 0, start.Pt};
+    } else {
+      const double yieldDepth = start.d * start.Kc;
+      const double fullBlock = start.h / start.beta1;
+      b = {yieldDepth < fullBlock ? fullBlock : yieldDepth, -start.Po, c, F};
+    }
+  } else if (hi) {
+    b.c = c;
+    b.d = F;
+  } else {
+    b.a = c;
+    b.b = F;
+  }
+}
+
+// The side of the bracket a trial's force P belongs to: the second trial
+// takes the high end when above P, the others the low end when below P.
+inline bool HighSide(int t, double F, double P) { return t == 2 ? F > P : !(F < P); }
+
+// Whether trial number t with force F has converged on P.
+inline bool DepthConverged(int t, double F, double P) {
+  return t <= 2 ? std::fabs(F - P) < 0.0001 : std::fabs(P - F) < 0.0001;
+}
+
+// Two trials at the balanced and the tension-limit depths, then alternating
+// halving and straight-line steps of the bracket, the first a halving step.
+// With a tree, the trials it knows are replayed and the new ones kept;
+// `found` receives the index of the trial the solve ended on (kNone without
+// a tree or when it was not kept).
+double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& phi,
+                           DepthTrialTree* tree, int& found) {
   const FlexureWork& x = s.flex;
   const double d = x.d_FrameTop - x.d_FrameBottomBar;
+  constexpr int kNone = DepthTrialTree::kNone;
+  found = kNone;
+
+  // The trials the tree knows, each taken as the solve would take it.
+  int t = 0;          // trials taken
+  int last = kNone;   // the last of them in the tree
+  bool hi = false;    // the side its force fell on
+  if (tree != nullptr && !tree->Empty()) {
+    int at = 0;
+    double F = tree->RootF();
+    do {
+      ++t;
+      last = at;
+      if (DepthConverged(t, F, P)) {
+        const DepthTrialTree::Trial& known = tree->TrialAt(at);
+        phi = known.phi;
+        found = at;
+        return known.c;
+      }
+      hi = HighSide(t, F, P);
+      const DepthTrialTree::Link& link = tree->LinkAt(at);
+      at = link.next[hi ? 1 : 0];
+      F = link.nextF[hi ? 1 : 0];
+    } while (at != kNone);
+  }
+
+  const SolveStart start{x.d_Pt, x.d_Po, d, x.d_Kc, h, s.d_Beta1};
+  // Then the section itself, from the bracket after the last known trial.
+  Bracket b{};
+  // Guard: a pair of steps that leaves the bracket bit-identical would repeat
+  // forever, and no solve runs more than kMaxSearchSteps steps.
+  Bracket before{};
+  if (last != kNone) {
+    const DepthTrialTree::Trial& known = tree->TrialAt(last);
+    b = {known.arrival[0], known.arrival[1], known.arrival[2], known.arrival[3]};
+    if (t >= 3 && (t - 2) % 2 == 1) {
+      before = b;
+    }
+    NarrowBracket(t, hi, known.c, known.F, start, b);
+  }
+  bool keep = tree != nullptr;
   double F = 0;
   double unused = 0;
-
-  double c = d * x.d_Kb;
-  Integrate<false>(s, F, unused, unused, c);
-  F = x.k_Pcomp * F;
-  phi = x.k_Pcomp;
-  if (std::fabs(F - P) < 0.0001) {
-    return c;
-  }
-  // Bracket: the lo end always has the smaller force (larger depth).
-  double cLo, fLo, cHi, fHi;
-  if (F < P) {
-    cLo = d * x.d_Kb;
-    fLo = F;
-    cHi = 0;
-    fHi = x.d_Pt;
-  } else {
-    cHi = d * x.d_Kb;
-    fHi = F;
-    const double yieldDepth = d * x.d_Kc;
-    const double fullBlock = h / s.d_Beta1;
-    cLo = yieldDepth < fullBlock ? fullBlock : yieldDepth;
-    fLo = -x.d_Po;
-  }
-
-  c = d * x.d_Kt;
-  Integrate<false>(s, F, unused, unused, c);
-  F = x.k_Ptens * F;
-  phi = x.k_Ptens;
-  if (std::fabs(F - P) < 0.0001) {
-    return c;
-  }
-  if (F > P) {
-    cHi = c;
-    fHi = F;
-  } else {
-    cLo = c;
-    fLo = F;
-  }
-
-  // Alternating halving and straight-line steps, the first a halving step.
-  // Guard: a pair of steps that leaves the bracket bit-identical would repeat
-  // forever, and no search runs more than kMaxSearchSteps steps.
-  Bracket before{};
-  for (long n = 1;; ++n) {
-    if (n > kMaxSearchSteps) {
-      SearchStalled("neutral-axis depth search does not converge");
-    }
-    if (n % 2 == 1) {
-      before = {cLo, fLo, cHi, fHi};
-      c = (cHi + cLo) * 0.5;
+  for (;;) {
+    ++t;
+    const long n = t - 2;  // step of the alternating search
+    double c = 0;
+    double trialPhi = 0;
+    const Bracket arrival = b;
+    if (t == 1) {
+      c = d * x.d_Kb;
+      Integrate<false>(s, F, unused, unused, c);
+      F = x.k_Pcomp * F;
+      trialPhi = x.k_Pcomp;
+    } else if (t == 2) {
+      c = d * x.d_Kt;
+      Integrate<false>(s, F, unused, unused, c);
+      F = x.k_Ptens * F;
+      trialPhi = x.k_Ptens;
     } else {
-      c = ((fHi - P) * cLo + (P - fLo) * cHi) / (fHi - fLo);
+      if (n > kMaxSearchSteps) {
+        SearchStalled("neutral-axis depth search does not converge");
+      }
+      if (n % 2 == 1) {
+        before = b;
+        c = (b.c + b.a) * 0.5;
+      } else {
+        c = ((b.d - P) * b.a + (P - b.b) * b.c) / (b.d - b.b);
+      }
+      const double strain = Integrate<false>(s, F, unused, unused, c);
+      trialPhi = ResistanceFactorForStrain(strain);
+      F = trialPhi * F;
     }
-    const double strain = Integrate<false>(s, F, unused, unused, c);
-    phi = ResistanceFactorForStrain(strain);
-    F = phi * F;
-    if (std::fabs(P - F) < 0.0001) {
+    phi = trialPhi;
+    keep = keep && t <= DepthTrialTree::kSharedTrials;
+    // A trial is kept once its step has passed every check.
+    const int parentSide = hi ? 1 : 0;
+    const DepthTrialTree::Trial kept{
+        c, F, trialPhi, {arrival.a, arrival.b, arrival.c, arrival.d}, false, 0, 0};
+    if (DepthConverged(t, F, P)) {
+      found = keep ? tree->Add(last, parentSide, kept) : kNone;
       return c;
     }
-    if (F < P) {
-      cLo = c;
-      fLo = F;
-    } else {
-      cHi = c;
-      fHi = F;
-    }
-    if (n % 2 == 0 && before.SameAs({cLo, fLo, cHi, fHi})) {
+    hi = HighSide(t, F, P);
+    NarrowBracket(t, hi, c, F, start, b);
+    if (t >= 3 && n % 2 == 0 && before.SameAs(b)) {
       SearchStalled("neutral-axis depth search does not converge");
+    }
+    if (keep) {
+      last = tree->Add(last, parentSide, kept);
+      keep = last != kNone;
     }
   }
 }
@@ -285,7 +367,8 @@ double ComputeSectionForce(double& F, const double& c) {
 
 double SolveNeutralAxisDepth(modBeamDesignCSA94& s, const double& P, const double& h,
                              double& phi) {
-  const double c = SolveDepthUnchecked(s, P, h, phi);
+  int found = DepthTrialTree::kNone;
+  const double c = SolveDepthUnchecked(s, P, h, phi, nullptr, found);
   CheckFloatFaults();
   return c;
 }
@@ -296,7 +379,11 @@ double SolveNeutralAxisDepth(const double& P, const double& h, double& phi) {
 
 double ResistanceFactorForStrain(const double& /*strain*/) { return 1.0; }
 
-void ComputeCapacityPoints(modBeamDesignCSA94& s, const double& P) {
+namespace {
+
+// The eight capacity points for the axial force P; with `replay`, the depth
+// solves replay and keep the trials of the current check (checkTrials).
+void CapacityPoints(modBeamDesignCSA94& s, double P, bool replay) {
   FlexureWork& x = s.flex;
   const SectionGeometry& g = s.geo;
   s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
@@ -312,16 +399,46 @@ void ComputeCapacityPoints(modBeamDesignCSA94& s, const double& P) {
       WaitWhileSuspended();
     }
     LoadDirection(s, i);
+    DepthTrialTree* tree = replay ? &x.checkTrials[static_cast<size_t>(i)] : nullptr;
     double phi = 0;
-    const double c = SolveNeutralAxisDepth(s, solveP, g.d_SectionDepth[i], phi);
-    double F = 0, Ma = 0, Mb = 0;
-    ComputeSectionResultants(s, F, Ma, Mb, c);
+    int found = DepthTrialTree::kNone;
+    const double c = SolveDepthUnchecked(s, solveP, g.d_SectionDepth[i], phi, tree, found);
+    CheckFloatFaults();
+    double Ma = 0, Mb = 0;
+    if (found != DepthTrialTree::kNone && tree->TrialAt(found).hasMoments) {
+      const DepthTrialTree::Trial& known = tree->TrialAt(found);
+      Ma = known.Ma;
+      Mb = known.Mb;
+    } else {
+      double F = 0;
+      ComputeSectionResultants(s, F, Ma, Mb, c);
+      if (found != DepthTrialTree::kNone) {
+        DepthTrialTree::Trial& known = tree->TrialAt(found);
+        known.hasMoments = true;
+        known.Ma = Ma;
+        known.Mb = Mb;
+      }
+    }
     Ma = Ma * taper;
     Mb = Mb * taper;
     x.d_CapMuz[i] = (Ma * g.d_DirCos[i] - Mb * g.d_DirSin[i]) * phi;
     x.d_CapMuy[i] = (Mb * g.d_DirCos[i] + Ma * g.d_DirSin[i]) * phi;
   }
   CheckFloatFaults();
+}
+
+}  // namespace
+
+void ComputeCapacityPoints(modBeamDesignCSA94& s, const double& P) { CapacityPoints(s, P, false); }
+
+void StartCapacityCheck(modBeamDesignCSA94& s) {
+  for (DepthTrialTree& tree : s.flex.checkTrials) {
+    tree.Clear();
+  }
+}
+
+void ComputeCheckCapacityPoints(modBeamDesignCSA94& s, const double& P) {
+  CapacityPoints(s, P, true);
 }
 
 void ComputeCapacityPoints(const double& P) { ComputeCapacityPoints(BeamState(), P); }

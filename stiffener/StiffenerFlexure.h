@@ -61,6 +61,14 @@ double SolveNeutralAxisDepth(modBeamDesignCSA94& s, const double& P, const doubl
 void ComputeCapacityPoints(const double& P);
 void ComputeCapacityPoints(modBeamDesignCSA94& s, const double& P);
 
+// The same capacity points within one check of the current steel: the depth
+// solves replay the trials that earlier calls since StartCapacityCheck met in
+// the same direction, with bit-identical results. StartCapacityCheck must be
+// called whenever the steel, the yield strains, the constants or the geometry
+// may have changed.
+void StartCapacityCheck(modBeamDesignCSA94& s);
+void ComputeCheckCapacityPoints(modBeamDesignCSA94& s, const double& P);
+
 // Demand/capacity ratio along the demand direction (|Muy|, |Muz|), found by
 // turning the neutral axis between aLo and aHi until the capacity vector is
 // parallel to the demand. Muz is raised to 0.0001 in place when smaller; the
