@@ -59,16 +59,26 @@ inline double CheckedValue(double v) {
 // Around a call into the host's code (its analysis results, its window pump,
 // its message boxes): whatever floating-point flags the host's own
 // arithmetic raises or clears, the component's checks see only its own.
-class HostCallScope {
+// Reading the flags is cheap and a host rarely changes them, so they are only
+// put back when the call changed them.
+class FloatFlagsScope {
  public:
-  HostCallScope() { std::fegetexceptflag(&saved_, kFloatFaults); }
-  ~HostCallScope() { std::fesetexceptflag(&saved_, kFloatFaults); }
-  HostCallScope(const HostCallScope&) = delete;
-  HostCallScope& operator=(const HostCallScope&) = delete;
+  FloatFlagsScope() : saved_(std::fetestexcept(kFloatFaults)) {}
+  ~FloatFlagsScope() {
+    if (std::fetestexcept(kFloatFaults) != saved_) {
+      std::feclearexcept(kFloatFaults);
+      if (saved_ != 0) {
+        std::feraiseexcept(saved_);
+      }
+    }
+  }
+  FloatFlagsScope(const FloatFlagsScope&) = delete;
+  FloatFlagsScope& operator=(const FloatFlagsScope&) = delete;
 
  private:
-  std::fexcept_t saved_{};
+  int saved_;
 };
+using HostCallScope = FloatFlagsScope;
 
 // Conversion to a 16-bit signed integer, overflow-checked.
 inline int16_t ToInt16(long long v) {

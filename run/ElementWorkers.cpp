@@ -34,7 +34,6 @@ constexpr std::size_t kElementsAheadPerWorker = 8;
 class RecordingScope {
  public:
   explicit RecordingScope(FetchTape& tape) {
-    std::fegetexceptflag(&savedFlags_, kFloatFaults);
     ClearFloatFaults();
     Design().fetchMode = FetchMode::kRecord;
     Design().tape = &tape;
@@ -42,13 +41,12 @@ class RecordingScope {
   ~RecordingScope() {
     Design().fetchMode = FetchMode::kDirect;
     Design().tape = nullptr;
-    std::fesetexceptflag(&savedFlags_, kFloatFaults);
   }
   RecordingScope(const RecordingScope&) = delete;
   RecordingScope& operator=(const RecordingScope&) = delete;
 
  private:
-  std::fexcept_t savedFlags_{};
+  FloatFlagsScope savedFlags_;  // constructed first: the flags before planning
 };
 
 // The host's thread and its workers for one phase.
