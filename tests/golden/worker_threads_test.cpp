@@ -6,6 +6,7 @@
 // results, bit for bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <filesystem>
@@ -142,8 +143,8 @@ TEST(WorkerThreads, TwoWorkersShowTheHostTheOneThreadRun) {
       {"failed plate call in element 21",
        [](GoldenModel&, FakeAnalysis& f) { f.FailAt("GetPlateElementForces", 401, -1); },
        {}},
-      {"plate call reporting status 1 in element 30",
-       [](GoldenModel&, FakeAnalysis& f) { f.FailAt("GetPlateElementForces", 583, 1); },
+      {"plate call reporting status 1 late in the plate phase",
+       [](GoldenModel&, FakeAnalysis& f) { f.FailAt("GetPlateElementForces", 480, 1); },
        {}},
       {"failed stiffener call in the shear round of element 24",
        [](GoldenModel&, FakeAnalysis& f) { f.FailAt("GetStiffenerElementForces", 895, -7); },
@@ -192,12 +193,27 @@ TEST(WorkerThreads, TwoWorkersShowTheHostTheOneThreadRun) {
   EXPECT_EQ(flagsRaised.results, complete.results);
   EXPECT_EQ(Record(MixedWall(), 2, scenarios[1]).boxes,
             std::vector<std::string>{kPlatePhaseMessage});
-  EXPECT_TRUE(Record(MixedWall(), 2, scenarios[2]).boxes.empty());
+  const RunRecord status1 = Record(MixedWall(), 2, scenarios[2]);
+  EXPECT_EQ(status1.done, 0);
+  EXPECT_TRUE(status1.boxes.empty());  // status 1 stops the run silently
+  EXPECT_EQ(status1.calls.back().rfind("GetPlateElementForces", 0), 0u);
+  EXPECT_GT(std::count_if(complete.calls.begin(), complete.calls.end(),
+                          [](const std::string& c) {
+                            return c.rfind("GetPlateElementForces", 0) == 0;
+                          }),
+            480);
   const RunRecord failedStiffener = Record(MixedWall(), 2, scenarios[3]);
   EXPECT_EQ(failedStiffener.boxes, std::vector<std::string>{kStiffenerPhaseMessage});
   EXPECT_EQ(failedStiffener.calls.back(), "GetStiffenerElementForces 24 5");
   EXPECT_EQ(Record(MixedWall(), 2, scenarios[4]).boxes,
             std::vector<std::string>{kPlatePhaseMessage});
+  const RunRecord cancelled = Record(MixedWall(), 2, scenarios[6]);
+  EXPECT_EQ(cancelled.done, 0);
+  EXPECT_TRUE(cancelled.boxes.empty());
+  EXPECT_EQ(cancelled.calls.back().rfind("GetStiffenerElementForces 19 ", 0), 0u);
+  const RunRecord suspendedThenCancelled = Record(MixedWall(), 2, scenarios[7]);
+  EXPECT_EQ(suspendedThenCancelled.done, 0);
+  EXPECT_EQ(suspendedThenCancelled.suspendedCalls.size(), 1u);
 }
 
 // Suspending holds back every new element: while suspended no call is made;
