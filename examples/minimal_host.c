@@ -37,6 +37,7 @@ int main(void) {
   OstrelAnalysisResultsClass analysis = {Create, Release, Available, Displacement,
                                          PlateForces, StiffenerForces, NULL};
   OstrelDesignCSA94_RegisterAnalysisResults(&analysis);
+  OstrelDesignCSA94_SetWorkerThreads(0); /* design the elements on every core */
 
   clsDesignCSA94* design = clsDesignCSA94_Create();
   clsDesignCSA94_SetUnits(design, 1); /* SI: mm, kN, MPa, kN-m */
