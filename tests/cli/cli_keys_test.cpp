@@ -36,17 +36,13 @@ struct Script {
   int reads = 0;
 
   WindowKeys Keys() {
-    return WindowKeys(
-        [this] {
-          ++reads;
-          if (chunks.empty()) {
-            return std::string();
-          }
-          std::string next = chunks.front();
-          chunks.pop_front();
-          return next;
-        },
-        [this](int32_t button) { clicks.push_back(button); }, [this] { ++idles; });
+    auto read = [this] {
+      ++reads;
+      std::string next = chunks.empty() ? "" : chunks.front();
+      if (!chunks.empty()) chunks.pop_front();
+      return next;
+    };
+    return WindowKeys(read, [this](int32_t b) { clicks.push_back(b); }, [this] { ++idles; });
   }
 };
 

@@ -7,6 +7,7 @@
 
 #include "CliProcess.h"
 #include "OstrelDesignCSA94.h"
+#include "support/FakeAnalysis.h"
 
 using clitest::Exists;
 using clitest::Lines;
@@ -34,29 +35,31 @@ float AsFloat(const ojson& value) { return static_cast<float>(value.get<double>(
 
 // The same job sent straight through the C interface, as an independent
 // reading of what the command line must report.
-const json* g_oracle_job = nullptr;
-void Copy(const char* table, int item, int combo, float* const* out, int n) {
-  const json& v = (*g_oracle_job)["analysis"][table][item - 1][combo - 1];
-  for (int k = 0; k < n; ++k) *out[k] = v[k];
-}
-void* OracleCreate(void* ctx) { return ctx; }
-void OracleRelease(void*) {}
-int32_t OracleAvailable(void*, uint8_t* flag) { return *flag = 1, 0; }
-int32_t OracleDisplacement(void*, int16_t n, int16_t c, float* a, float* b, float* d, float* e,
-                           float* f, float* g) {
-  float* const out[] = {a, b, d, e, f, g};
-  return Copy("displacements", n, c, out, 6), 0;
-}
-int32_t OraclePlate(void*, int16_t n, int16_t c, float* a, float* b, float* d, float* e, float* f,
-                    float* g) {
-  float* const out[] = {a, b, d, e, f, g};
-  return Copy("plate_forces", n, c, out, 6), 0;
-}
-int32_t OracleStiffener(void*, int16_t n, int16_t c, float* o0, float* o1, float* o2, float* o3,
-                        float* o4, float* o5, float* o6, float* o7, float* o8, float* o9,
-                        float* o10, float* o11) {
-  float* const out[] = {o0, o1, o2, o3, o4, o5, o6, o7, o8, o9, o10, o11};
-  return Copy("stiffener_forces", n, c, out, 12), 0;
+clsDesignCSA94* DesignThroughTheLibrary(const json& job, ostrel::test::FakeAnalysis& analysis) {
+  const json& a = job["analysis"];
+  for (int c = 1; c <= 3; ++c) {
+    for (int n = 1; n <= 2; ++n) {
+      const auto d = a["displacements"][n - 1][c - 1].get<std::vector<float>>();
+      analysis.SetDisplacement(n, c, d[0], d[1], d[2]);
+    }
+    analysis.SetPlateForces(1, c, a["plate_forces"][0][c - 1].get<std::array<float, 6>>());
+    analysis->stiffenerForces[{1, c}] = a["stiffener_forces"][0][c - 1].get<std::array<float, 12>>();
+  }
+  analysis.Register();
+  clsDesignCSA94* d = clsDesignCSA94_Create();
+  EXPECT_EQ(clsDesignCSA94_SetUnits(d, 1) + clsDesignCSA94_SetNumberOfNodes(d, 2) +
+                clsDesignCSA94_SetNumberOfPlateElements(d, 1) +
+                clsDesignCSA94_SetNumberOfStiffenerElements(d, 1) +
+                clsDesignCSA94_SetNumberOfLoadCombinations(d, 3) +
+                clsDesignCSA94_SetPlateElementProperties(d, 1, 200, 30, 400, 200000, 0.25f, 4, 0.3f,
+                                                         3.5f, 2, 40, 55) +
+                clsDesignCSA94_SetStiffenerElementProperties(d, 1, 0, 0, 400, 600, 0, 0, 0, 0, 35,
+                                                             2400, 420, 200000, 1, 4, 0, 45, 60,
+                                                             35, 40, 0) +
+                clsDesignCSA94_SetComboType(d, 2, 1) + clsDesignCSA94_SetComboType(d, 3, 1) +
+                clsDesignCSA94_RunDesign(d),
+            0);
+  return d;
 }
 
 // Expects each key of `record` to hold the float at the same index.
@@ -109,27 +112,8 @@ TEST_F(CliRunTest, ResultsJsonHoldsEveryQueryOutputInOrderAndMatchesTheLibrary) 
                                       "bt_DesignStatus_Shear"}));
 
   // The same design through the C interface directly.
-  g_oracle_job = &job;
-  OstrelAnalysisResultsClass analysis{OracleCreate,       OracleRelease, OracleAvailable,
-                                      OracleDisplacement, OraclePlate,   OracleStiffener,
-                                      &g_oracle_job};
-  OstrelDesignCSA94_RegisterAnalysisResults(&analysis);
-  clsDesignCSA94* d = clsDesignCSA94_Create();
-  ASSERT_EQ(clsDesignCSA94_SetUnits(d, 1), 0);
-  ASSERT_EQ(clsDesignCSA94_SetNumberOfNodes(d, 2), 0);
-  ASSERT_EQ(clsDesignCSA94_SetNumberOfPlateElements(d, 1), 0);
-  ASSERT_EQ(clsDesignCSA94_SetNumberOfStiffenerElements(d, 1), 0);
-  ASSERT_EQ(clsDesignCSA94_SetNumberOfLoadCombinations(d, 3), 0);
-  ASSERT_EQ(clsDesignCSA94_SetPlateElementProperties(d, 1, 200, 30, 400, 200000, 0.25f, 4, 0.3f,
-                                                     3.5f, 2, 40, 55),
-            0);
-  ASSERT_EQ(clsDesignCSA94_SetStiffenerElementProperties(d, 1, 0, 0, 400, 600, 0, 0, 0, 0, 35, 2400,
-                                                         420, 200000, 1, 4, 0, 45, 60, 35, 40, 0),
-            0);
-  ASSERT_EQ(clsDesignCSA94_SetComboType(d, 2, 1), 0);
-  ASSERT_EQ(clsDesignCSA94_SetComboType(d, 3, 1), 0);
-  ASSERT_EQ(clsDesignCSA94_RunDesign(d), 0);
-
+  ostrel::test::FakeAnalysis analysis;
+  clsDesignCSA94* d = DesignThroughTheLibrary(job, analysis);
   float f[10];
   int16_t c[2];
   uint8_t b[3];

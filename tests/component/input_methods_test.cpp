@@ -2,6 +2,7 @@
 // exact messages, what is stored (and that a refusal stores nothing).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -165,21 +166,13 @@ TEST_F(InputMethods, PlateValuesAreStoredAsSent) {
                                                      2.7f, 0.13f, 3.3f, 2, 1.7f, 2.3f),
             0);
   const typPlateElement& p = Global().PlateElement;
-  EXPECT_EQ(p.f_Thickness(1), 0.0f);
-  EXPECT_EQ(p.bt_NumCurtains(1), 1);
-  EXPECT_EQ(p.f_CoverToRFT(1)[1], 25.5f);
-  EXPECT_EQ(p.f_CoverToRFT(1)[2], 35.25f);
-  EXPECT_EQ(p.f_Thickness(2), 8.1f);
-  EXPECT_EQ(p.f_fc(2), static_cast<double>(4.1f));
-  EXPECT_EQ(p.f_fy(2), static_cast<double>(60.3f));
-  EXPECT_EQ(p.f_Es(2), static_cast<double>(29000.7f));
-  EXPECT_EQ(p.f_MinRatioOfRFT(2), static_cast<double>(0.1f));
-  EXPECT_EQ(p.f_MaxRatioOfRFT(2), static_cast<double>(2.7f));
-  EXPECT_EQ(p.f_MinRatioOfRFT_v(2), static_cast<double>(0.13f));
-  EXPECT_EQ(p.f_MaxRatioOfRFT_v(2), static_cast<double>(3.3f));
-  EXPECT_EQ(p.bt_NumCurtains(2), 2);
-  EXPECT_EQ(p.f_CoverToRFT(2)[1], 1.7f);
-  EXPECT_EQ(p.f_CoverToRFT(2)[2], 2.3f);
+  EXPECT_EQ((std::array{p.f_Thickness(1), p.f_CoverToRFT(1)[1], p.f_CoverToRFT(1)[2],
+                        p.f_Thickness(2), p.f_CoverToRFT(2)[1], p.f_CoverToRFT(2)[2]}),
+            (std::array{0.0f, 25.5f, 35.25f, 8.1f, 1.7f, 2.3f}));
+  EXPECT_EQ((std::array{p.f_fc(2), p.f_fy(2), p.f_Es(2), p.f_MinRatioOfRFT(2), p.f_MaxRatioOfRFT(2),
+                        p.f_MinRatioOfRFT_v(2), p.f_MaxRatioOfRFT_v(2)}),
+            (std::array<double, 7>{4.1f, 60.3f, 29000.7f, 0.1f, 2.7f, 0.13f, 3.3f}));
+  EXPECT_EQ((std::array{p.bt_NumCurtains(1), p.bt_NumCurtains(2)}), (std::array<int16_t, 2>{1, 2}));
   EXPECT_EQ(boxes_.count(), 0u);
 }
 
@@ -258,23 +251,16 @@ TEST_F(InputMethods, StiffenerValuesAreStoredInTheirSlots) {
                                                          1.5f, 1.25f, 0),
             0);
   const typStiffenerElement& s = Global().StiffenerElement;
-  EXPECT_EQ(s.f_SectionWidth(1), 16.5);
-  EXPECT_EQ(s.f_sectionHeight(1), 24.25);
-  EXPECT_EQ(s.f_FlangeWidth(1)[1], 30.0);
-  EXPECT_EQ(s.f_FlangeThickness(1)[1], 6.5);
-  EXPECT_EQ(s.f_FlangeWidth(1)[2], 12.0);
-  EXPECT_EQ(s.f_FlangeThickness(1)[2], 8.0);
-  EXPECT_EQ(s.f_fc(1), static_cast<double>(5.1f));
-  EXPECT_EQ(s.f_density(1), static_cast<double>(145.3f));
-  EXPECT_EQ(s.f_fy(1), static_cast<double>(60.7f));
-  EXPECT_EQ(s.f_Es(1), static_cast<double>(29000.1f));
-  EXPECT_EQ(s.f_MinRatioOfRFT(1), static_cast<double>(1.1f));
-  EXPECT_EQ(s.f_MaxRatioOfRFT(1), static_cast<double>(4.3f));
+  EXPECT_EQ((std::array{s.f_SectionWidth(1), s.f_sectionHeight(1), s.f_FlangeWidth(1)[1],
+                        s.f_FlangeThickness(1)[1], s.f_FlangeWidth(1)[2], s.f_FlangeThickness(1)[2],
+                        s.f_fc(1), s.f_density(1), s.f_fy(1), s.f_Es(1), s.f_MinRatioOfRFT(1),
+                        s.f_MaxRatioOfRFT(1)}),
+            (std::array<double, 12>{16.5, 24.25, 30, 6.5, 12, 8, 5.1f, 145.3f, 60.7f, 29000.1f,
+                                    1.1f, 4.3f}));
   EXPECT_EQ(s.bt_RFTType(1), 2);
-  EXPECT_EQ(s.f_Cover(1)[1], 2.75f);  // y
-  EXPECT_EQ(s.f_Cover(1)[2], 2.5f);   // z
-  EXPECT_EQ(s.f_Cover_st(1)[1], 1.25f);
-  EXPECT_EQ(s.f_Cover_st(1)[2], 1.5f);
+  // Covers: slot 1 is y, slot 2 is z.
+  EXPECT_EQ((std::array{s.f_Cover(1)[1], s.f_Cover(1)[2], s.f_Cover_st(1)[1], s.f_Cover_st(1)[2]}),
+            (std::array{2.75f, 2.5f, 1.25f, 1.5f}));
 }
 
 TEST_F(InputMethods, NaNInACheckedValueIsAnUnexpectedError) {
@@ -310,14 +296,45 @@ TEST_F(InputMethods, ReleasedInputArraysRefuseWithTheUnexpectedErrorAndStoreNoth
   EXPECT_EQ(Global().PlateElement.f_Thickness(1), 300.0f);
 }
 
-TEST_F(InputMethods, NullObjectIsAFailedCall) {
+// NULL objects and pointers are failed calls: no box, nothing written.
+TEST_F(InputMethods, NullObjectsAndPointersAreFailedCalls) {
+  float f = 0;
+  int16_t i = 0;
+  uint8_t flag = 7;
+  int32_t offset = 42;
   EXPECT_EQ(clsDesignCSA94_SetUnits(nullptr, 1), 1);
   EXPECT_EQ(clsDesignCSA94_SetNumberOfNodes(nullptr, 3), 1);
-  uint8_t flag = 7;
+  EXPECT_EQ(clsDesignCSA94_RunDesign(nullptr), 1);
   EXPECT_EQ(clsDesignCSA94_DesignDone(obj_, nullptr), 1);
   EXPECT_EQ(clsDesignCSA94_DesignDone(nullptr, &flag), 1);
+  EXPECT_EQ(clsDesignCSA94_Get_Envelope_StiffernerRFTSummary(obj_, 1, &f, &f, &f, &f, &f, &f, &flag,
+                                                             nullptr),
+            1);
+  EXPECT_EQ(clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(nullptr, 1, &f, &f, &i, &f, &f, &f, &f,
+                                                             &flag, &flag),
+            1);
+  EXPECT_EQ(clsDesignCSA94_SaveResults(obj_, nullptr, &offset), 1);
+  EXPECT_EQ(clsDesignCSA94_SaveResults(obj_, "/tmp/ostrel-unused.bin", nullptr), 1);
+  EXPECT_EQ(clsDesignCSA94_ReadResults(obj_, nullptr, 1), 1);
   EXPECT_EQ(flag, 7);
+  EXPECT_EQ(offset, 42);
+  EXPECT_EQ(boxes_.count(), 0u);
   clsDesignCSA94_Release(nullptr);
+  // The C handle forwards to the thread's model.
+  ASSERT_EQ(clsDesignCSA94_SetNumberOfNodes(obj_, 3), 0);
+  Global().bt_DesignDoneFlag = 1;
+  EXPECT_EQ(clsDesignCSA94_ResetDesign(obj_), 0);
+  EXPECT_EQ(Global().i_NumNodes + Global().bt_DesignDoneFlag, 0);
+}
+
+// Without a registered handler a box is one line on standard error.
+TEST(MessageBoxHook, TheDefaultHandlerWritesOneLineToStandardError) {
+  ResetGlobalState();
+  clsDesignCSA94* obj = clsDesignCSA94_Create();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(clsDesignCSA94_SetUnits(obj, 9), 1);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "OstrelDesignCSA94: Unrecognized units\n");
+  clsDesignCSA94_Release(obj);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the design constants.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <thread>
 
 #include "OstrelDesignCSA94.h"
@@ -51,65 +52,40 @@ TEST_F(Model, ObjectsOnOneThreadShareOneModelAndAnotherThreadHasItsOwn) {
 TEST_F(Model, UnitFactorsFollowTheLastAcceptedSystem) {
   clsDesignCSA94 design;
   const modGlobal& g = Global();
-  EXPECT_EQ(g.f_LengthFactor, 0.0f);  // nothing before the first SetUnits
+  auto factors = [&g] {
+    return std::array{g.f_LengthFactor,          g.f_StressFactor,        g.f_ForceFactor,
+                      g.f_MomentFactor,          g.f_DensityFactor,       g.f_ForcePerLengthFactor,
+                      g.f_MomentPerLengthFactor, g.f_AreaPerLengthOutFactor,
+                      g.f_StirrupAreaOutFactor,  g.f_AreaOutFactor};
+  };
+  EXPECT_EQ(factors(), (std::array<float, 10>{}));  // nothing before the first SetUnits
   ASSERT_EQ(design.SetUnits(1), 0);
   ASSERT_EQ(design.SetUnits(0), 0);
-  EXPECT_EQ(g.f_LengthFactor, 25.4f);
-  EXPECT_EQ(g.f_StressFactor, 6.8948f);
-  EXPECT_EQ(g.f_ForceFactor, 4448.222f);
-  EXPECT_EQ(g.f_MomentFactor, 1355817.456f);
-  EXPECT_EQ(g.f_DensityFactor, 16.013f);
-  EXPECT_EQ(g.f_ForcePerLengthFactor, 14.59318f);
-  EXPECT_EQ(g.f_MomentPerLengthFactor, 4448.0f);
-  EXPECT_EQ(g.f_AreaPerLengthOutFactor, static_cast<float>(12.0 / 25.4));
-  EXPECT_EQ(g.f_StirrupAreaOutFactor, static_cast<float>(12.0 / 25.4));
-  EXPECT_EQ(g.f_AreaOutFactor, static_cast<float>(1.0 / 645.16));
+  EXPECT_EQ(factors(), (std::array{25.4f, 6.8948f, 4448.222f, 1355817.456f, 16.013f, 14.59318f,
+                                   4448.0f, float(12.0 / 25.4), float(12.0 / 25.4),
+                                   float(1.0 / 645.16)}));
   // A US stiffener area of 645.16 mm2 reads 1 in2; 1 mm2/mm reads 0.4724 in2/ft.
   EXPECT_NEAR(645.16 * g.f_AreaOutFactor, 1.0, 1e-7);
   EXPECT_NEAR(1.0 * g.f_AreaPerLengthOutFactor, 0.4724, 5e-5);
-
   ASSERT_EQ(design.SetUnits(1), 0);
-  EXPECT_EQ(g.f_LengthFactor, 1.0f);
-  EXPECT_EQ(g.f_StressFactor, 1.0f);
-  EXPECT_EQ(g.f_ForceFactor, 1000.0f);
-  EXPECT_EQ(g.f_MomentFactor, 1000000.0f);
-  EXPECT_EQ(g.f_DensityFactor, 1.0f);
-  EXPECT_EQ(g.f_ForcePerLengthFactor, 1.0f);
-  EXPECT_EQ(g.f_MomentPerLengthFactor, 1000.0f);
-  EXPECT_EQ(g.f_AreaPerLengthOutFactor, 1000.0f);
-  EXPECT_EQ(g.f_StirrupAreaOutFactor, 1000.0f);
-  EXPECT_EQ(g.f_AreaOutFactor, 1.0f);
-
-  // A refused code changes nothing.
-  EXPECT_EQ(design.SetUnits(3), 1);
-  EXPECT_EQ(g.f_MomentFactor, 1000000.0f);
+  const std::array<float, 10> si{1, 1, 1000, 1000000, 1, 1, 1000, 1000, 1000, 1};
+  EXPECT_EQ(factors(), si);
+  EXPECT_EQ(design.SetUnits(3), 1);  // a refused code changes nothing
+  EXPECT_EQ(factors(), si);
 }
 
 TEST_F(Model, DesignConstantsAndLambdaAtItsBounds) {
   SetDesignConstants();
   const modGlobal& g = Global();
-  EXPECT_EQ(g.phi_c, 0.6f);
-  EXPECT_EQ(g.phi_s, 0.85f);
-  EXPECT_EQ(g.eps_cu, 0.0035f);
-  EXPECT_EQ(g.eps_t, 0.005f);
-  EXPECT_EQ(g.k_Pmax * g.k_Pcomp, 0.8f);
-  EXPECT_EQ(g.rho_min_floor, 0.002f);
-  EXPECT_EQ(g.rho_min_floor_v, 0.0015f);
-  EXPECT_EQ(g.rho_ties, 0.01f);
-  EXPECT_EQ(g.t_max_one_curtain, 250.0f);
-  EXPECT_EQ(g.fy_max, 500.0f);
-  EXPECT_EQ(g.fyc_max, 400.0f);
-  EXPECT_EQ(g.fyt_max, 500.0f);
-  EXPECT_EQ(g.fc_max, 80.0f);
-
-  EXPECT_EQ(LambdaForDensity(2400), 1.0);
-  EXPECT_EQ(LambdaForDensity(2150), 1.0);
-  EXPECT_EQ(LambdaForDensity(2149.9), static_cast<double>(0.85f));
-  EXPECT_EQ(LambdaForDensity(1850.5), static_cast<double>(0.85f));
-  EXPECT_EQ(LambdaForDensity(1850), static_cast<double>(0.75f));
-  EXPECT_EQ(LambdaForDensity(0), static_cast<double>(0.75f));
-  // The density is rounded to a 32-bit float first: this one rounds up to 2150.
-  EXPECT_EQ(LambdaForDensity(2149.99999999), 1.0);
+  EXPECT_EQ((std::array{g.phi_c, g.phi_s, g.eps_cu, g.eps_t, g.k_Pmax * g.k_Pcomp, g.rho_min_floor,
+                        g.rho_min_floor_v, g.rho_ties, g.t_max_one_curtain, g.fy_max, g.fyc_max,
+                        g.fyt_max, g.fc_max}),
+            (std::array{0.6f, 0.85f, 0.0035f, 0.005f, 0.8f, 0.002f, 0.0015f, 0.01f, 250.0f, 500.0f,
+                        400.0f, 500.0f, 80.0f}));
+  const double cases[][2] = {{2400, 1},      {2150, 1},   {2149.9, 0.85f}, {1850.5, 0.85f},
+                             {1850, 0.75f}, {0, 0.75f},
+                             {2149.99999999, 1}};  // rounds up to 2150 as a 32-bit float
+  for (const auto& c : cases) EXPECT_EQ(LambdaForDensity(c[0]), c[1]) << c[0];
   EXPECT_THROW(LambdaForDensity(1e300), RunTimeError);
 }
 

@@ -80,29 +80,14 @@ PlateInput MakePlate(Rng& rng, const HostUnits& u, int kind) {
   int curtains = 2;
   switch (kind) {
     case kPlateOneCurtain:
-      curtains = 1;
-      t = rng.Range(150, 240);
+      curtains = 1, t = rng.Range(150, 240);
       coverX = t / 2 + rng.Range(-20, 20);
       coverY = t / 2 + rng.Range(-20, 20);
       break;
-    case kPlateThickOneCurtain:
-      curtains = 1;
-      t = rng.Range(260, 400);
-      break;
-    case kPlateCoverOutside:
-      curtains = 1;
-      t = 200;
-      coverX = rng.Range(200, 260);
-      coverY = 100;
-      break;
-    case kPlateCoversOverlap:
-      t = 200;
-      coverY = rng.Range(101, 150);
-      break;
-    case kPlateMinAboveMax:
-      minX = 3;
-      maxX = 2.5;
-      break;
+    case kPlateThickOneCurtain: curtains = 1, t = rng.Range(260, 400); break;
+    case kPlateCoverOutside: curtains = 1, t = 200, coverX = rng.Range(200, 260), coverY = 100; break;
+    case kPlateCoversOverlap: t = 200, coverY = rng.Range(101, 150); break;
+    case kPlateMinAboveMax: minX = 3, maxX = 2.5; break;
     case kPlateMixed:
       curtains = 1 + rng.Pick(2);
       t = rng.Range(120, 300);
@@ -115,20 +100,14 @@ PlateInput MakePlate(Rng& rng, const HostUnits& u, int kind) {
       fy = rng.Range(300, 550);
       break;
     case kPlateHighStrength:
-      t = 250;
-      fc = rng.Range(70, 110);
-      fy = rng.Range(450, 600);
-      minX = 0.1;
-      minY = 0.1;
+      t = 250, fc = rng.Range(70, 110);
+      fy = rng.Range(450, 600), minX = minY = 0.1;
       break;
-    default:
-      break;
+    default: break;
   }
-  return PlateInput{u.Length(t),        u.Stress(fc),
-                    u.Stress(fy),       u.Stress(200000),
-                    static_cast<float>(minX), static_cast<float>(maxX),
-                    static_cast<float>(minY), static_cast<float>(maxY),
-                    static_cast<uint8_t>(curtains), u.Length(coverX),
+  auto f = [](double v) { return static_cast<float>(v); };
+  return PlateInput{u.Length(t), u.Stress(fc), u.Stress(fy), u.Stress(200000), f(minX), f(maxX),
+                    f(minY), f(maxY), static_cast<uint8_t>(curtains), u.Length(coverX),
                     u.Length(coverY)};
 }
 
@@ -185,72 +164,33 @@ StiffenerInput MakeStiffener(Rng& rng, const HostUnits& u, int kind) {
   double cz = rng.Range(40, 60), cy = rng.Range(40, 60), czst = rng.Range(30, 45),
          cyst = rng.Range(30, 45);
   switch (kind) {
-    case kStiffBars0:
-      rft = 0;
-      break;
-    case kStiffBars1:
-      rft = 1;
-      break;
-    case kStiffBars2:
-      rft = 2;
-      break;
-    case kStiffCircleInWide:
-      rft = 3;
-      w = rng.Range(600, 700);
-      h = rng.Range(400, 500);
-      break;
-    case kStiffCircleInTall:
-      rft = 3;
-      break;
-    case kStiffCircular:
-      type = 1;
-      rft = 3;
-      w = h = rng.Range(450, 600);
-      break;
+    case kStiffBars0: rft = 0; break;
+    case kStiffBars1: rft = 1; break;
+    case kStiffBars2: rft = 2; break;
+    case kStiffCircleInWide: rft = 3, w = rng.Range(600, 700), h = rng.Range(400, 500); break;
+    case kStiffCircleInTall: rft = 3; break;
+    case kStiffCircular: type = 1, rft = 3, w = h = rng.Range(450, 600); break;
     case kStiffFlangedFlushPlus:
     case kStiffFlangedCentred:
     case kStiffFlangedFlushMinus:
       projection = kind - kStiffFlangedFlushPlus;
-      w = rng.Range(250, 350);
-      h = rng.Range(350, 500);
-      bl = rng.Range(300, 600);
-      tl = rng.Range(100, 150);
+      w = rng.Range(250, 350), h = rng.Range(350, 500);
+      bl = rng.Range(300, 600), tl = rng.Range(100, 150);
       br = kind == kStiffFlangedFlushMinus ? 0 : rng.Range(300, 600);
       tr = rng.Range(100, 150);
       break;
-    case kStiffStirrupCover:
-      cyst = 0.55 * h;
-      break;
-    case kStiffMinAboveMax:
-      minRatio = 5;
-      maxRatio = 4;
-      break;
+    case kStiffStirrupCover: cyst = 0.55 * h; break;
+    case kStiffMinAboveMax: minRatio = 5, maxRatio = 4; break;
     case kStiffLightHighStrength:
-      density = rng.Range(1600, 2200);
-      fc = rng.Range(85, 100);
-      fy = rng.Range(450, 600);
+      density = rng.Range(1600, 2200), fc = rng.Range(85, 100), fy = rng.Range(450, 600);
       break;
-    default:
-      break;
+    default: break;
   }
-  return StiffenerInput{static_cast<uint8_t>(type),
-                        static_cast<uint8_t>(projection),
-                        u.Length(w),
-                        u.Length(h),
-                        u.Length(bl),
-                        u.Length(tl),
-                        u.Length(br),
-                        u.Length(tr),
-                        u.Stress(fc),
-                        u.Density(density),
-                        u.Stress(fy),
-                        u.Stress(200000),
-                        static_cast<float>(minRatio),
-                        static_cast<float>(maxRatio),
-                        static_cast<uint8_t>(rft),
-                        u.Length(cz),
-                        u.Length(cy),
-                        u.Length(czst),
+  return StiffenerInput{static_cast<uint8_t>(type), static_cast<uint8_t>(projection), u.Length(w),
+                        u.Length(h), u.Length(bl), u.Length(tl), u.Length(br), u.Length(tr),
+                        u.Stress(fc), u.Density(density), u.Stress(fy), u.Stress(200000),
+                        static_cast<float>(minRatio), static_cast<float>(maxRatio),
+                        static_cast<uint8_t>(rft), u.Length(cz), u.Length(cy), u.Length(czst),
                         u.Length(cyst)};
 }
 
@@ -260,29 +200,18 @@ std::vector<std::array<float, 12>> MakeStiffenerForces(Rng& rng, const HostUnits
   std::vector<std::array<double, 12>> si(types.size());
   for (auto& f : si) {
     for (int end = 0; end < 2; ++end) {
-      double* e = &f[end * 6];
-      e[0] = rng.Range(-1500, 200);
-      e[1] = rng.Range(-150, 150);
-      e[2] = rng.Range(-100, 100);
-      e[3] = rng.Range(-8, 8);
-      e[4] = rng.Range(-60, 60);
-      e[5] = rng.Range(-120, 120);
+      const double limits[][2] = {{-1500, 200}, {-150, 150}, {-100, 100},
+                                  {-8, 8},      {-60, 60},   {-120, 120}};
+      for (int i = 0; i < 6; ++i) f[end * 6 + i] = rng.Range(limits[i][0], limits[i][1]);
     }
   }
   if (kind == kStiffOverloaded) {
     // Bending, compression or tension beyond what the maximum steel carries.
     auto& f = si[PickUltimate(rng, types)];
     switch (rng.Pick(3)) {
-      case 0:
-        f[5] = rng.Range(800, 1200);
-        f[4] = rng.Range(400, 600);
-        break;
-      case 1:
-        f[0] = -rng.Range(12000, 16000);
-        break;
-      default:
-        f[0] = rng.Range(5000, 8000);
-        break;
+      case 0: f[5] = rng.Range(800, 1200), f[4] = rng.Range(400, 600); break;
+      case 1: f[0] = -rng.Range(12000, 16000); break;
+      default: f[0] = rng.Range(5000, 8000); break;
     }
   }
   if (kind == kStiffShearY) si[PickUltimate(rng, types)][1] = rng.Range(2500, 3500);
@@ -305,34 +234,27 @@ GoldenModel MakeModel(std::string name, uint8_t units, uint32_t seed, int nodes,
                       int stiffeners, std::vector<uint8_t> comboTypes) {
   Rng rng(seed);
   const HostUnits u{units == 1};
-  GoldenModel m;
-  m.name = std::move(name);
-  m.units = units;
-  m.nodes = nodes;
-  m.comboTypes = std::move(comboTypes);
-  const size_t combos = m.comboTypes.size();
+  GoldenModel m{std::move(name), units, nodes, std::move(comboTypes), {}, {}, {}, {}, {}};
   for (int n = 0; n < nodes; ++n) {
-    std::vector<std::array<float, 3>> d(combos);
-    for (auto& v : d) {
+    std::vector<std::array<float, 3>> d(m.comboTypes.size());
+    for (auto& v : d)
       for (float& x : v) x = static_cast<float>(rng.Range(-25, 25));
-    }
     m.displacements.push_back(std::move(d));
   }
   for (int e = 0; e < plates; ++e) {
-    const int kind = e % kPlateKinds;
-    m.plates.push_back(MakePlate(rng, u, kind));
-    m.plateForces.push_back(MakePlateForces(rng, u, kind, m.comboTypes));
+    m.plates.push_back(MakePlate(rng, u, e % kPlateKinds));
+    m.plateForces.push_back(MakePlateForces(rng, u, e % kPlateKinds, m.comboTypes));
   }
   for (int e = 0; e < stiffeners; ++e) {
-    const int kind = e % kStiffKinds;
-    m.stiffeners.push_back(MakeStiffener(rng, u, kind));
-    m.stiffenerForces.push_back(MakeStiffenerForces(rng, u, kind, m.comboTypes));
+    m.stiffeners.push_back(MakeStiffener(rng, u, e % kStiffKinds));
+    m.stiffenerForces.push_back(MakeStiffenerForces(rng, u, e % kStiffKinds, m.comboTypes));
   }
   return m;
 }
 
 // ---- Serialization -------------------------------------------------------
 
+// One output line: each float as the hex of its bits and its decimal value.
 class Line {
  public:
   explicit Line(std::string head) : text_(std::move(head)) {}
@@ -341,18 +263,14 @@ class Line {
     std::memcpy(&bits, &v, sizeof bits);
     char buf[48];
     std::snprintf(buf, sizeof buf, " %08" PRIx32 "=%.9g", bits, static_cast<double>(v));
-    text_ += buf;
+    return text_ += buf, *this;
+  }
+  Line& F(const float* v, int n) {
+    for (int k = 0; k < n; ++k) F(v[k]);
     return *this;
   }
-  Line& I(long v) {
-    text_ += ' ' + std::to_string(v);
-    return *this;
-  }
-  Line& Tag(const char* t) {
-    text_ += ' ';
-    text_ += t;
-    return *this;
-  }
+  Line& I(long v) { return text_ += ' ' + std::to_string(v), *this; }
+  Line& Tag(const char* t) { return text_ += std::string(" ") + t, *this; }
   std::string str() const { return text_ + '\n'; }
 
  private:
@@ -361,10 +279,7 @@ class Line {
 
 uint64_t Fnv1a(const uint8_t* p, size_t n) {
   uint64_t h = 14695981039346656037ull;
-  for (size_t i = 0; i < n; ++i) {
-    h ^= p[i];
-    h *= 1099511628211ull;
-  }
+  for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
   return h;
 }
 
@@ -398,31 +313,29 @@ std::string DescribeBlock(const std::vector<uint8_t>& block, int nN, int nP, int
       {"i_DesignComboIndex_tor", 2}, {"f_Pu_tor", 8}, {"f_Tu_tor", 8},
       {"f_Spacing_tor", 8}, {"bt_DesignStatus_Shear", 2}};
 
-  std::string out;
   char buf[128];
   std::snprintf(buf, sizeof buf, "block length %zu hash %016" PRIx64 "\n", block.size(),
                 Fnv1a(block.data(), block.size()));
-  out += buf;
-  const size_t expected = 7 + 60 * static_cast<size_t>(nN) + 66 * static_cast<size_t>(nP) +
-                          168 * static_cast<size_t>(nS);
+  std::string out = buf;
+  const size_t expected = 7 + 60 * size_t(nN) + 66 * size_t(nP) + 168 * size_t(nS);
   if (block.size() != expected) {
     problems.push_back("results block is " + std::to_string(block.size()) + " bytes, expected " +
                        std::to_string(expected));
     return out;
   }
   size_t pos = 7;
-  auto part = [&](const char* group, const Field* fields, size_t count, int n) {
-    for (size_t i = 0; i < count; ++i) {
-      const size_t len = static_cast<size_t>(fields[i].width) * n;
-      std::snprintf(buf, sizeof buf, "block %s %s %016" PRIx64 "\n", group, fields[i].name,
+  auto part = [&](const char* group, const auto& fields, int n) {
+    for (const Field& f : fields) {
+      const size_t len = static_cast<size_t>(f.width) * n;
+      std::snprintf(buf, sizeof buf, "block %s %s %016" PRIx64 "\n", group, f.name,
                     Fnv1a(block.data() + pos, len));
       out += buf;
       pos += len;
     }
   };
-  part("node", kNode, std::size(kNode), nN);
-  if (nP != 0) part("plate", kPlate, std::size(kPlate), nP);
-  if (nS != 0) part("stiffener", kStiffener, std::size(kStiffener), nS);
+  part("node", kNode, nN);
+  if (nP != 0) part("plate", kPlate, nP);
+  if (nS != 0) part("stiffener", kStiffener, nS);
   return out;
 }
 
@@ -443,161 +356,58 @@ std::vector<uint8_t> SaveBlock(clsDesignCSA94* obj, const std::string& modelName
   return block;
 }
 
-std::string QueryNodes(clsDesignCSA94* obj, int count, std::vector<std::string>& problems) {
+// Every query output of every node and element, one line per query.
+std::string QueryAll(clsDesignCSA94* obj, const GoldenModel& m, StatusTally& tally,
+                     std::vector<std::string>& problems) {
   std::string out;
-  for (int32_t n = 1; n <= count; ++n) {
+  for (int32_t n = 1; n <= m.nodes; ++n) {
     float v[6] = {};
     int16_t c[6] = {};
     if (clsDesignCSA94_Get_Envelope_Displacement(obj, n, &v[0], &c[0], &v[1], &c[1], &v[2], &c[2],
-                                                 &v[3], &c[3], &v[4], &c[4], &v[5], &c[5]) != 0) {
+                                                 &v[3], &c[3], &v[4], &c[4], &v[5], &c[5]) != 0)
       problems.push_back("displacement query refused for node " + std::to_string(n));
-    }
     Line line("node " + std::to_string(n));
     for (int i = 0; i < 6; ++i) line.F(v[i]).I(c[i]);
     out += line.str();
   }
-  return out;
-}
-
-std::string QueryPlates(clsDesignCSA94* obj, int count, StatusTally& tally,
-                        std::vector<std::string>& problems) {
-  std::string out;
-  for (int32_t e = 1; e <= count; ++e) {
-    uint8_t curtains = 0, sx = 0, sy = 0;
-    float ax = 0, rx = 0, mx = 0, px = 0, ay = 0, ry = 0, my = 0, py = 0;
+  for (int32_t e = 1; e <= static_cast<int32_t>(m.plates.size()); ++e) {
+    uint8_t b[3] = {};
+    float v[8] = {};
     int16_t cx = 0, cy = 0;
-    if (clsDesignCSA94_Get_Envelope_PlateFlexureRFT(obj, e, &curtains, &ax, &rx, &mx, &px, &cx,
-                                                    &sx, &ay, &ry, &my, &py, &cy, &sy) != 0) {
+    if (clsDesignCSA94_Get_Envelope_PlateFlexureRFT(obj, e, &b[0], &v[0], &v[1], &v[2], &v[3], &cx,
+                                                    &b[1], &v[4], &v[5], &v[6], &v[7], &cy,
+                                                    &b[2]) != 0)
       problems.push_back("plate query refused for element " + std::to_string(e));
-    }
-    tally.plateX.insert(sx);
-    tally.plateY.insert(sy);
-    out += Line("plate " + std::to_string(e))
-               .I(curtains)
-               .Tag("x")
-               .F(ax).F(rx).F(mx).F(px).I(cx).I(sx)
-               .Tag("y")
-               .F(ay).F(ry).F(my).F(py).I(cy).I(sy)
-               .str();
+    tally.plateX.insert(b[1]);
+    tally.plateY.insert(b[2]);
+    out += Line("plate " + std::to_string(e)).I(b[0]).Tag("x").F(v, 4).I(cx).I(b[1])
+               .Tag("y").F(v + 4, 4).I(cy).I(b[2]).str();
   }
-  return out;
-}
-
-std::string QueryStiffeners(clsDesignCSA94* obj, int count, StatusTally& tally,
-                            std::vector<std::string>& problems) {
-  std::string out;
-  for (int32_t e = 1; e <= count; ++e) {
+  for (int32_t e = 1; e <= static_cast<int32_t>(m.stiffeners.size()); ++e) {
     const std::string id = std::to_string(e);
-    int refused = 0;
-    {
-      float as = 0, ratio = 0, muy = 0, muz = 0, pu = 0;
-      int16_t combo = 0;
-      uint8_t status = 0;
-      refused += clsDesignCSA94_Get_Envelope_StiffernerFlexureRFT(obj, e, &as, &ratio, &combo,
-                                                                  &muy, &muz, &pu, &status);
-      tally.stiffenerFlexure.insert(status);
-      out += Line("sflex " + id).F(as).F(ratio).I(combo).F(muy).F(muz).F(pu).I(status).str();
-    }
-    {
-      float v[10] = {};
-      int16_t cy = 0, cz = 0;
-      uint8_t status = 0;
-      refused += clsDesignCSA94_Get_Envelope_StiffernerShearRFT(
-          obj, e, &v[0], &cy, &v[1], &v[2], &v[3], &v[4], &v[5], &cz, &v[6], &v[7], &v[8], &v[9],
-          &status);
-      tally.stiffenerShear.insert(status);
-      Line line("sshear " + id);
-      line.Tag("y").F(v[0]).I(cy).F(v[1]).F(v[2]).F(v[3]).F(v[4]);
-      line.Tag("z").F(v[5]).I(cz).F(v[6]).F(v[7]).F(v[8]).F(v[9]).I(status);
-      out += line.str();
-    }
-    {
-      float at = 0, al = 0, pu = 0, vu = 0, tu = 0, spacing = 0;
-      int16_t combo = 0;
-      uint8_t direction = 0, status = 0;
-      refused += clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(
-          obj, e, &at, &al, &combo, &pu, &vu, &tu, &spacing, &direction, &status);
-      out += Line("stors " + id)
-                 .F(at).F(al).I(combo).F(pu).F(vu).F(tu).F(spacing).I(direction).I(status)
-                 .str();
-    }
-    {
-      float v[6] = {};
-      uint8_t flex = 0, shear = 0;
-      refused += clsDesignCSA94_Get_Envelope_StiffernerRFTSummary(obj, e, &v[0], &v[1], &v[2],
-                                                                  &v[3], &v[4], &v[5], &flex,
-                                                                  &shear);
-      out += Line("ssum " + id).F(v[0]).F(v[1]).F(v[2]).F(v[3]).F(v[4]).F(v[5]).I(flex).I(shear)
-                 .str();
-    }
+    float v[16] = {};
+    int16_t c[4] = {};
+    uint8_t b[6] = {};
+    int refused = clsDesignCSA94_Get_Envelope_StiffernerFlexureRFT(obj, e, &v[0], &v[1], &c[0],
+                                                                   &v[2], &v[3], &v[4], &b[0]);
+    tally.stiffenerFlexure.insert(b[0]);
+    out += Line("sflex " + id).F(v, 2).I(c[0]).F(v + 2, 3).I(b[0]).str();
+    refused += clsDesignCSA94_Get_Envelope_StiffernerShearRFT(obj, e, &v[0], &c[0], &v[1], &v[2],
+                                                              &v[3], &v[4], &v[5], &c[1], &v[6],
+                                                              &v[7], &v[8], &v[9], &b[0]);
+    tally.stiffenerShear.insert(b[0]);
+    out += Line("sshear " + id).Tag("y").F(v[0]).I(c[0]).F(v + 1, 4).Tag("z").F(v[5]).I(c[1])
+               .F(v + 6, 4).I(b[0]).str();
+    refused += clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(obj, e, &v[0], &v[1], &c[0], &v[2],
+                                                                &v[3], &v[4], &v[5], &b[0], &b[1]);
+    out += Line("stors " + id).F(v, 2).I(c[0]).F(v + 2, 4).I(b[0]).I(b[1]).str();
+    refused += clsDesignCSA94_Get_Envelope_StiffernerRFTSummary(obj, e, &v[0], &v[1], &v[2], &v[3],
+                                                                &v[4], &v[5], &b[0], &b[1]);
+    out += Line("ssum " + id).F(v, 6).I(b[0]).I(b[1]).str();
     if (refused != 0) problems.push_back("stiffener query refused for element " + id);
   }
   return out;
 }
-
-}  // namespace
-
-void SendModel(clsDesignCSA94* obj, const GoldenModel& m, std::vector<std::string>& problems) {
-  int refused = 0;
-  refused += clsDesignCSA94_SetUnits(obj, m.units);
-  refused += clsDesignCSA94_SetNumberOfNodes(obj, m.nodes);
-  refused += clsDesignCSA94_SetNumberOfLoadCombinations(obj, static_cast<int32_t>(m.comboTypes.size()));
-  for (size_t k = 0; k < m.comboTypes.size(); ++k) {
-    refused += clsDesignCSA94_SetComboType(obj, static_cast<int16_t>(k + 1), m.comboTypes[k]);
-  }
-  refused += clsDesignCSA94_SetNumberOfPlateElements(obj, static_cast<int32_t>(m.plates.size()));
-  for (size_t e = 0; e < m.plates.size(); ++e) {
-    const PlateInput& p = m.plates[e];
-    refused += clsDesignCSA94_SetPlateElementProperties(
-        obj, static_cast<int32_t>(e + 1), p.thickness, p.fc, p.fy, p.es, p.minX, p.maxX, p.minY,
-        p.maxY, p.curtains, p.coverX, p.coverY);
-  }
-  refused += clsDesignCSA94_SetNumberOfStiffenerElements(
-      obj, static_cast<int32_t>(m.stiffeners.size()));
-  for (size_t e = 0; e < m.stiffeners.size(); ++e) {
-    const StiffenerInput& s = m.stiffeners[e];
-    refused += clsDesignCSA94_SetStiffenerElementProperties(
-        obj, static_cast<int32_t>(e + 1), s.sectionType, s.projection, s.width, s.height,
-        s.leftFlangeWidth, s.leftFlangeThickness, s.rightFlangeWidth, s.rightFlangeThickness,
-        s.fc, s.density, s.fy, s.es, s.minRatio, s.maxRatio, s.rftType, s.coverZ, s.coverY,
-        s.coverZst, s.coverYst, 0);
-  }
-  if (refused != 0) problems.push_back(m.name + ": " + std::to_string(refused) + " inputs refused");
-}
-
-void LoadAnalysis(test::FakeAnalysis& fake, const GoldenModel& m) {
-  for (size_t n = 0; n < m.displacements.size(); ++n) {
-    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
-      const auto& d = m.displacements[n][k];
-      fake.SetDisplacement(static_cast<int>(n + 1), static_cast<int>(k + 1), d[0], d[1], d[2]);
-    }
-  }
-  for (size_t e = 0; e < m.plateForces.size(); ++e) {
-    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
-      fake.SetPlateForces(static_cast<int>(e + 1), static_cast<int>(k + 1), m.plateForces[e][k]);
-    }
-  }
-  for (size_t e = 0; e < m.stiffenerForces.size(); ++e) {
-    for (size_t k = 0; k < m.comboTypes.size(); ++k) {
-      fake->stiffenerForces[{static_cast<int>(e + 1), static_cast<int>(k + 1)}] =
-          m.stiffenerForces[e][k];
-    }
-  }
-}
-
-
-std::vector<GoldenModel> BuildGoldenModels() {
-  std::vector<GoldenModel> models;
-  // A mixed wall in each unit system, then a plate-only and a stiffener-only
-  // wall (whose results block has no part for the absent group).
-  models.push_back(MakeModel("si-wall", 1, 20240611u, 20, 40, 45, {0, 0, 1, 1, 1, 1, 1, 1, 1, 1}));
-  models.push_back(MakeModel("us-wall", 0, 977u, 16, 40, 45, {1, 0, 1, 1, 0, 1, 1, 1, 1, 1}));
-  models.push_back(MakeModel("si-plates", 1, 4242u, 8, 30, 0, {1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1}));
-  models.push_back(MakeModel("us-stiffeners", 0, 31337u, 6, 0, 30, {0, 1, 1, 1, 1, 1, 1, 1, 1}));
-  return models;
-}
-
-namespace {
 
 std::string DesignOnThisThread(const GoldenModel& m, StatusTally& tally,
                                std::vector<std::string>& problems) {
@@ -607,33 +417,72 @@ std::string DesignOnThisThread(const GoldenModel& m, StatusTally& tally,
   test::MessageCapture capture;
   clsDesignCSA94* obj = clsDesignCSA94_Create();
   SendModel(obj, m, problems);
-
-  std::string out;
   std::string combos;
   for (uint8_t t : m.comboTypes) combos += t == 1 ? 'U' : 'S';
-  out += "model " + m.name + " units " + std::to_string(m.units) + " nodes " +
-         std::to_string(m.nodes) + " plates " + std::to_string(m.plates.size()) + " stiffeners " +
-         std::to_string(m.stiffeners.size()) + " combos " + combos + "\n";
-
+  std::string out = "model " + m.name + " units " + std::to_string(m.units) + " nodes " +
+                    std::to_string(m.nodes) + " plates " + std::to_string(m.plates.size()) +
+                    " stiffeners " + std::to_string(m.stiffeners.size()) + " combos " + combos +
+                    "\n";
   uint8_t done = 0;
   if (clsDesignCSA94_RunDesign(obj) != 0 || clsDesignCSA94_DesignDone(obj, &done) != 0 ||
       done != 1) {
     problems.push_back(m.name + ": design run did not complete: " + capture.last());
-    clsDesignCSA94_Release(obj);
-    return out;
+  } else {
+    out += QueryAll(obj, m, tally, problems);
+    out += DescribeBlock(SaveBlock(obj, m.name, problems), m.nodes,
+                         static_cast<int>(m.plates.size()), static_cast<int>(m.stiffeners.size()),
+                         problems);
+    if (capture.count() != 0) problems.push_back(m.name + ": message shown: " + capture.last());
   }
-  out += QueryNodes(obj, m.nodes, problems);
-  out += QueryPlates(obj, static_cast<int>(m.plates.size()), tally, problems);
-  out += QueryStiffeners(obj, static_cast<int>(m.stiffeners.size()), tally, problems);
-  const std::vector<uint8_t> block = SaveBlock(obj, m.name, problems);
-  out += DescribeBlock(block, m.nodes, static_cast<int>(m.plates.size()),
-                       static_cast<int>(m.stiffeners.size()), problems);
-  if (capture.count() != 0) problems.push_back(m.name + ": message shown: " + capture.last());
   clsDesignCSA94_Release(obj);
   return out;
 }
 
 }  // namespace
+
+void SendModel(clsDesignCSA94* obj, const GoldenModel& m, std::vector<std::string>& problems) {
+  int refused = clsDesignCSA94_SetUnits(obj, m.units);
+  refused += clsDesignCSA94_SetNumberOfNodes(obj, m.nodes);
+  refused += clsDesignCSA94_SetNumberOfLoadCombinations(obj, int32_t(m.comboTypes.size()));
+  for (size_t k = 0; k < m.comboTypes.size(); ++k)
+    refused += clsDesignCSA94_SetComboType(obj, static_cast<int16_t>(k + 1), m.comboTypes[k]);
+  refused += clsDesignCSA94_SetNumberOfPlateElements(obj, int32_t(m.plates.size()));
+  int32_t e = 0;
+  for (const PlateInput& p : m.plates)
+    refused += clsDesignCSA94_SetPlateElementProperties(obj, ++e, p.thickness, p.fc, p.fy, p.es,
+                                                        p.minX, p.maxX, p.minY, p.maxY,
+                                                        p.curtains, p.coverX, p.coverY);
+  refused += clsDesignCSA94_SetNumberOfStiffenerElements(obj, int32_t(m.stiffeners.size()));
+  e = 0;
+  for (const StiffenerInput& s : m.stiffeners)
+    refused += clsDesignCSA94_SetStiffenerElementProperties(
+        obj, ++e, s.sectionType, s.projection, s.width, s.height, s.leftFlangeWidth,
+        s.leftFlangeThickness, s.rightFlangeWidth, s.rightFlangeThickness, s.fc, s.density, s.fy,
+        s.es, s.minRatio, s.maxRatio, s.rftType, s.coverZ, s.coverY, s.coverZst, s.coverYst, 0);
+  if (refused != 0) problems.push_back(m.name + ": " + std::to_string(refused) + " inputs refused");
+}
+
+void LoadAnalysis(test::FakeAnalysis& fake, const GoldenModel& m) {
+  for (int k = 1; k <= static_cast<int>(m.comboTypes.size()); ++k) {
+    for (size_t n = 0; n < m.displacements.size(); ++n) {
+      const auto& d = m.displacements[n][k - 1];
+      fake.SetDisplacement(static_cast<int>(n + 1), k, d[0], d[1], d[2]);
+    }
+    for (size_t e = 0; e < m.plateForces.size(); ++e)
+      fake.SetPlateForces(static_cast<int>(e + 1), k, m.plateForces[e][k - 1]);
+    for (size_t e = 0; e < m.stiffenerForces.size(); ++e)
+      fake->stiffenerForces[{static_cast<int>(e + 1), k}] = m.stiffenerForces[e][k - 1];
+  }
+}
+
+std::vector<GoldenModel> BuildGoldenModels() {
+  // A mixed wall in each unit system, then a plate-only and a stiffener-only
+  // wall (whose results block has no part for the absent group).
+  return {MakeModel("si-wall", 1, 20240611u, 20, 40, 45, {0, 0, 1, 1, 1, 1, 1, 1, 1, 1}),
+          MakeModel("us-wall", 0, 977u, 16, 40, 45, {1, 0, 1, 1, 0, 1, 1, 1, 1, 1}),
+          MakeModel("si-plates", 1, 4242u, 8, 30, 0, {1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1}),
+          MakeModel("us-stiffeners", 0, 31337u, 6, 0, 30, {0, 1, 1, 1, 1, 1, 1, 1, 1})};
+}
 
 // The design model and the analysis-results instance it creates on first use
 // belong to the calling thread, so each model gets a thread of its own and
@@ -641,8 +490,7 @@ std::string DesignOnThisThread(const GoldenModel& m, StatusTally& tally,
 std::string DesignAndSerialize(const GoldenModel& m, StatusTally& tally,
                                std::vector<std::string>& problems) {
   std::string out;
-  std::thread worker([&] { out = DesignOnThisThread(m, tally, problems); });
-  worker.join();
+  std::thread([&] { out = DesignOnThisThread(m, tally, problems); }).join();
   return out;
 }
 

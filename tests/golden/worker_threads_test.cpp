@@ -177,43 +177,34 @@ TEST(WorkerThreads, TwoWorkersShowTheHostTheOneThreadRun) {
          }
        }},
   };
+  std::vector<RunRecord> two;
   for (const Scenario& s : scenarios) {
-    const RunRecord one = Record(MixedWall(), 1, s);
-    const RunRecord two = Record(MixedWall(), 2, s);
-    ExpectSameRun(one, two, s.name);
+    two.push_back(Record(MixedWall(), 2, s));
+    ExpectSameRun(Record(MixedWall(), 1, s), two.back(), s.name);
   }
 
   // The scenarios stop where they are meant to.
-  const RunRecord complete = Record(MixedWall(), 2, scenarios[0]);
+  const RunRecord &complete = two[0], &status1 = two[2], &failedStiffener = two[3];
   EXPECT_EQ(complete.done, 1);
   EXPECT_TRUE(complete.boxes.empty());
   // The host's own arithmetic never stops the design.
-  const RunRecord flagsRaised = Record(MixedWall(), 2, scenarios[5]);
-  EXPECT_EQ(flagsRaised.done, 1);
-  EXPECT_EQ(flagsRaised.results, complete.results);
-  EXPECT_EQ(Record(MixedWall(), 2, scenarios[1]).boxes,
-            std::vector<std::string>{kPlatePhaseMessage});
-  const RunRecord status1 = Record(MixedWall(), 2, scenarios[2]);
+  EXPECT_EQ(two[5].done, 1);
+  EXPECT_EQ(two[5].results, complete.results);
+  EXPECT_EQ(two[1].boxes, std::vector<std::string>{kPlatePhaseMessage});
   EXPECT_EQ(status1.done, 0);
   EXPECT_TRUE(status1.boxes.empty());  // status 1 stops the run silently
   EXPECT_EQ(status1.calls.back().rfind("GetPlateElementForces", 0), 0u);
   EXPECT_GT(std::count_if(complete.calls.begin(), complete.calls.end(),
-                          [](const std::string& c) {
-                            return c.rfind("GetPlateElementForces", 0) == 0;
-                          }),
+                          [](const std::string& c) { return c.rfind("GetPlateElementForces", 0) == 0; }),
             480);
-  const RunRecord failedStiffener = Record(MixedWall(), 2, scenarios[3]);
   EXPECT_EQ(failedStiffener.boxes, std::vector<std::string>{kStiffenerPhaseMessage});
   EXPECT_EQ(failedStiffener.calls.back(), "GetStiffenerElementForces 24 5");
-  EXPECT_EQ(Record(MixedWall(), 2, scenarios[4]).boxes,
-            std::vector<std::string>{kPlatePhaseMessage});
-  const RunRecord cancelled = Record(MixedWall(), 2, scenarios[6]);
-  EXPECT_EQ(cancelled.done, 0);
-  EXPECT_TRUE(cancelled.boxes.empty());
-  EXPECT_EQ(cancelled.calls.back().rfind("GetStiffenerElementForces 19 ", 0), 0u);
-  const RunRecord suspendedThenCancelled = Record(MixedWall(), 2, scenarios[7]);
-  EXPECT_EQ(suspendedThenCancelled.done, 0);
-  EXPECT_EQ(suspendedThenCancelled.suspendedCalls.size(), 1u);
+  EXPECT_EQ(two[4].boxes, std::vector<std::string>{kPlatePhaseMessage});
+  EXPECT_EQ(two[6].done, 0);  // cancelled
+  EXPECT_TRUE(two[6].boxes.empty());
+  EXPECT_EQ(two[6].calls.back().rfind("GetStiffenerElementForces 19 ", 0), 0u);
+  EXPECT_EQ(two[7].done, 0);  // suspended, then cancelled
+  EXPECT_EQ(two[7].suspendedCalls.size(), 1u);
 }
 
 // Suspending holds back every new element: while suspended no call is made;

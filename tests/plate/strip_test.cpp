@@ -300,5 +300,68 @@ TEST_F(Strip, SteelSearch) {
   EXPECT_EQ(S().status, DESIGN_PASS);
 }
 
+// The combination check shares the first trials of its neutral-axis searches
+// and the whole search of a repeated target: every check must name the same
+// governing pair and leave the same step count as searches made one by one.
+TEST_F(Strip, CheckMatchesSearchesMadeOneByOne) {
+  struct Outcome {
+    int16_t status, govCombo, steps;
+    double Pu, Mu;
+  };
+  auto oneByOne = [] {
+    PlateStrip& s = S();
+    double rmax = -0.0001;
+    Outcome o{DESIGN_PASS, 0, 0, 0, 0};
+    for (const int16_t c : PlateState().ultimateCombos) {
+      for (int i = 1; i <= 2; ++i) {
+        const double Pu = PlateState().NPlusMinus(c)[i];
+        const double e = StripPlasticCentroidOffset(Pu);
+        for (int j = 1; j <= 2; ++j) {
+          const double M = PlateState().MPlusMinus(c)[j];
+          const double moment = M + Pu * e;
+          const bool faceB = moment >= 0;
+          s.d1 = faceB ? s.e2 : s.cover;
+          s.d2 = faceB ? s.t - s.cover : s.t - s.e2;
+          s.yref = faceB ? s.t / 2 - e : s.t / 2 + e;
+          const double r = StripCapacityRatio(Pu, faceB ? moment : -moment);
+          o.steps = PlateState().lastSearchSteps;
+          if (r > rmax) rmax = r, o.govCombo = c, o.Pu = Pu, o.Mu = M;
+        }
+      }
+    }
+    o.status = rmax > 1.0 ? Fail_RequiredRFTExceedMaximum : DESIGN_PASS;
+    return o;
+  };
+  for (const auto& [curtains, cover] : {std::pair<int16_t, float>{2, 40}, {1, 60}}) {
+    Element({.curtains = curtains, .coverX = cover, .coverY = cover}, kPlateX);
+    for (const double As : {0.6, 2.0, 6.0}) {
+      // Forces spread over compression, bending and tension near Tr, with
+      // equal axial forces in a row (same and opposite senses of the moment).
+      std::vector<Combo> all;
+      for (int k = 0; k < 24; ++k) {
+        const double n = -2400 + ((k * 11) % 24) * 110.0;
+        all.push_back({1, n, n - 40, 9000.0 + 700 * k, -3000.0 - 500 * k});
+      }
+      all.push_back({1, 0.97 * 340 * As, 0.99 * 340 * As, 500, -200});  // both solved at 0.95 Tr
+      all.push_back({1, -700, -700, 4000, 3000});  // one target, one sense
+      all.push_back({1, -700, -700, -4000, 2500});
+      int checks = 0;
+      for (size_t n = 1; n <= all.size(); ++n) {
+        Combos({all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)});
+        S().As = As;
+        const Outcome want = oneByOne();
+        PlateState().lastSearchSteps = -1;
+        CheckStripForCombos();
+        SCOPED_TRACE(std::to_string(curtains) + " " + std::to_string(As) + " " + std::to_string(n));
+        EXPECT_EQ(PlateState().lastSearchSteps, want.steps);
+        EXPECT_TRUE(S().status == want.status && S().govCombo == want.govCombo &&
+                    S().Pu == want.Pu && S().Mu == want.Mu);
+        checks += want.steps > 2;  // searches that went past the shared trials
+      }
+      EXPECT_GT(checks, 0);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ostrel::test

@@ -1,14 +1,10 @@
 // The stiffener phase: section state, cover check, the four phases with their
-// fetches, resets and stores, and the unit conversions; then a whole run
-// through the progress window, the queries and the results file.
+// fetches, resets and stores, and the unit conversions.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
-#include <tuple>
 
 #include "OstrelDesignCSA94.hpp"
 #include "component/modGlobal.h"
@@ -18,7 +14,6 @@
 #include "stiffener/modBeamDesignCSA94.h"
 #include "support/FakeAnalysis.h"
 #include "support/MessageCapture.h"
-#include "support/WindowHost.h"
 
 namespace ostrel {
 namespace {
@@ -236,58 +231,6 @@ TEST_F(StiffenerDriverTest, RunStops) {
   fake_.FailAt("", 0, 0);
   Set(1, 2, {0, 0, std::numeric_limits<float>::quiet_NaN(), 0, 0, 0});
   EXPECT_THROW(RunPhase(), RunTimeError);
-}
-
-// A whole run through the progress window, the queries and the results file.
-TEST_F(StiffenerDriverTest, EndToEndRunQueriesAndResultsFile) {
-  Element flanged;
-  flanged.leftWidth = flanged.rightWidth = 500;
-  flanged.leftThickness = flanged.rightThickness = 150;
-  Model(1, {0, 1, 1}, {Element{}, flanged});
-  ASSERT_EQ(obj_.SetNumberOfNodes(1), 0);
-  for (int e = 1; e <= 2; ++e) {
-    Set(e, 1, {0, 900, 900, 200, 50, 0});
-    Set(e, 2, {-100, 0, 150, 0, 10, 20}, {0, 0, 800, 0, 0, 0});
-    Set(e, 3, {-50, 0, 20, 30, 5, 0});
-  }
-  test::ScriptedWindowHost host;
-  ASSERT_EQ(obj_.RunDesign(), 0);
-  EXPECT_TRUE(host.Saw([](const test::ViewRecord& v) {
-    return v.lblStatus == " stiffener design" && v.lblCounter == " 2/ 2";
-  }));
-  EXPECT_EQ(fake_.CallCount("GetStiffenerElementForces"), 2 * 4 * 3);
-  // Shear: AvOverS, Pu, Vu, Tu, spacing along y, then z; torsion: At, Al, Pu, Vu, Tu, spacing.
-  using Answer = std::tuple<std::array<float, 16>, std::array<int16_t, 3>, std::array<uint8_t, 3>>;
-  auto query = [this](int32_t e) {
-    Answer a;
-    auto& [v, c, b] = a;
-    EXPECT_EQ(obj_.Get_Envelope_StiffernerShearRFT(e, v[0], c[0], v[1], v[2], v[3], v[4], v[5],
-                                                   c[1], v[6], v[7], v[8], v[9], b[0]), 0);
-    EXPECT_EQ(obj_.Get_Envelope_StiffernerTorsionRFT(e, v[10], v[11], c[2], v[12], v[13], v[14],
-                                                     v[15], b[1], b[2]), 0);
-    return a;
-  };
-  const Answer a1 = query(1), a2 = query(2);
-  const auto& [v1, combo1, status1] = a1;
-  EXPECT_FLOAT_EQ(v1[5], 2 * kAt30);  // the torsion of combination 3 governs
-  EXPECT_EQ(v1[9], 210);
-  EXPECT_EQ(v1[11], static_cast<float>(kAl30));
-  EXPECT_EQ(combo1, (std::array<int16_t, 3>{3, 3, 3}));
-  EXPECT_EQ(status1[0] + status1[2], 0);
-  EXPECT_EQ(std::get<0>(a2)[0], 0);  // the flanged element gets nothing along y
-  EXPECT_EQ(std::get<0>(a2)[4], -1);
-
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "ostrel_stiffener_e2e_results.bin").string();
-  std::remove(path.c_str());
-  int32_t offset = 0;
-  ASSERT_EQ(obj_.SaveResults(path, offset), 0);
-  ASSERT_EQ(obj_.ResetDesign(), 0);
-  ASSERT_EQ(obj_.ReadResults(path, offset), 0);
-  EXPECT_TRUE(query(1) == a1);
-  EXPECT_TRUE(query(2) == a2);
-  EXPECT_EQ(capture_.count(), 0u);
-  std::remove(path.c_str());
 }
 
 }  // namespace
