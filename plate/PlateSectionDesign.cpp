@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "component/CheckedMath.h"
+#include "component/SearchTrialTree.h"
 #include "component/modGlobal.h"
 #include "plate/modPlateDesignCSA94.h"
 
@@ -182,74 +183,28 @@ struct AxialBracket {
   double cPhi;
 };
 
+// The trial the strip's neutral-axis search keeps: its forces and the
+// bracket the search held on reaching it.
+struct StripTrial {
+  AxialTrial forces;
+  AxialBracket arrival;
+};
+
 // The first trials of the neutral-axis searches of one combination check
-// with one sense of the moment. Within such a check every search starts from
-// the same bracket and the same two balanced depths, and the first halving
-// step depends only on the bracket those two trials leave, which each narrows
-// on the side of the target its force falls. Those three trials are
-// therefore the same in every search that falls on the same sides, and the
-// tree keeps them with the trial that follows each on either side. The
-// interpolation step after them depends on the target itself, so no later
-// trial is kept.
-class TrialTree {
+// with one sense of the moment (every search of it starts from the same
+// bracket and the same two balanced depths), and the last search of the
+// sense: a search for the same target, bit for bit, takes the same trials
+// and ends on the same one.
+class StripTrialTree : public SearchTrialTree<StripTrial> {
  public:
-  // Index of no trial.
-  static constexpr int kNone = -1;
-  // Trials that do not depend on the target: two balanced ones and one halving.
-  static constexpr int kSharedTrials = 3;
-  // At most 1 + 2 + 4 trials are kept per sense.
-  static constexpr int kCapacity = 7;
-
-  // What a replay reads: the trials after this one and their axial forces,
-  // [0] when this trial's force is at or below the target, [1] above.
-  struct Link {
-    int next[2];
-    double nextP[2];
-  };
-  // The trial's forces and the bracket the search held on reaching it.
-  struct Trial {
-    AxialTrial forces;
-    AxialBracket arrival;
-  };
-
   void Clear() {
-    links_.clear();
-    trials_.clear();
+    SearchTrialTree<StripTrial>::Clear();
     hasLast = false;
   }
-  bool Empty() const { return links_.empty(); }
-  // The first trial is the first kept.
-  double RootP() const { return trials_.front().forces.P; }
-
-  // The last search of the sense: a search for the same target (bit for bit)
-  // takes the same trials and ends on the same one.
   bool hasLast = false;
   uint64_t lastTarget = 0;
   AxialTrial lastTrial{};
   int16_t lastSteps = 0;
-  const Link& LinkAt(int index) const { return links_[static_cast<size_t>(index)]; }
-  const Trial& TrialAt(int index) const { return trials_[static_cast<size_t>(index)]; }
-
-  // Keeps a trial reached from `parent` (kNone for the first trial) on
-  // `side`; returns its index, kNone when the tree is full.
-  int Add(int parent, int side, const AxialTrial& forces, const AxialBracket& arrival) {
-    if (links_.size() == static_cast<size_t>(kCapacity)) {
-      return kNone;
-    }
-    const int index = static_cast<int>(links_.size());
-    links_.push_back({{kNone, kNone}, {0, 0}});
-    trials_.push_back({forces, arrival});
-    if (parent != kNone) {
-      Link& from = links_[static_cast<size_t>(parent)];
-      from.next[side] = index;
-      from.nextP[side] = forces.P;
-    }
-    return index;
-  }
-
- private:
-  std::vector<Link> links_;
-  std::vector<Trial> trials_;
 };
 
 inline bool BracketStep(double target, double P, double c, double& Plo, double& Phi, double& cPlo,
@@ -305,7 +260,7 @@ inline bool AxialConverged(double target, double P) {
 // layers; `steps` receives the number of search steps taken. `tree` (may be
 // null) holds the trials of earlier searches of the same check and sense.
 double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double Mu,
-                     int16_t& steps, TrialTree* tree) {
+                     int16_t& steps, StripTrialTree* tree) {
   // The compression yield strain stays below the crushing strain.
   if (epsCu - 0.0001 < s.epsYc) {
     s.epsYc = epsCu - 0.0001;
@@ -330,7 +285,7 @@ double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double
   //
   // First the trials the tree knows, each taken as the search would take it.
   int trials = 0;           // trials taken
-  int last = TrialTree::kNone;  // the last of them in the tree
+  int last = StripTrialTree::kNone;  // the last of them in the tree
   int side = 0;             // the side of the target its force fell on
   bool converged = false;
   const uint64_t targetBits = std::bit_cast<uint64_t>(target);
@@ -339,7 +294,7 @@ double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double
     trials = tree->lastSteps + 2;
   } else if (tree != nullptr && !tree->Empty()) {
     int at = 0;
-    double P = tree->RootP();
+    double P = tree->RootValue();
     do {
       ++trials;
       last = at;
@@ -348,21 +303,21 @@ double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double
         break;
       }
       side = P <= target ? 0 : 1;
-      const TrialTree::Link& link = tree->LinkAt(at);
+      const StripTrialTree::Link& link = tree->LinkAt(at);
       at = link.next[side];
-      P = link.nextP[side];
-    } while (at != TrialTree::kNone);
+      P = link.nextValue[side];
+    } while (at != StripTrialTree::kNone);
   }
 
   AxialTrial trial{};
   int16_t k = static_cast<int16_t>(trials > 2 ? trials - 2 : 0);
   if (converged) {
-    trial = last != TrialTree::kNone ? tree->TrialAt(last).forces : tree->lastTrial;
+    trial = last != StripTrialTree::kNone ? tree->TrialAt(last).forces : tree->lastTrial;
   } else {
     // Then the section itself, from the bracket after the last known trial.
     AxialBracket b{P0, Tr, chi, 0};
-    if (last != TrialTree::kNone) {
-      const TrialTree::Trial& known = tree->TrialAt(last);
+    if (last != StripTrialTree::kNone) {
+      const StripTrial& known = tree->TrialAt(last);
       b = known.arrival;
       BracketStep(target, known.forces.P, known.forces.c, b.Plo, b.Phi, b.cPlo, b.cPhi);
     }
@@ -385,10 +340,10 @@ double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double
         }
       }
       trial = EvaluateTrial(s, epsCu, A1, c);
-      keep = keep && trials <= TrialTree::kSharedTrials;
+      keep = keep && trials <= StripTrialTree::kSharedTrials;
       if (keep) {
-        last = tree->Add(last, side, trial, b);
-        keep = last != TrialTree::kNone;
+        last = tree->Add(last, side, StripTrial{trial, b}, trial.P);
+        keep = last != StripTrialTree::kNone;
       }
       converged = BracketStep(target, trial.P, trial.c, b.Plo, b.Phi, b.cPlo, b.cPhi);
       side = trial.P <= target ? 0 : 1;
@@ -418,8 +373,8 @@ double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double
 
 // The trial trees of the calling thread's combination checks, one per sense
 // of the moment (face B compressed, face A compressed).
-std::array<TrialTree, 2>& CheckTrialTrees() {
-  thread_local std::array<TrialTree, 2> trees;
+std::array<StripTrialTree, 2>& CheckTrialTrees() {
+  thread_local std::array<StripTrialTree, 2> trees;
   return trees;
 }
 
@@ -575,7 +530,7 @@ void CheckStripForCombos() {
   double rmax = -0.0001;
 
   // The steel and the layers of each sense stay fixed for the whole check.
-  std::array<TrialTree, 2>& trees = CheckTrialTrees();
+  std::array<StripTrialTree, 2>& trees = CheckTrialTrees();
   trees[0].Clear();
   trees[1].Clear();
 
@@ -587,7 +542,7 @@ void CheckStripForCombos() {
       const double e = PlasticCentroidOffset(s, Pu);
       for (int j = kPositive; j <= kNegative; ++j) {
         const double moment = M[j] + Pu * e;
-        TrialTree& tree = trees[moment >= 0 ? 0 : 1];
+        StripTrialTree& tree = trees[moment >= 0 ? 0 : 1];
         const double Mu = OrientForMoment(s, moment, e);
         const double r = CapacityRatio(s, epsCu, epsT, Pu, Mu, p.lastSearchSteps, &tree);
         if (r > rmax) {

@@ -10,78 +10,28 @@
 #include <cstdint>
 #include <vector>
 
+#include "component/SearchTrialTree.h"
 #include "stiffener/SectionGeometry.h"
 
 namespace ostrel {
 
-// The first trials of the neutral-axis depth solves of one steel check in one
-// fixed direction. Within a check every solve in a direction starts from the
-// same two depths and the same bracket ends, and the first halving step
-// depends only on the bracket those two trials leave, which each narrows on
-// the side its force falls. Those three trials are therefore the same in
-// every solve that falls on the same sides, and the tree keeps them with the
-// trial that follows each on either side. The interpolation step after them
-// depends on the axial force sought, so no later trial is kept.
-class DepthTrialTree {
- public:
-  // Index of no trial.
-  static constexpr int kNone = -1;
-  // Trials that do not depend on the force sought: the two fixed depths and
-  // one halving step.
-  static constexpr int kSharedTrials = 3;
-  // At most 1 + 2 + 4 trials are kept per direction.
-  static constexpr int kCapacity = 7;
-
-  // What a replay reads: the trials after this one and their forces, [0]
-  // when the bracket's low end took this trial, [1] the high end.
-  struct Link {
-    int next[2];
-    double nextF[2];
-  };
-  // A trial: depth, factored force and its resistance factor, the bracket
-  // (cLo, fLo, cHi, fHi) before it, and the moments once a solve ended here.
-  struct Trial {
-    double c;
-    double F;
-    double phi;
-    double arrival[4];
-    bool hasMoments;
-    double Ma;
-    double Mb;
-  };
-
-  void Clear() {
-    links_.clear();
-    trials_.clear();
-  }
-  bool Empty() const { return links_.empty(); }
-  int Size() const { return static_cast<int>(links_.size()); }
-  // The first trial is the first kept.
-  double RootF() const { return trials_.front().F; }
-  const Link& LinkAt(int index) const { return links_[static_cast<size_t>(index)]; }
-  Trial& TrialAt(int index) { return trials_[static_cast<size_t>(index)]; }
-
-  // Keeps a trial reached from `parent` (kNone for the first trial) on
-  // `side`; returns its index, kNone when the tree is full.
-  int Add(int parent, int side, const Trial& trial) {
-    if (links_.size() == static_cast<size_t>(kCapacity)) {
-      return kNone;
-    }
-    const int index = static_cast<int>(links_.size());
-    links_.push_back({{kNone, kNone}, {0, 0}});
-    trials_.push_back(trial);
-    if (parent != kNone) {
-      Link& from = links_[static_cast<size_t>(parent)];
-      from.next[side] = index;
-      from.nextF[side] = trial.F;
-    }
-    return index;
-  }
-
- private:
-  std::vector<Link> links_;
-  std::vector<Trial> trials_;
+// A depth trial of a solve in one fixed direction: depth, factored force and
+// its resistance factor, the bracket (cLo, fLo, cHi, fHi) before it, and the
+// moments once a solve ended here.
+struct DepthTrial {
+  double c;
+  double F;
+  double phi;
+  double arrival[4];
+  bool hasMoments;
+  double Ma;
+  double Mb;
 };
+
+// The first trials of the depth solves of one steel check in one fixed
+// direction (every solve of it starts from the same two depths and the same
+// bracket ends), keyed by force.
+using DepthTrialTree = SearchTrialTree<DepthTrial>;
 
 struct FlexureWork {
   // Design constants, widened from the model's 32-bit values.

@@ -259,12 +259,12 @@ double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& ph
   bool hi = false;    // the side its force fell on
   if (tree != nullptr && !tree->Empty()) {
     int at = 0;
-    double F = tree->RootF();
+    double F = tree->RootValue();
     do {
       ++t;
       last = at;
       if (DepthConverged(t, F, P)) {
-        const DepthTrialTree::Trial& known = tree->TrialAt(at);
+        const DepthTrial& known = tree->TrialAt(at);
         phi = known.phi;
         found = at;
         return known.c;
@@ -272,7 +272,7 @@ double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& ph
       hi = HighSide(t, F, P);
       const DepthTrialTree::Link& link = tree->LinkAt(at);
       at = link.next[hi ? 1 : 0];
-      F = link.nextF[hi ? 1 : 0];
+      F = link.nextValue[hi ? 1 : 0];
     } while (at != kNone);
   }
 
@@ -283,7 +283,7 @@ double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& ph
   // forever, and no solve runs more than kMaxSearchSteps steps.
   Bracket before{};
   if (last != kNone) {
-    const DepthTrialTree::Trial& known = tree->TrialAt(last);
+    const DepthTrial& known = tree->TrialAt(last);
     b = {known.arrival[0], known.arrival[1], known.arrival[2], known.arrival[3]};
     if (t >= 3 && (t - 2) % 2 == 1) {
       before = b;
@@ -327,10 +327,10 @@ double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& ph
     keep = keep && t <= DepthTrialTree::kSharedTrials;
     // A trial is kept once its step has passed every check.
     const int parentSide = hi ? 1 : 0;
-    const DepthTrialTree::Trial kept{
+    const DepthTrial kept{
         c, F, trialPhi, {arrival.a, arrival.b, arrival.c, arrival.d}, false, 0, 0};
     if (DepthConverged(t, F, P)) {
-      found = keep ? tree->Add(last, parentSide, kept) : kNone;
+      found = keep ? tree->Add(last, parentSide, kept, kept.F) : kNone;
       return c;
     }
     hi = HighSide(t, F, P);
@@ -339,7 +339,7 @@ double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& ph
       SearchStalled("neutral-axis depth search does not converge");
     }
     if (keep) {
-      last = tree->Add(last, parentSide, kept);
+      last = tree->Add(last, parentSide, kept, kept.F);
       keep = last != kNone;
     }
   }
@@ -406,14 +406,14 @@ void CapacityPoints(modBeamDesignCSA94& s, double P, bool replay) {
     CheckFloatFaults();
     double Ma = 0, Mb = 0;
     if (found != DepthTrialTree::kNone && tree->TrialAt(found).hasMoments) {
-      const DepthTrialTree::Trial& known = tree->TrialAt(found);
+      const DepthTrial& known = tree->TrialAt(found);
       Ma = known.Ma;
       Mb = known.Mb;
     } else {
       double F = 0;
       ComputeSectionResultants(s, F, Ma, Mb, c);
       if (found != DepthTrialTree::kNone) {
-        DepthTrialTree::Trial& known = tree->TrialAt(found);
+        DepthTrial& known = tree->TrialAt(found);
         known.hasMoments = true;
         known.Ma = Ma;
         known.Mb = Mb;
