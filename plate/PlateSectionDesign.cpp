@@ -378,6 +378,23 @@ std::array<StripTrialTree, 2>& CheckTrialTrees() {
   return trees;
 }
 
+// Raises the minimum steel to the ratio that an axial force of combination
+// `combo` needs; false, with the direction failed on that force, when the
+// ratio exceeds the maximum.
+bool ApplyAxialBound(PlateStrip& s, double rho, int16_t combo, double P) {
+  if (rho > s.rhoMax) {
+    s.status = Fail_RequiredRFTExceedMaximum;
+    s.govCombo = combo;
+    s.Pu = P;
+    return false;
+  }
+  if (rho * s.t > s.AsMin) {
+    s.rhoMin = rho;
+    s.AsMin = rho * s.t;
+  }
+  return true;
+}
+
 }  // namespace
 
 void PreparePlateStrip(int16_t element, PlateDirection direction) {
@@ -445,29 +462,12 @@ void DesignStripAxialBounds() {
   const double kComp = static_cast<double>(g.k_Pmax) * static_cast<double>(g.k_Pcomp);
   const double rhoC = ((-Nc) / (kComp * s.t) - s.alpha1PhiFc) / (s.phiFyC - s.alpha1PhiFc);
   CheckFloatFaults();
-  if (rhoC > s.rhoMax) {
-    s.status = Fail_RequiredRFTExceedMaximum;
-    s.govCombo = cc;
-    s.Pu = Nc;
+  if (!ApplyAxialBound(s, rhoC, cc, Nc)) {
     return;
   }
-  if (rhoC * s.t > s.AsMin) {
-    s.rhoMin = rhoC;
-    s.AsMin = rhoC * s.t;
-  }
-
   const double rhoT = 1.01 * Nt / (s.phiFyT * s.t);
   CheckFloatFaults();
-  if (rhoT > s.rhoMax) {
-    s.status = Fail_RequiredRFTExceedMaximum;
-    s.govCombo = ct;
-    s.Pu = Nt;
-    return;
-  }
-  if (rhoT * s.t > s.AsMin) {
-    s.rhoMin = rhoT;
-    s.AsMin = rhoT * s.t;
-  }
+  ApplyAxialBound(s, rhoT, ct, Nt);
 }
 
 void DesignStripSteel() {

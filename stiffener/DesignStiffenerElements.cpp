@@ -318,8 +318,8 @@ void FetchTorsionForces(int16_t e) {
   }
 }
 
-struct ShearResultFields {
-  Array1<double>& avOverS;
+// The governing combination and forces of a shear or torsion phase.
+struct GoverningFields {
   Array1<int16_t>& combo;
   Array1<double>& pu;
   Array1<double>& tu;
@@ -327,16 +327,17 @@ struct ShearResultFields {
   Array1<double>& spacing;
 };
 
-void StoreShearResults(int16_t e, const ShearResultFields& out) {
+// Stores the governing combination and forces in the host's units; any
+// fault of the phase's arithmetic (that of the caller's own results too)
+// stops the run before anything is stored.
+void StoreGoverningForces(int16_t e, const GoverningFields& out) {
   const modGlobal& g = Global();
   const modBeamDesignCSA94& s = BeamState();
-  const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
   const double pu = s.d_GovPu / static_cast<double>(g.f_ForceFactor);
   const double tu = s.d_GovTu / static_cast<double>(g.f_MomentFactor);
   const double vu = s.d_GovVu / static_cast<double>(g.f_ForceFactor);
   const double spacing = s.d_GovSpacing / static_cast<double>(g.f_LengthFactor);
   CheckFloatFaults();
-  out.avOverS(e) = avOverS;
   out.combo(e) = s.i_GovCombo;
   out.pu(e) = pu;
   out.tu(e) = tu;
@@ -359,8 +360,9 @@ void DesignShearPhaseY(int16_t e) {
       DesignShearSteel();
     }
   }
-  StoreShearResults(e, {r.f_AvOverS_y, r.i_DesignComboIndex_y, r.f_Pu_y, r.f_Tu_y, r.f_Vu_y,
-                        r.f_Spacing_y});
+  const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
+  StoreGoverningForces(e, {r.i_DesignComboIndex_y, r.f_Pu_y, r.f_Tu_y, r.f_Vu_y, r.f_Spacing_y});
+  r.f_AvOverS_y(e) = avOverS;
   r.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
 }
 
@@ -378,8 +380,9 @@ void DesignShearPhaseZ(int16_t e) {
       DesignShearSteel();
     }
   }
-  StoreShearResults(e, {r.f_AvOverS_z, r.i_DesignComboIndex_z, r.f_Pu_z, r.f_Tu_z, r.f_Vu_z,
-                        r.f_Spacing_z});
+  const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
+  StoreGoverningForces(e, {r.i_DesignComboIndex_z, r.f_Pu_z, r.f_Tu_z, r.f_Vu_z, r.f_Spacing_z});
+  r.f_AvOverS_z(e) = avOverS;
   r.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
 }
 
@@ -400,18 +403,10 @@ void DesignTorsionPhase(int16_t e) {
 
   const double atOverS = s.d_AtOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
   const double al = s.d_Al * static_cast<double>(g.f_AreaOutFactor);
-  const double pu = s.d_GovPu / static_cast<double>(g.f_ForceFactor);
-  const double tu = s.d_GovTu / static_cast<double>(g.f_MomentFactor);
-  const double vu = s.d_GovVu / static_cast<double>(g.f_ForceFactor);
-  const double spacing = s.d_GovSpacing / static_cast<double>(g.f_LengthFactor);
-  CheckFloatFaults();
+  StoreGoverningForces(
+      e, {r.i_DesignComboIndex_tor, r.f_Pu_tor, r.f_Tu_tor, r.f_Vu_tor, r.f_Spacing_tor});
   r.f_AtOverS(e) = atOverS;
   r.f_Al(e) = al;
-  r.i_DesignComboIndex_tor(e) = s.i_GovCombo;
-  r.f_Pu_tor(e) = pu;
-  r.f_Tu_tor(e) = tu;
-  r.f_Vu_tor(e) = vu;
-  r.f_Spacing_tor(e) = spacing;
 }
 
 void DesignStiffenerElement(int16_t e) {

@@ -142,6 +142,27 @@ void CheckTrial(modBeamDesignCSA94& s, double as) {
   CheckCombos(s);
 }
 
+// Raises the minimum steel to the ratio that an axial force of combination
+// `combo` needs; false, with the element failed on that force alone, when
+// the ratio exceeds the maximum.
+bool ApplyAxialBound(modBeamDesignCSA94& s, double rho, int combo, double P) {
+  if (rho > s.d_RatioMax) {
+    s.i_ElementStatus = Fail_RequiredRFTExceedMaximum;
+    s.i_GovCombo = static_cast<int16_t>(combo);
+    s.d_GovMuy = 0;
+    s.d_GovMuz = 0;
+    s.d_GovPu = P;
+    CheckFloatFaults();
+    return false;
+  }
+  const double areaWeb = s.geo.d_AreaWeb;
+  if (rho * areaWeb > s.flex.d_AsMin) {
+    s.flex.d_AsMin = rho * areaWeb;
+    s.d_RatioMin = rho;
+  }
+  return true;
+}
+
 }  // namespace
 
 void FlangeEccentricities(const double& P, double& e_pc, double& e_c) {
@@ -197,34 +218,13 @@ void DesignAxialBounds() {
   // Compression: the tied-section cap 0.8 Po solved for the ratio.
   const double rhoC = ((-pc) / (x.k_Pmax * x.k_Pcomp) - g.d_AreaGross * s.d_BlockStress) /
                       ((s.d_PhiFyComp - s.d_BlockStress) * g.d_AreaWeb);
-  if (rhoC > s.d_RatioMax) {
-    s.i_ElementStatus = Fail_RequiredRFTExceedMaximum;
-    s.i_GovCombo = static_cast<int16_t>(pcCombo);
-    s.d_GovMuy = 0;
-    s.d_GovMuz = 0;
-    s.d_GovPu = pc;
-    CheckFloatFaults();
+  if (!ApplyAxialBound(s, rhoC, pcCombo, pc)) {
     return;
   }
-  if (rhoC * g.d_AreaWeb > x.d_AsMin) {
-    x.d_AsMin = rhoC * g.d_AreaWeb;
-    s.d_RatioMin = rhoC;
-  }
-
   // Tension, with 1 % to spare.
   const double rhoT = (pt * 1.01) / (x.k_Ptens * g.d_AreaWeb * s.d_PhiFy);
-  if (rhoT > s.d_RatioMax) {
-    s.i_ElementStatus = Fail_RequiredRFTExceedMaximum;
-    s.i_GovCombo = static_cast<int16_t>(ptCombo);
-    s.d_GovMuy = 0;
-    s.d_GovMuz = 0;
-    s.d_GovPu = pt;
-    CheckFloatFaults();
+  if (!ApplyAxialBound(s, rhoT, ptCombo, pt)) {
     return;
-  }
-  if (rhoT * g.d_AreaWeb > x.d_AsMin) {
-    x.d_AsMin = rhoT * g.d_AreaWeb;
-    s.d_RatioMin = rhoT;
   }
   CheckFloatFaults();
 }
