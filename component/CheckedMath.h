@@ -56,9 +56,11 @@ inline double CheckedValue(double v) {
   return v;
 }
 
-// Around a call into the host's code (its analysis results, its window pump,
-// its message boxes): whatever floating-point flags the host's own
-// arithmetic raises or clears, the component's checks see only its own.
+// Keeps the floating-point fault flags across a stretch of code that is not
+// the design's own: a call into the host (its analysis results, its window
+// pump, its message boxes), or the host thread's planning of an element.
+// Whatever flags that code raises or clears, the component's checks see only
+// their own arithmetic.
 // Reading the flags is cheap and a host rarely changes them, so they are only
 // put back when the call changed them.
 class FloatFlagsScope {
@@ -78,7 +80,6 @@ class FloatFlagsScope {
  private:
   int saved_;
 };
-using HostCallScope = FloatFlagsScope;
 
 // Conversion to a 16-bit signed integer, overflow-checked.
 inline int16_t ToInt16(long long v) {

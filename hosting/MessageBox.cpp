@@ -33,7 +33,7 @@ HandlerSetting CurrentHandler() {
 
 void ShowMessageBox(const std::string& text) {
   const HandlerSetting setting = CurrentHandler();
-  HostCallScope host;
+  FloatFlagsScope host;
   setting.handler(setting.context, text.c_str(), kMessageBoxTitle);
 }
 

@@ -21,7 +21,7 @@ class RegisteredAnalysisResults final : public AnalysisResults {
       : cls_(cls), instance_(instance) {}
   ~RegisteredAnalysisResults() override {
     if (cls_.Release != nullptr) {
-      HostCallScope host;
+      FloatFlagsScope host;
       cls_.Release(instance_);
     }
   }
@@ -30,24 +30,24 @@ class RegisteredAnalysisResults final : public AnalysisResults {
 
   int32_t ResultsAvailable(uint8_t& bt_Available) override {
     if (cls_.ResultsAvailable == nullptr) return -1;
-    HostCallScope host;
+    FloatFlagsScope host;
     return cls_.ResultsAvailable(instance_, &bt_Available);
   }
   int32_t GetNodeDisplacement(int16_t node, int16_t combo, float (&d)[6]) override {
     if (cls_.GetNodeDisplacement == nullptr) return -1;
-    HostCallScope host;
+    FloatFlagsScope host;
     return cls_.GetNodeDisplacement(instance_, node, combo, &d[0], &d[1], &d[2], &d[3], &d[4],
                                     &d[5]);
   }
   int32_t GetPlateElementForces(int16_t element, int16_t combo, float (&f)[6]) override {
     if (cls_.GetPlateElementForces == nullptr) return -1;
-    HostCallScope host;
+    FloatFlagsScope host;
     return cls_.GetPlateElementForces(instance_, element, combo, &f[0], &f[1], &f[2], &f[3],
                                       &f[4], &f[5]);
   }
   int32_t GetStiffenerElementForces(int16_t element, int16_t combo, float (&f)[12]) override {
     if (cls_.GetStiffenerElementForces == nullptr) return -1;
-    HostCallScope host;
+    FloatFlagsScope host;
     return cls_.GetStiffenerElementForces(instance_, element, combo, &f[0], &f[1], &f[2], &f[3],
                                           &f[4], &f[5], &f[6], &f[7], &f[8], &f[9], &f[10],
                                           &f[11]);
@@ -80,7 +80,7 @@ std::shared_ptr<AnalysisResults> CreateAnalysisResults() {
   }
   void* instance = nullptr;
   {
-    HostCallScope host;
+    FloatFlagsScope host;
     instance = cls->Create(cls->classContext);
   }
   if (instance == nullptr) {

@@ -43,7 +43,7 @@ void ShowToHost(const frmDesign& win, const WindowHostSetting& host) {
   view.Command1Enabled = win.Command1.Enabled ? 1 : 0;
   view.Command2Caption = win.Command2.Caption.c_str();
   view.Command2Enabled = win.Command2.Enabled ? 1 : 0;
-  HostCallScope scope;
+  FloatFlagsScope scope;
   host.pump(host.context, &view);
 }
 
