@@ -12,8 +12,10 @@ cmake --build build/fuzz -j"$(nproc)" --target fuzz_read_results fuzz_results_ro
 
 for target in fuzz_read_results fuzz_results_roundtrip fuzz_design_run; do
   work=build/fuzz/corpus/$target
-  mkdir -p "$work"
-  cp -n tests/fuzz/corpus/"$target"/* "$work"/ 2>/dev/null || true
+  # The seed corpus is kept as one archive per target; unpacked, it becomes
+  # the start of this machine's working corpus.
+  mkdir -p build/fuzz/corpus
+  tar -xzf tests/fuzz/corpus/"$target".tar.gz -C build/fuzz/corpus
   echo "== $target: ${seconds}s"
   build/fuzz/tests/fuzz/$target "$work" -max_total_time="$seconds" -timeout=20 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build/fuzz/"$target"- 2>&1 |
