@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <regex>
+#include <sstream>
 
 #include "CliProcess.h"
 #include "OstrelDesignCSA94.h"
@@ -32,6 +34,14 @@ std::vector<std::string> Keys(const ojson& object) {
 }
 
 float AsFloat(const ojson& value) { return static_cast<float>(value.get<double>()); }
+
+// Fields of a CSV line that quotes nothing.
+std::vector<std::string> Split(const std::string& line) {
+  std::vector<std::string> fields;
+  std::stringstream in(line);
+  for (std::string field; std::getline(in, field, ',');) fields.push_back(field);
+  return fields;
+}
 
 // The same job sent straight through the C interface, as an independent
 // reading of what the command line must report.
@@ -90,8 +100,9 @@ TEST_F(CliRunTest, ResultsJsonHoldsEveryQueryOutputInOrderAndMatchesTheLibrary) 
   ASSERT_EQ(run.exit_code, 0) << run.err;
   const ojson results = ojson::parse(run.out);
 
-  EXPECT_EQ(Keys(results),
-            (std::vector<std::string>{"bt_DesignDoneFlag", "nodes", "plates", "stiffeners"}));
+  EXPECT_EQ(Keys(results), (std::vector<std::string>{"bt_DesignDoneFlag", "units", "nodes",
+                                                     "plates", "stiffeners"}));
+  EXPECT_EQ(results["units"], "SI");
   EXPECT_EQ(results["bt_DesignDoneFlag"], 1);
   ASSERT_EQ(results["nodes"].size(), 2u);
   ASSERT_EQ(results["plates"].size(), 1u);
@@ -105,11 +116,13 @@ TEST_F(CliRunTest, ResultsJsonHoldsEveryQueryOutputInOrderAndMatchesTheLibrary) 
   EXPECT_EQ(Keys(stiffener), (std::vector<std::string>{"flexure", "shear", "torsion", "summary"}));
   EXPECT_EQ(Keys(stiffener["torsion"]),
             (std::vector<std::string>{"f_AtOverS", "f_Al", "i_DesignComboIndex", "f_Pu", "f_Vu",
-                                      "f_Tu", "f_Spacing", "bt_ShearDirection", "bt_DsignStatus"}));
+                                      "f_Tu", "f_Spacing", "bt_ShearDirection", "bt_DsignStatus",
+                                      "bt_DsignStatus_name"}));
   EXPECT_EQ(Keys(stiffener["summary"]),
             (std::vector<std::string>{"f_As", "f_Al", "f_AvOverS_y", "f_AvOverS_z", "f_AtOverS",
                                       "f_ShearSpacing", "bt_DesignStatus_flex",
-                                      "bt_DesignStatus_Shear"}));
+                                      "bt_DesignStatus_flex_name", "bt_DesignStatus_Shear",
+                                      "bt_DesignStatus_Shear_name"}));
 
   // The same design through the C interface directly.
   ostrel::test::FakeAnalysis analysis;
@@ -129,6 +142,7 @@ TEST_F(CliRunTest, ResultsJsonHoldsEveryQueryOutputInOrderAndMatchesTheLibrary) 
   EXPECT_EQ(plate["i_DesignComboIndex_x"], c[0]);
   EXPECT_EQ(plate["i_DesignComboIndex_y"], c[1]);
   EXPECT_EQ(plate["bt_DsignStatus_y"], b[2]);
+  EXPECT_EQ(plate["bt_DsignStatus_y_name"], "DESIGN_PASS");
   ASSERT_EQ(clsDesignCSA94_Get_Envelope_StiffernerFlexureRFT(d, 1, &f[0], &f[1], &c[0], &f[2],
                                                              &f[3], &f[4], &b[0]),
             0);
@@ -154,14 +168,15 @@ TEST_F(CliRunTest, ResultsJsonHoldsEveryQueryOutputInOrderAndMatchesTheLibrary) 
 
   // The summary names the statuses and the largest ratios.
   EXPECT_NE(run.err.find("plates: 1 elements"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("largest stiffener steel ratio"), std::string::npos);
-  EXPECT_NE(run.err.find("elapsed"), std::string::npos);
+  EXPECT_NE(run.err.find("largest stiffener steel ratio: "), std::string::npos);
+  EXPECT_EQ(Lines(run.err).back().substr(0, 27), "ostrel-design: design done ");
 }
 
 TEST_F(CliRunTest, CsvTablesCarryUnitsStatusNamesAndTheJsonValues) {
   WriteJob(SmallJob());
   const std::string csv = dir_ + "/csv", out = dir_ + "/results.json";
-  const auto run = RunCli({"run", job_path_, "--no-progress", "-o", out, "--csv", csv});
+  const auto run =
+      RunCli({"run", job_path_, "--no-progress", "-o", out, "--csv", csv, "--precision", "9"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out, "");  // results went to the file
   const json results = json::parse(ReadFile(out));
@@ -195,6 +210,39 @@ TEST_F(CliRunTest, CsvTablesCarryUnitsStatusNamesAndTheJsonValues) {
   EXPECT_EQ(stiffeners[1].substr(stiffeners[1].rfind(',') + 1), "DESIGN_PASS");
 }
 
+// The example wall with its combination names: a name column beside every
+// combination column, values rounded to 4 digits, and the library's -1
+// spacing written as words.
+TEST_F(CliRunTest, CsvNamesCombinationsRoundsAndSaysWhenNoStirrupsAreRequired) {
+  const std::string csv = dir_ + "/csv";
+  const auto run = RunCli({"run", std::string(OSTREL_EXAMPLES_DIR) + "/wall_si.json",
+                           "--no-progress", "--csv", csv});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const ojson results = ojson::parse(run.out);
+  EXPECT_EQ(results["combination_names"][6], "0.85D + 1.5W(+x)");
+  const auto plates = Lines(ReadFile(csv + "/plates.csv"));
+  EXPECT_NE(plates[0].find(",Combo_x,Combo_x_name,Status_x,"), std::string::npos) << plates[0];
+  const auto stiffeners = Lines(ReadFile(csv + "/stiffeners.csv"));
+  // Element 1: As 2800 mm2, ratio 1 %, Muy 0.918 kN-m, governed by combination 7.
+  EXPECT_EQ(stiffeners[1].substr(0, 55), "1,2800,1,0.918,111.4,470.1,7,0.85D + 1.5W(+x),DESIGN_PA");
+  // Every spacing column holds a spacing of at least 0, or the words.
+  const auto header = Split(stiffeners[0]);
+  int words = 0;
+  for (size_t row = 1; row < stiffeners.size(); ++row) {
+    const auto fields = Split(stiffeners[row]);
+    for (size_t k = 0; k < header.size(); ++k) {
+      if (header[k].find("Spacing") != std::string::npos) {
+        if (fields[k] == "no stirrups required") {
+          ++words;
+        } else {
+          EXPECT_GE(std::stod(fields[k]), 0) << header[k] << " of element " << row;
+        }
+      }
+    }
+  }
+  EXPECT_GT(words, 0);
+}
+
 TEST_F(CliRunTest, SavedResultsShowAgainIdentically) {
   WriteJob(SmallJob());
   const std::string store = dir_ + "/project.bin";
@@ -213,10 +261,10 @@ TEST_F(CliRunTest, SavedResultsShowAgainIdentically) {
   // 7 + 60 per node + 66 per plate + 168 per stiffener after the first block.
   EXPECT_EQ(m[1], std::to_string(11 + 7 + 2 * 60 + 66 + 168));
 
-  const auto shown = RunCli({"show", store, "--offset", "11"});
+  const auto shown = RunCli({"show", store, "--offset", "11", "--units", "si"});
   ASSERT_EQ(shown.exit_code, 0) << shown.err;
   EXPECT_EQ(shown.out, run.out);
-  const auto shown2 = RunCli({"show", store, "--offset", m[1].str()});
+  const auto shown2 = RunCli({"show", store, "--offset", m[1].str(), "--job", job_path_});
   ASSERT_EQ(shown2.exit_code, 0) << shown2.err;
   EXPECT_EQ(shown2.out, run2.out);
   EXPECT_NE(shown.out, shown2.out);
@@ -240,33 +288,36 @@ TEST_F(CliRunTest, LibraryRefusalsExitOneWithTheMessageOnOneLineAndWriteNothing)
     return RunCli(args);
   };
 
-  json three_curtains = SmallJob();
-  three_curtains["plates"][0]["bt_NumCurtains"] = 3;
-  auto run = run_job(three_curtains);
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.err,
-            "OstrelDesignCSA94: Plate element: Maximum 2 curtains of RFT can be specified / "
-            "Plate Element: 1\n");
-
-  json unavailable = SmallJob();
-  unavailable["analysis"]["available"] = 0;
-  run = run_job(unavailable);
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.err, "OstrelDesignCSA94: Analysis results are not available\n");
-
-  // Every combination a service one: the plate phase stops the run.
-  json no_ultimate = SmallJob();
-  no_ultimate["combinations"] = {0, 0, 0};
-  run = run_job(no_ultimate);
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_NE(run.err.find("There is no ultimate-load combination defined"), std::string::npos)
-      << run.err;
-  EXPECT_NE(run.err.find("did not complete"), std::string::npos);
-
-  EXPECT_FALSE(Exists(out));
-  EXPECT_FALSE(Exists(csv));
-  EXPECT_FALSE(Exists(store));
-  EXPECT_EQ(run.out, "");
+  // The library's message on one line, then the last line says what happened.
+  const std::vector<std::pair<std::function<void(json&)>, std::string>> cases = {
+      {[](json& j) { j["plates"][0]["bt_NumCurtains"] = 3; },
+       "OstrelDesignCSA94: Plate element: Maximum 2 curtains of RFT can be specified / "
+       "Plate Element: 1\nostrel-design: the library refused the job: Plate element: Maximum 2 "
+       "curtains of RFT can be specified / Plate Element: 1; no results written\n"},
+      {[](json& j) { j["analysis"]["available"] = 0; },
+       "OstrelDesignCSA94: Analysis results are not available\nostrel-design: the library "
+       "refused the run: Analysis results are not available; no results written\n"},
+      {[](json& j) { j["combinations"] = {0, 0, 0}; },
+       "OstrelDesignCSA94: There is no ultimate-load combination defined\nostrel-design: the "
+       "library refused the run: There is no ultimate-load combination defined; no results "
+       "written\n"},
+      {[](json& j) { j["stiffeners"][0]["f_Es"] = 3e38; },  // overflows in the design
+       "OstrelDesignCSA94: modDesign::WallDesign- unexpected error during Calculating stiffener "
+       "element reinforcement\nostrel-design: the design stopped with an error: "
+       "modDesign::WallDesign- unexpected error during Calculating stiffener element "
+       "reinforcement; no results written\n"},
+  };
+  for (const auto& [spoil, expected] : cases) {
+    json job = SmallJob();
+    spoil(job);
+    const auto run = run_job(job);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, expected);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(Exists(out));
+    EXPECT_FALSE(Exists(csv));
+    EXPECT_FALSE(Exists(store));
+  }
 }
 
 TEST(CliExamples, ExampleJobsDesignWithMostlyPassingElements) {
@@ -287,9 +338,10 @@ TEST(CliExamples, ExampleJobsDesignWithMostlyPassingElements) {
       }
     }
     EXPECT_GT(pass, 3 * other) << name;
-    // Every number of worker threads gives the same results.
+    // Every number of worker threads gives the same results; the job may
+    // come on standard input.
     for (const char* threads : {"1", "2", "3"}) {
-      const auto again = RunCli({"run", path, "--no-progress", "--threads", threads});
+      const auto again = RunCli({"run", "-", "--no-progress", "--threads", threads}, path);
       ASSERT_EQ(again.exit_code, 0) << name << ": " << again.err;
       EXPECT_EQ(again.out, run.out) << name << " with " << threads << " threads";
     }
