@@ -74,6 +74,9 @@ struct Job {
 
 // Parses and checks a job given as JSON text; throws InputError.
 Job ParseJob(std::string_view text);
+// The same with the analysis tables read by the general JSON parser, not by
+// the table scanner: slower, and what the fuzz target compares against.
+Job ParseJobWithoutTableScanner(std::string_view text);
 
 // Reads and parses the job file at `path` ("-": standard input) without a
 // second copy of the text; throws InputError.
