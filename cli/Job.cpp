@@ -9,6 +9,7 @@
 #include <charconv>
 #include <functional>
 #include <map>
+#include <new>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -36,6 +37,9 @@ std::string Index(const std::string& path, size_t i) {
 }
 
 [[noreturn]] void NotJson(const std::string& path, simdjson::error_code error) {
+  if (error == simdjson::MEMALLOC) {
+    throw std::bad_alloc();  // the job is too large for this machine
+  }
   throw InputError(path, std::string("not valid JSON: ") + simdjson::error_message(error));
 }
 
