@@ -1,0 +1,136 @@
+"""The Python package against the command line and the library's own refusals.
+
+Run with Debian's interpreter from the source root:
+    OSTREL_LIBRARY=build/release/libOstrelDesignCSA94.so.1 PYTHONPATH=python \
+    /usr/bin/python3 -m unittest discover -s python/tests
+OSTREL_DESIGN names the ostrel-design program (default: build/release/cli/).
+"""
+
+import copy
+import json
+import os
+import subprocess
+import tempfile
+import unittest
+from pathlib import Path
+
+import ostrel
+
+ROOT = Path(__file__).resolve().parents[2]
+EXAMPLES = ROOT / "examples"
+PROGRAM = os.environ.get("OSTREL_DESIGN", str(ROOT / "build/release/cli/ostrel-design"))
+
+
+def cli_results(job: dict) -> dict:
+    with tempfile.TemporaryDirectory() as tmp:
+        job_path, out = Path(tmp) / "job.json", Path(tmp) / "results.json"
+        job_path.write_text(json.dumps(job))
+        subprocess.run([PROGRAM, "run", str(job_path), "-o", str(out), "--no-progress"],
+                       check=True, capture_output=True)
+        return json.loads(out.read_text())
+
+
+def without_self_description(results: dict) -> dict:
+    """The results JSON of a command line that writes neither the unit system
+    nor status names (before the results became self-describing)."""
+    if isinstance(results, dict):
+        return {k: without_self_description(v) for k, v in results.items()
+                if k != "units" and not k.endswith("_name")}
+    return [without_self_description(v) for v in results] if isinstance(results, list) else results
+
+
+def as_the_cli_writes(actual: dict, expected: dict) -> dict:
+    return actual if "units" in expected else without_self_description(actual)
+
+
+def load(name: str) -> dict:
+    return json.loads((EXAMPLES / name).read_text())
+
+
+class DesignTest(unittest.TestCase):
+    def test_examples_give_the_command_lines_results(self):
+        for name in ("wall_si.json", "wall_us.json"):
+            with self.subTest(job=name):
+                job = load(name)
+                expected = cli_results(job)
+                results = ostrel.design(EXAMPLES / name, threads=2)
+                self.assertEqual(as_the_cli_writes(results.to_dict(), expected), expected)
+                plate = results.plates[0]
+                self.assertIsInstance(plate["bt_DsignStatus_x"], ostrel.DesignStatus)
+                self.assertEqual(len(results.stiffeners), len(job["stiffeners"]))
+
+    def test_combination_names_go_into_the_results(self):
+        if "units" not in cli_results(load("wall_us.json")):
+            self.skipTest("this ostrel-design does not take combination names")
+        job = load("wall_us.json")
+        job["combination_names"] = [f"C{i}" for i in range(1, len(job["combinations"]) + 1)]
+        results = ostrel.design(job)
+        self.assertEqual(results.to_dict(), cli_results(job))
+        self.assertEqual(results.combination_names[-1], f"C{len(job['combinations'])}")
+
+    def test_refused_input_raises_the_librarys_message(self):
+        def units(j): j["bt_units"] = 7
+        def curtains(j): j["plates"][0]["bt_NumCurtains"] = 3
+        def unavailable(j): j["analysis"]["available"] = 0
+        def no_ultimate(j): j["combinations"] = [0] * len(j["combinations"])
+        cases = [
+            (units, ostrel.DesignRefused, "Unrecognized units"),
+            (curtains, ostrel.DesignRefused,
+             "Plate element: Maximum 2 curtains of RFT can be specified\nPlate Element: 1"),
+            (unavailable, ostrel.DesignRefused, "Analysis results are not available"),
+            (no_ultimate, ostrel.DesignError, "There is no ultimate-load combination defined"),
+        ]
+        for change, error, message in cases:
+            with self.subTest(case=change.__name__):
+                job = load("wall_us.json")
+                change(job)
+                with self.assertRaises(error) as caught:
+                    ostrel.design(job)
+                self.assertEqual(str(caught.exception), message)
+
+    def test_a_job_not_in_the_job_format_names_the_key(self):
+        job = load("wall_us.json")
+        del job["plates"][1]["f_fc"]
+        with self.assertRaisesRegex(ostrel.JobError, r"^plates\[1\]\.f_fc: missing key$"):
+            ostrel.design(job)
+
+
+class ProgressTest(unittest.TestCase):
+    def test_cancel_ends_the_run_without_results(self):
+        seen = []
+
+        def cancel_in_plates(phase, counter):
+            seen.append(phase)
+            return ostrel.Action.CANCEL if phase == "plate design" else None
+
+        with self.assertRaises(ostrel.DesignCancelled):
+            ostrel.design(EXAMPLES / "wall_us.json", progress=cancel_in_plates)
+        self.assertEqual(seen[-1], "plate design")
+        self.assertNotIn("stiffener design", seen)
+
+    def test_suspend_then_continue_gives_the_same_results(self):
+        pumps = {"suspended": 0}
+
+        def hold_three_pumps(phase, counter):
+            if phase == "plate design" and pumps["suspended"] == 0:
+                pumps["suspended"] = 1
+                return "suspend"
+            if 0 < pumps["suspended"] < 4:
+                pumps["suspended"] += 1
+                return None if pumps["suspended"] < 4 else ostrel.Action.CONTINUE
+            return None
+
+        held = ostrel.design(EXAMPLES / "wall_us.json", progress=hold_three_pumps)
+        self.assertEqual(pumps["suspended"], 4)
+        self.assertEqual(held.to_dict(), ostrel.design(EXAMPLES / "wall_us.json").to_dict())
+
+    def test_an_exception_in_the_callback_cancels_and_is_raised(self):
+        def broken(phase, counter):
+            raise KeyError("from the callback")
+
+        with self.assertRaisesRegex(KeyError, "from the callback"):
+            ostrel.design(EXAMPLES / "wall_us.json", progress=broken)
+
+
+if __name__ == "__main__":
+    unittest.main()
