@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The library as a host developer gets it: installs the build folder given as
 # $1 into a temporary prefix, builds examples/minimal_host.c out of tree
-# through find_package and through pkg-config and runs it, installs the Python
+# through find_package and through pkg-config and runs it, configures a project
+# that adds this one with add_subdirectory, installs the Python
 # package offline with Debian's pip, and builds the Debian package and checks
 # what it holds.
 set -euo pipefail
@@ -42,6 +43,21 @@ cc -std=c11 -Wall -Wextra -Werror -o "$tmp/pc_host" "$src/examples/minimal_host.
 LD_LIBRARY_PATH=$(pkg-config --variable=libdir OstrelDesignCSA94) "$tmp/pc_host" |
   grep -q '^plate 1, x: As = ' || fail "pkg-config host"
 
+# A project that adds this one with add_subdirectory (or FetchContent) needs
+# none of the test, benchmark or command-line packages.
+mkdir "$tmp/embedding"
+cat >"$tmp/embedding/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
+project(embedding C CXX)
+add_subdirectory($src ostrel)
+add_executable(host $src/examples/minimal_host.c)
+target_link_libraries(host PRIVATE OstrelDesignCSA94::OstrelDesignCSA94)
+CMAKE
+cmake --no-warn-unused-cli -S "$tmp/embedding" -B "$tmp/embedding-build" \
+  -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
+  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON -DCMAKE_DISABLE_FIND_PACKAGE_nlohmann_json=ON \
+  -DCMAKE_DISABLE_FIND_PACKAGE_CLI11=ON >/dev/null || fail "add_subdirectory configure"
+
 # The Python package, offline, from a copy (pip builds in the source folder).
 cp -r "$src/python" "$tmp/python-src"
 /usr/bin/python3 -m pip install --quiet --no-index --no-cache-dir --target "$tmp/site" \
@@ -52,7 +68,8 @@ cp -r "$src/python" "$tmp/python-src"
 
 # The Debian package holds the library, both headers, the CMake and
 # pkg-config files and the program.
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/deb" >/dev/null
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/deb" >"$tmp/cpack.log" 2>&1 ||
+  { cat "$tmp/cpack.log" >&2; fail "cpack"; }
 deb=$(ls "$tmp"/deb/*.deb)
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/lib/libOstrelDesignCSA94.so.1.0 ./usr/lib/libOstrelDesignCSA94.so.1 \

@@ -38,7 +38,10 @@ class DesignError(RuntimeError):
 
     def __init__(self, messages: Sequence[str], fallback: str):
         self.messages = list(messages)
-        super().__init__(" / ".join(self.messages) if self.messages else fallback)
+        super().__init__("\n".join(self.messages) if self.messages else fallback)
+
+    def __reduce__(self):  # travels between processes (e.g. from a Dask worker)
+        return (self.__class__, (self.messages, str(self)))
 
 
 class DesignRefused(DesignError):
