@@ -26,6 +26,12 @@ if(NOT _ostrel_header_version VERSION_EQUAL PROJECT_VERSION)
                       "the project is ${PROJECT_VERSION}")
 endif()
 
+# Exports exactly the interface (see the map file).
+target_link_options(OstrelDesignCSA94 PRIVATE
+                    "LINKER:--version-script=${CMAKE_CURRENT_LIST_DIR}/OstrelDesignCSA94.map")
+set_property(TARGET OstrelDesignCSA94 APPEND PROPERTY LINK_DEPENDS
+             ${CMAKE_CURRENT_LIST_DIR}/OstrelDesignCSA94.map)
+
 # Headers from the source tree while building, from the prefix once installed.
 set_property(TARGET OstrelDesignCSA94 PROPERTY INTERFACE_INCLUDE_DIRECTORIES
              "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>"

@@ -17,6 +17,9 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 libdir=$(dirname "$(find "$prefix" -name 'libOstrelDesignCSA94.so' -print -quit)")
 readelf -d "$libdir/libOstrelDesignCSA94.so" | grep -q 'SONAME.*\[libOstrelDesignCSA94\.so\.1\]' ||
   fail "the installed library has no soname libOstrelDesignCSA94.so.1"
+leaked=$(nm -DC --defined-only "$libdir/libOstrelDesignCSA94.so" |
+         grep -v ' clsDesignCSA94\(_\|::\)\| OstrelDesignCSA94_' || true)
+[ -z "$leaked" ] || fail "the library exports more than its interface: $leaked"
 "$prefix/bin/ostrel-design" --help >/dev/null || fail "the installed program does not start"
 
 # find_package, with the version asked for: 1.0 is found, 2.0 is not.
