@@ -10,6 +10,7 @@ registered once and hand each call to the run of the thread that makes it.
 import ctypes
 import json
 import os
+import sys
 import threading
 from pathlib import Path
 from typing import Any, Callable, Dict, List, Optional, Sequence, Union
@@ -76,6 +77,35 @@ def _member(obj: Any, path: str, key: str) -> Any:
     return obj[key]
 
 
+FLOAT_MAX = 3.4028234663852886e38  # the largest finite 32-bit float
+
+
+def _number(value: Any, path: str) -> float:
+    """A value the interface takes as a 32-bit float."""
+    if isinstance(value, bool) or not isinstance(value, (int, float)):
+        raise JobError(f"{path}: expected a number, got {value!r}")
+    if not abs(value) <= FLOAT_MAX:  # also refuses NaN
+        raise JobError(f"{path}: {value!r} is beyond the range of a 32-bit float")
+    return value
+
+
+def _whole(value: Any, path: str, lo: int, hi: int) -> int:
+    """A value the interface takes as an integer of the range lo to hi."""
+    if isinstance(value, float) and value.is_integer():
+        value = int(value)
+    if isinstance(value, bool) or not isinstance(value, int):
+        raise JobError(f"{path}: expected a whole number, got {value!r}")
+    if not lo <= value <= hi:
+        raise JobError(f"{path}: {value} is outside {lo} to {hi}")
+    return value
+
+
+def _element(obj: Any, path: str, keys: Sequence[str]) -> list:
+    """The arguments of an element's properties method, in order."""
+    return [_whole(_member(obj, path, k), f"{path}.{k}", 0, 255) if k.startswith("bt_")
+            else _number(_member(obj, path, k), f"{path}.{k}") for k in keys]
+
+
 def _table(analysis: Dict[str, Any], key: str, items: int, combos: int, width: int) -> list:
     rows = _member(analysis, "analysis", key)
     path = f"analysis.{key}"
@@ -87,6 +117,8 @@ def _table(analysis: Dict[str, Any], key: str, items: int, combos: int, width: i
         for c, values in enumerate(row):
             if not isinstance(values, list) or len(values) != width:
                 raise JobError(f"{path}[{i}][{c}]: expected {width} numbers")
+            for v, value in enumerate(values):
+                _number(value, f"{path}[{i}][{c}][{v}]")
     return rows
 
 
@@ -94,23 +126,28 @@ class _Job:
     """A job checked for shape, with the lookups the analysis callbacks make."""
 
     def __init__(self, job: Dict[str, Any]):
-        self.units = int(_member(job, "", "bt_units"))
-        self.nodes = int(_member(job, "", "l_NumNodes"))
-        self.combinations = list(_member(job, "", "combinations"))
-        self.plates = list(_member(job, "", "plates"))
-        self.stiffeners = list(_member(job, "", "stiffeners"))
+        self.units = _whole(_member(job, "", "bt_units"), "bt_units", 0, 255)
+        self.nodes = _whole(_member(job, "", "l_NumNodes"), "l_NumNodes", -2**31, 2**31 - 1)
+        lists = {}
+        for key in ("combinations", "plates", "stiffeners"):
+            lists[key] = _member(job, "", key)
+            if not isinstance(lists[key], list):
+                raise JobError(f"{key}: expected an array")
+        self.combinations = [_whole(c, f"combinations[{i}]", 0, 255)
+                             for i, c in enumerate(lists["combinations"])]
+        self.plates = [_element(p, f"plates[{i}]", PLATE_KEYS)
+                       for i, p in enumerate(lists["plates"])]
+        self.stiffeners = [_element(e, f"stiffeners[{i}]", STIFFENER_KEYS)
+                           for i, e in enumerate(lists["stiffeners"])]
         names = job.get("combination_names")
         if names is not None and (not isinstance(names, list) or len(names) != len(self.combinations)
                                   or not all(isinstance(n, str) for n in names)):
             raise JobError("combination_names: expected one string per combination")
         self.combination_names = names
-        for group, keys in (("plates", PLATE_KEYS), ("stiffeners", STIFFENER_KEYS)):
-            for i, element in enumerate(getattr(self, group)):
-                for key in keys:
-                    _member(element, f"{group}[{i}]", key)
         analysis = _member(job, "", "analysis")
         combos = len(self.combinations)
-        self.available = int(_member(analysis, "analysis", "available"))
+        self.available = _whole(_member(analysis, "analysis", "available"),
+                                "analysis.available", 0, 255)
         self.displacements = _table(analysis, "displacements", max(self.nodes, 0), combos, 6)
         self.plate_forces = _table(analysis, "plate_forces", len(self.plates), combos, 6)
         self.stiffener_forces = _table(analysis, "stiffener_forces", len(self.stiffeners),
@@ -138,6 +175,7 @@ class _Run:
 _current = threading.local()
 _hooks_lock = threading.Lock()
 _hooks: Optional[tuple] = None  # the ctypes objects must live as long as the process
+_lib: Any = None
 
 
 def _run() -> Optional[_Run]:
@@ -149,6 +187,23 @@ def _on_message(_context, text, _title) -> None:
     message = text.decode("utf-8", "replace").replace("\r\n", "\n") if text else ""
     if run is not None:
         run.messages.append(message)
+    else:  # a box of a thread that is not designing through this package
+        title = _title.decode("utf-8", "replace") if _title else ""
+        print(f"{title}: {message}", file=sys.stderr)
+
+
+def _action(answer: Any) -> Optional[Action]:
+    """What a progress callback's answer asks for; None: nothing."""
+    if answer is None or answer is True:
+        return None
+    if answer is False:
+        return Action.CANCEL
+    if isinstance(answer, str):
+        try:
+            return Action[answer.upper()]
+        except KeyError:
+            raise ValueError(f"progress callback returned {answer!r}") from None
+    return Action(answer)
 
 
 def _on_pump(_context, view_ptr) -> None:
@@ -157,7 +212,7 @@ def _on_pump(_context, view_ptr) -> None:
         return
     view = view_ptr.contents
     command1 = (view.Command1Caption or b"").decode()
-    lib = L.library()
+    lib = _lib
     # The run has ended: close the window the way a person would.
     if command1 == "&Close" and view.Command1Enabled:
         lib.OstrelDesignCSA94_ClickButton(1)
@@ -168,18 +223,14 @@ def _on_pump(_context, view_ptr) -> None:
     action = None
     if run.progress is not None and run.callback_error is None:
         try:
-            action = run.progress((view.lblStatus or b"").decode().strip(),
-                                  (view.lblCounter or b"").decode().strip())
+            action = _action(run.progress((view.lblStatus or b"").decode().strip(),
+                                          (view.lblCounter or b"").decode().strip()))
         except BaseException as e:  # re-raised by design() once the run has stopped
             run.callback_error = e
-            action = Action.CANCEL
     if run.cancel.is_set() or run.callback_error is not None:
         action = Action.CANCEL
-    if action is None or action is True:
+    if action is None:
         return
-    if action is False or action == "cancel":
-        action = Action.CANCEL
-    action = Action[action.upper()] if isinstance(action, str) else Action(action)
     if action == Action.CANCEL:
         run.cancelled = True
         if not view.Command2Enabled and command1 == "&Suspend":
@@ -227,10 +278,11 @@ def _fetch(table_name: str):
 
 
 def _install_hooks(lib) -> None:
-    global _hooks
+    global _hooks, _lib
     with _hooks_lock:
         if _hooks is not None:
             return
+        _lib = lib
         message = L.MessageBoxHandler(_on_message)
         pump = L.WindowPump(_on_pump)
         cls = L.AnalysisResultsClass(
@@ -259,12 +311,11 @@ def _send(lib, obj, job: _Job) -> bool:
             lib.clsDesignCSA94_SetNumberOfStiffenerElements(obj, len(job.stiffeners)) or
             lib.clsDesignCSA94_SetNumberOfLoadCombinations(obj, len(job.combinations))):
         return False
-    for e, p in enumerate(job.plates, 1):
-        if lib.clsDesignCSA94_SetPlateElementProperties(obj, e, *[p[k] for k in PLATE_KEYS]):
+    for e, arguments in enumerate(job.plates, 1):
+        if lib.clsDesignCSA94_SetPlateElementProperties(obj, e, *arguments):
             return False
-    for e, s in enumerate(job.stiffeners, 1):
-        if lib.clsDesignCSA94_SetStiffenerElementProperties(obj, e,
-                                                            *[s[k] for k in STIFFENER_KEYS]):
+    for e, arguments in enumerate(job.stiffeners, 1):
+        if lib.clsDesignCSA94_SetStiffenerElementProperties(obj, e, *arguments):
             return False
     for c, combo_type in enumerate(job.combinations, 1):
         if lib.clsDesignCSA94_SetComboType(obj, c, combo_type):

@@ -10,6 +10,7 @@ import copy
 import json
 import os
 import subprocess
+import sys
 import tempfile
 import unittest
 from pathlib import Path
@@ -59,6 +60,16 @@ class DesignTest(unittest.TestCase):
                 self.assertIsInstance(plate["bt_DsignStatus_x"], ostrel.DesignStatus)
                 self.assertEqual(len(results.stiffeners), len(job["stiffeners"]))
 
+    def test_without_numpy_the_columns_are_lists_and_the_results_the_same(self):
+        script = ("import json, sys; sys.modules['numpy'] = None; import ostrel; "
+                  "r = ostrel.design(sys.argv[1]); "
+                  "assert isinstance(r.plates['f_AreaOfSteel_x'], list); "
+                  "print(json.dumps(r.to_dict()))")
+        job = EXAMPLES / "wall_us.json"
+        out = subprocess.run([sys.executable, "-c", script, str(job)], check=True,
+                             capture_output=True, text=True).stdout
+        self.assertEqual(json.loads(out), ostrel.design(job).to_dict())
+
     def test_combination_names_go_into_the_results(self):
         if "units" not in cli_results(load("wall_us.json")):
             self.skipTest("this ostrel-design does not take combination names")
@@ -89,10 +100,23 @@ class DesignTest(unittest.TestCase):
                 self.assertEqual(str(caught.exception), message)
 
     def test_a_job_not_in_the_job_format_names_the_key(self):
-        job = load("wall_us.json")
-        del job["plates"][1]["f_fc"]
-        with self.assertRaisesRegex(ostrel.JobError, r"^plates\[1\]\.f_fc: missing key$"):
-            ostrel.design(job)
+        def missing(j): del j["plates"][1]["f_fc"]
+        def byte(j): j["bt_units"] = 256  # would reach the library as 0
+        def huge(j): j["stiffeners"][0]["f_fc"] = 1e39  # would be infinite as a float
+        def text(j): j["analysis"]["plate_forces"][0][1][2] = "12"
+        cases = [
+            (missing, "plates[1].f_fc: missing key"),
+            (byte, "bt_units: 256 is outside 0 to 255"),
+            (huge, "stiffeners[0].f_fc: 1e+39 is beyond the range of a 32-bit float"),
+            (text, "analysis.plate_forces[0][1][2]: expected a number, got '12'"),
+        ]
+        for change, message in cases:
+            with self.subTest(case=change.__name__):
+                job = load("wall_us.json")
+                change(job)
+                with self.assertRaises(ostrel.JobError) as caught:
+                    ostrel.design(job)
+                self.assertEqual(str(caught.exception), message)
 
 
 class ProgressTest(unittest.TestCase):
