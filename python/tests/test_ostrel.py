@@ -6,7 +6,6 @@ Run with Debian's interpreter from the source root:
 OSTREL_DESIGN names the ostrel-design program (default: build/release/cli/).
 """
 
-import copy
 import json
 import os
 import subprocess
