@@ -199,7 +199,7 @@ class Results:
         as ``json.load`` reads it."""
         name = self.status_name
         out: Dict[str, Any] = {"bt_DesignDoneFlag": 1, "units": self.units.name}
-        if self.combination_names is not None:
+        if self.combination_names:
             out["combination_names"] = list(self.combination_names)
         out["nodes"] = [self.nodes._json_record(i, name) for i in range(len(self.nodes))]
         out["plates"] = [self.plates._json_record(i, name) for i in range(len(self.plates))]
