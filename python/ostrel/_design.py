@@ -182,14 +182,14 @@ def _run() -> Optional[_Run]:
     return getattr(_current, "run", None)
 
 
-def _on_message(_context, text, _title) -> None:
+def _on_message(_context, text, title) -> None:
     run = _run()
     message = text.decode("utf-8", "replace").replace("\r\n", "\n") if text else ""
     if run is not None:
         run.messages.append(message)
     else:  # a box of a thread that is not designing through this package
-        title = _title.decode("utf-8", "replace") if _title else ""
-        print(f"{title}: {message}", file=sys.stderr)
+        caption = title.decode("utf-8", "replace") if title else ""
+        print(f"{caption}: {message}", file=sys.stderr)
 
 
 def _action(answer: Any) -> Optional[Action]:
