@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the release build (with the package
-# tests: install and find, the Debian package, the Python package and its Dask
-# example), then the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the worker-thread tests under ThreadSanitizer,
-# and short fuzz runs.
+# Builds everything and runs every test: the release build, then the same
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# worker-thread tests under ThreadSanitizer, and short fuzz runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
-scripts/bootstrap-package-tests.sh
 
+# The package tests (install and find, Debian package, Python, Dask) need a few more.
+scripts/bootstrap-package-tests.sh
 jobs=$(nproc)
 
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
