@@ -214,7 +214,7 @@ void Restore(StoredDesign& d) {
 
 }  // namespace
 
-uint8_t clsDesignCSA94::SaveResults(const std::string& sFilepath, int32_t& lOffset) {
+uint8_t clsDesignCSA94::SaveResults(const char* sFilepath, int32_t& lOffset) {
   const char* const unexpected = "clsWallAnalysis::SaveResultFile: Unexpected error";
   std::FILE* f = nullptr;
   long blockStart = -1;  // 0-based position of the block, once known
@@ -258,7 +258,7 @@ uint8_t clsDesignCSA94::SaveResults(const std::string& sFilepath, int32_t& lOffs
   return 1;
 }
 
-uint8_t clsDesignCSA94::ReadResults(const std::string& sFilepath, int32_t lOffset) {
+uint8_t clsDesignCSA94::ReadResults(const char* sFilepath, int32_t lOffset) {
   const char* const unexpected = "clsWallAnalysis::ReadResultFile: Unexpected error";
   std::FILE* f = nullptr;
   try {
@@ -267,7 +267,10 @@ uint8_t clsDesignCSA94::ReadResults(const std::string& sFilepath, int32_t lOffse
     if (lOffset < 1) {
       throw RunTimeError("results offset below 1");
     }
-    f = std::fopen(sFilepath.c_str(), "rb");
+    if (sFilepath == nullptr) {
+      throw RunTimeError("no results file named");
+    }
+    f = std::fopen(sFilepath, "rb");
     if (f == nullptr) {
       throw RunTimeError("cannot open the results file");
     }
