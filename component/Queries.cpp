@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/CheckedMath.h"
+#include "model/CheckedMath.h"
 #include "component/MethodGuard.h"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 using namespace ostrel;
 

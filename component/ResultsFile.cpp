@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "hosting/MessageBox.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/MessageBox.h"
 
 using namespace ostrel;
 

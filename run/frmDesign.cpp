@@ -3,14 +3,16 @@
 #include <deque>
 #include <memory>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "hosting/WindowHost.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/WindowHost.h"
 #include "run/modDesign.h"
 
 namespace ostrel {
 
 namespace {
+
+thread_local DesignWindows tWindows;
 
 // Clicks sent by the host on this thread, waiting for the next pump.
 thread_local std::deque<int32_t> tQueuedClicks;
@@ -58,7 +60,7 @@ void DefaultHost(const frmDesign& win) {
 }
 
 void DeliverClick(int32_t button) {
-  const std::shared_ptr<frmDesign> win = Design().window;  // alive while its handler runs
+  const std::shared_ptr<frmDesign> win = Windows().window;  // alive while its handler runs
   if (!win || !win->loaded) {
     return;
   }
@@ -88,9 +90,11 @@ void DeliverQueuedClicks() {
 
 }  // namespace
 
+DesignWindows& Windows() { return tWindows; }
+
 void QueueButtonClick(int32_t button) {
   // A click with no window loaded on this thread reaches no button: dropped.
-  const std::shared_ptr<frmDesign>& win = Design().window;
+  const std::shared_ptr<frmDesign>& win = Windows().window;
   if (!win || !win->loaded) {
     return;
   }
@@ -101,7 +105,7 @@ void QueueButtonClick(int32_t button) {
 
 void PumpWindowEvents() {
   try {
-    const std::shared_ptr<frmDesign> win = Design().window;
+    const std::shared_ptr<frmDesign> win = Windows().window;
     if (win && win->loaded) {
       const WindowHostSetting host = CurrentWindowHost();
       if (host.pump != nullptr) {
@@ -135,7 +139,7 @@ void frmDesign::Form_Activate() {
     return;
   }
   started = 1;
-  modDesign& d = Design();
+  DesignWindows& d = Windows();
   // The run writes to this window and stops when it is closed. A run started
   // from inside another run's pump (after that window closed) restores the
   // outer run's window when it ends.
@@ -144,7 +148,7 @@ void frmDesign::Form_Activate() {
   d.runWindow = self;
   uint8_t result = 1;
   HandlerStep([&] { result = WallDesign(); });
-  Design().runWindow = outer;
+  Windows().runWindow = outer;
   runEnded = true;
   if (result == 0) {
     Global().bt_DesignDoneFlag = 1;
@@ -179,7 +183,7 @@ void frmDesign::Form_Unload() {
   }
   loaded = false;
   Global().bt_DesignWindowOpen = 0;
-  modDesign& d = Design();
+  DesignWindows& d = Windows();
   if (d.window.get() == this) {
     d.window.reset();  // the caller that delivered the event still holds the instance
   }
@@ -187,7 +191,7 @@ void frmDesign::Form_Unload() {
 
 void ShowDesignWindowModal() {
   const auto win = std::make_shared<frmDesign>();
-  Design().window = win;
+  Windows().window = win;
   win->Form_Load();
   if (win->loaded) {
     win->Form_Activate();

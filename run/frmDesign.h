@@ -7,6 +7,7 @@
 #define OSTREL_RUN_FRMDESIGN_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace ostrel {
@@ -50,6 +51,16 @@ class frmDesign {
   // Closes the window (Unload).
   void Close() { Form_Unload(); }
 };
+
+// The progress windows of this thread.
+struct DesignWindows {
+  // The window now loaded (empty once it unloads).
+  std::shared_ptr<frmDesign> window;
+  // The window whose run is now working (the run writes its labels and stops
+  // when it has been closed); empty outside a run.
+  std::shared_ptr<frmDesign> runWindow;
+};
+DesignWindows& Windows();
 
 // The nominal screen the window is centred on, in twips (1024 x 768 pixels
 // at 15 twips per pixel).

@@ -5,8 +5,8 @@
 // each ultimate combination are designed for.
 #include <cmath>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerShearTorsion.h"
 #include "stiffener/modBeamDesignCSA94.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "OstrelDesignCSA94.h"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 #include "support/MessageCapture.h"
 
 namespace ostrel {

@@ -7,7 +7,7 @@
 
 #include "OstrelDesignCSA94.h"
 #include "OstrelDesignCSA94.hpp"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 #include "support/MessageCapture.h"
 
 namespace ostrel {

@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 #include "golden/GoldenModels.h"
 #include "support/FakeAnalysis.h"
 #include "support/MessageCapture.h"

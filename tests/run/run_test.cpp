@@ -197,7 +197,7 @@ TEST_F(DesignRun, WindowShowsCaptionsPhasesAndCounters) {
   EXPECT_TRUE(host.last().Command2Enabled);
   EXPECT_EQ(DoneFlag(), 1);
   EXPECT_EQ(Global().bt_DesignWindowOpen, 0);
-  EXPECT_EQ(Design().window, nullptr);
+  EXPECT_EQ(Windows().window, nullptr);
 }
 
 TEST_F(DesignRun, SuspendWaitsUntilContinueAfterWhichCancelIsDisabled) {
@@ -267,7 +267,7 @@ TEST_F(DesignRun, NoSecondRunFromInsideTheRunOrASecondActivation) {
   uint8_t nested = 99;
   ScriptedWindowHost host([&](ScriptedWindowHost&, const ViewRecord& v) {
     if (v.lblCounter == " 1/ 2" && nested == 99) nested = design_.RunDesign();
-    if (v.Command1Caption == "&Close" && Design().window) Design().window->Form_Activate();
+    if (v.Command1Caption == "&Close" && Windows().window) Windows().window->Form_Activate();
   });
   ASSERT_EQ(design_.RunDesign(), 0);
   EXPECT_EQ(nested, 0);

@@ -7,9 +7,10 @@
 #include <limits>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/modGlobal.h"
-#include "run/AnalysisResults.h"
-#include "run/modDesign.h"
+#include "model/modGlobal.h"
+#include "platform/AnalysisResults.h"
+#include "model/modDesign.h"
+#include "run/ElementPhases.h"
 #include "stiffener/StiffenerDesign.h"
 #include "stiffener/modBeamDesignCSA94.h"
 #include "support/FakeAnalysis.h"

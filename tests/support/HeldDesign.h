@@ -5,7 +5,7 @@
 
 #include <type_traits>
 
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 namespace ostrel::test {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 namespace ostrel::test {
 

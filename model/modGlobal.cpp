@@ -1,4 +1,4 @@
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 namespace ostrel {
 

@@ -3,8 +3,8 @@
 //
 // One model exists per thread: every clsDesignCSA94 object used on a thread
 // works on that thread's modGlobal, reached through Global().
-#ifndef OSTREL_COMPONENT_MODGLOBAL_H
-#define OSTREL_COMPONENT_MODGLOBAL_H
+#ifndef OSTREL_MODEL_MODGLOBAL_H
+#define OSTREL_MODEL_MODGLOBAL_H
 
 #include <array>
 #include <cstddef>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "component/CheckedMath.h"
+#include "model/CheckedMath.h"
 
 namespace ostrel {
 
@@ -164,7 +164,7 @@ struct typNode {
   Array1<int16_t> i_Dz_Neg_combo;
 };
 
-class AnalysisResults;  // the host's analysis-results instance (run/)
+class AnalysisResults;  // the host's analysis-results instance (platform/AnalysisResults.h)
 
 struct modGlobal {
   // Sizes and flags.
@@ -319,4 +319,4 @@ void ReleaseModelInput();
 
 }  // namespace ostrel
 
-#endif  // OSTREL_COMPONENT_MODGLOBAL_H
+#endif  // OSTREL_MODEL_MODGLOBAL_H
