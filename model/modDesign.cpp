@@ -3,9 +3,9 @@
 namespace ostrel {
 
 namespace {
-thread_local modDesign tlsDesign;
+thread_local modDesign tDesign;
 }  // namespace
 
-modDesign& Design() { return tlsDesign; }
+modDesign& Design() { return tDesign; }
 
 }  // namespace ostrel

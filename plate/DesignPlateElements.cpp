@@ -32,10 +32,10 @@ struct DirectionFields {
 DirectionFields Fields(typPlateElement& p, PlateDirection direction) {
   if (direction == kPlateX) {
     return {&p.f_AreaOfSteel_x, &p.f_RatioOfSteel_x, &p.i_DesignComboIndex_x,
-            &p.f_Mu_x,          &p.f_Pu_x,           &p.bt_DsignStatus_x};
+            &p.f_Mu_x,          &p.f_Pu_x,           &p.bt_DesignStatus_x};
   }
   return {&p.f_AreaOfSteel_y, &p.f_RatioOfSteel_y, &p.i_DesignComboIndex_y,
-          &p.f_Mu_y,          &p.f_Pu_y,           &p.bt_DsignStatus_y};
+          &p.f_Mu_y,          &p.f_Pu_y,           &p.bt_DesignStatus_y};
 }
 
 // Fresh result fields: zero steel, DESIGN_PASS and the first ultimate
@@ -151,7 +151,7 @@ void DesignPlateElement(int16_t e, ForceSource& forces) {
 
   // A heavily reinforced y direction with two curtains needs ties.
   const PlateStrip& s = PlateState().strip;
-  int16_t& statusY = g.PlateElement.bt_DsignStatus_y(e);
+  int16_t& statusY = g.PlateElement.bt_DesignStatus_y(e);
   if (statusY == DESIGN_PASS && static_cast<float>(s.rho) >= g.rho_ties && s.n == 2) {
     statusY = Pass_UseTies;
   }

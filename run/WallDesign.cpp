@@ -1,5 +1,7 @@
 // The run driver: the three phases in order, progress in the window, and the
 // one error path that every failure inside a run ends in.
+#include <utility>
+
 #include "model/CheckedMath.h"
 #include "model/modGlobal.h"
 #include "platform/MessageBox.h"
@@ -80,6 +82,15 @@ uint8_t WallDesign() {
   }
   SetButtons("Close", false);
   return 1;
+}
+
+uint8_t WallDesignInWindow(const std::shared_ptr<frmDesign>& window) {
+  const std::shared_ptr<frmDesign> outer = std::exchange(Windows().runWindow, window);
+  struct RestoreOuter {
+    std::shared_ptr<frmDesign> outer;
+    ~RestoreOuter() { Windows().runWindow = std::move(outer); }
+  } restore{outer};
+  return WallDesign();
 }
 
 }  // namespace ostrel

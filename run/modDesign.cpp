@@ -91,13 +91,13 @@ std::string CounterText(long long item, long long count) {
 
 void SetCounterLabel(const std::string& text) {
   if (const auto& win = Windows().runWindow) {
-    win->lblCounter.Caption = text;
+    win->lblCounter = text;
   }
 }
 
 void SetStatusLabel(const std::string& text) {
   if (const auto& win = Windows().runWindow) {
-    win->lblStatus.Caption = text;
+    win->lblStatus = text;
   }
 }
 

@@ -86,8 +86,8 @@ void CheckMaxShearStress(const uint8_t& bt_Direction) {
   }
 
   if (best > 1.00001) {
-    s.i_ElementStatus = bt_Direction == 1 ? Fail_ShearStreessExceedMaximum_y
-                                          : Fail_ShearStreessExceedMaximum_z;
+    s.i_ElementStatus = bt_Direction == 1 ? Fail_ShearStressExceedMaximum_y
+                                          : Fail_ShearStressExceedMaximum_z;
   }
 }
 

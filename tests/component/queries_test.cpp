@@ -107,7 +107,7 @@ TEST_F(Queries, OutputsComeFromTheirFieldsInArgumentOrder) {
                                 float(p.f_Mu_x(2)), float(p.f_Pu_x(2)), float(p.f_AreaOfSteel_y(2)),
                                 p.f_RatioOfSteel_y(2), float(p.f_Mu_y(2)), float(p.f_Pu_y(2))}));
   EXPECT_EQ(ints(o[1], 2), (I{p.i_DesignComboIndex_x(2), p.i_DesignComboIndex_y(2)}));
-  EXPECT_EQ(bytes(o[1], 3), (I{p.bt_NumCurtains(2), p.bt_DsignStatus_x(2), p.bt_DsignStatus_y(2)}));
+  EXPECT_EQ(bytes(o[1], 3), (I{p.bt_NumCurtains(2), p.bt_DesignStatus_x(2), p.bt_DesignStatus_y(2)}));
   EXPECT_EQ(floats(o[2], 5), (F{float(s.f_As(2)), s.f_RatioOfSteel(2), float(s.f_Muy(2)),
                                 float(s.f_Muz(2)), float(s.f_Pu_flex(2))}));
   EXPECT_EQ(ints(o[2], 1), (I{s.i_DesignComboIndex_flex(2)}));

@@ -83,7 +83,7 @@ TEST_F(ResultsFile, BlockLayoutAppendedAtTheEnd) {
   EXPECT_EQ(At<int16_t>(all, plates + 2), p.bt_NumCurtains(2));
   EXPECT_EQ(At<float>(all, plates + 4 + 16), p.f_RatioOfSteel_x(1));
   EXPECT_EQ(At<int16_t>(all, plates + 28), p.i_DesignComboIndex_x(1));
-  EXPECT_EQ(At<int16_t>(all, plates + 130), p.bt_DsignStatus_y(2));
+  EXPECT_EQ(At<int16_t>(all, plates + 130), p.bt_DesignStatus_y(2));
 
   ResetGlobalState();
   HoldDesign(1, 0, 1);  // the stiffener part starts at block byte 67 and has no f_Vu_tor
