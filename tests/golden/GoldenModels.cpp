@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "support/MessageCapture.h"
+#include "support/Queries.h"
 
 namespace ostrel::golden {
 namespace {
@@ -247,11 +248,6 @@ std::string F(float v) {
   std::snprintf(buf, sizeof buf, " %08" PRIx32 "=%.9g", bits, static_cast<double>(v));
   return buf;
 }
-std::string F(const float* v, int n) {
-  std::string s;
-  for (int k = 0; k < n; ++k) s += F(v[k]);
-  return s;
-}
 std::string I(long v) { return ' ' + std::to_string(v); }
 
 uint64_t Fnv1a(const uint8_t* p, size_t n) {
@@ -324,54 +320,35 @@ std::vector<uint8_t> SaveBlock(clsDesignCSA94* obj, const std::string& modelName
   return block;
 }
 
-// Every query output of every node and element, one line per query.
+// Every query output of every node and element, one line per query: the
+// outputs in argument order, tags between them as the format says ('f' a
+// float, 'i' and 'b' a 16-bit and an 8-bit integer, x y z a tag).
 std::string QueryAll(clsDesignCSA94* obj, const GoldenModel& m, StatusTally& tally,
                      std::vector<std::string>& problems) {
+  const char* const kLine[6][2] = {{"node ", "fifififififi"},   {"plate ", "bxffffibyffffib"},
+                                   {"sflex ", "ffifffb"},       {"sshear ", "yfiffffzfiffffb"},
+                                   {"stors ", "ffiffffbb"},     {"ssum ", "ffffffbb"}};
+  const int counts[6] = {m.nodes, int(m.plates.size()), int(m.stiffeners.size())};
   std::string out;
   int refused = 0;
-  for (int32_t n = 1; n <= m.nodes; ++n) {
-    float v[6] = {};
-    int16_t c[6] = {};
-    refused += clsDesignCSA94_Get_Envelope_Displacement(obj, n, &v[0], &c[0], &v[1], &c[1], &v[2],
-                                                        &c[2], &v[3], &c[3], &v[4], &c[4], &v[5],
-                                                        &c[5]);
-    out += "node " + std::to_string(n);
-    for (int i = 0; i < 6; ++i) out += F(v[i]) + I(c[i]);
-    out += '\n';
-  }
-  for (int32_t e = 1; e <= static_cast<int32_t>(m.plates.size()); ++e) {
-    uint8_t b[3] = {};
-    float v[8] = {};
-    int16_t cx = 0, cy = 0;
-    refused += clsDesignCSA94_Get_Envelope_PlateFlexureRFT(
-        obj, e, &b[0], &v[0], &v[1], &v[2], &v[3], &cx, &b[1], &v[4], &v[5], &v[6], &v[7], &cy,
-        &b[2]);
-    tally[0].insert(b[1]);
-    tally[1].insert(b[2]);
-    out += "plate " + std::to_string(e) + I(b[0]) + " x" + F(v, 4) + I(cx) + I(b[1]) + " y" +
-           F(v + 4, 4) + I(cy) + I(b[2]) + '\n';
-  }
-  for (int32_t e = 1; e <= static_cast<int32_t>(m.stiffeners.size()); ++e) {
-    const std::string id = std::to_string(e);
-    float v[10] = {};
-    int16_t c[2] = {};
-    uint8_t b[2] = {};
-    refused += clsDesignCSA94_Get_Envelope_StiffernerFlexureRFT(obj, e, &v[0], &v[1], &c[0], &v[2],
-                                                                &v[3], &v[4], &b[0]);
-    tally[2].insert(b[0]);
-    out += "sflex " + id + F(v, 2) + I(c[0]) + F(v + 2, 3) + I(b[0]) + '\n';
-    refused += clsDesignCSA94_Get_Envelope_StiffernerShearRFT(obj, e, &v[0], &c[0], &v[1], &v[2],
-                                                              &v[3], &v[4], &v[5], &c[1], &v[6],
-                                                              &v[7], &v[8], &v[9], &b[0]);
-    tally[3].insert(b[0]);
-    out += "sshear " + id + " y" + F(v[0]) + I(c[0]) + F(v + 1, 4) + " z" + F(v[5]) + I(c[1]) +
-           F(v + 6, 4) + I(b[0]) + '\n';
-    refused += clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(obj, e, &v[0], &v[1], &c[0], &v[2],
-                                                                &v[3], &v[4], &v[5], &b[0], &b[1]);
-    out += "stors " + id + F(v, 2) + I(c[0]) + F(v + 2, 4) + I(b[0]) + I(b[1]) + '\n';
-    refused += clsDesignCSA94_Get_Envelope_StiffernerRFTSummary(obj, e, &v[0], &v[1], &v[2], &v[3],
-                                                                &v[4], &v[5], &b[0], &b[1]);
-    out += "ssum " + id + F(v, 6) + I(b[0]) + I(b[1]) + '\n';
+  for (int group : {0, 1, 2}) {
+    for (int32_t n = 1; n <= counts[group]; ++n) {
+      for (int k = group == 2 ? 2 : group; k <= (group == 2 ? 5 : group); ++k) {
+        test::QueryOut o;
+        std::fill(o.f, o.f + 12, 0.0f), std::fill(o.i, o.i + 6, 0), std::fill(o.b, o.b + 3, 0);
+        refused += test::Query(obj, k, n, o);
+        out += kLine[k][0] + std::to_string(n);
+        const float* f = o.f;
+        const int16_t* i = o.i;
+        const uint8_t* b = o.b;
+        for (const char* c = kLine[k][1]; *c != 0; ++c) {
+          out += *c == 'f' ? F(*f++) : *c == 'i' ? I(*i++) : *c == 'b' ? I(*b++) : std::string(" ") + *c;
+        }
+        out += '\n';
+        if (k == 1) tally[0].insert(o.b[1]), tally[1].insert(o.b[2]);
+        if (k == 2 || k == 3) tally[k].insert(o.b[0]);
+      }
+    }
   }
   if (refused != 0) problems.push_back(m.name + ": " + std::to_string(refused) + " queries refused");
   return out;
