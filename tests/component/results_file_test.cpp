@@ -68,35 +68,18 @@ class ResultsFile : public ::testing::Test {
   MessageCapture boxes_;
 };
 
-TEST_F(ResultsFile, BlockLayoutAppendedAtTheEnd) {
+// The block goes after what the file holds; its head is the done flag and
+// the three counts. (The fields behind it, in order and width, are pinned by
+// the golden results, which hash every field of every saved block.)
+TEST_F(ResultsFile, BlockAppendedAtTheEndWithItsHead) {
   HoldDesign(3, 2, 0);
   const std::string path = Path("a.bin");
   Write(path, Bytes{0xAA, 0xBB, 0xCC});
   EXPECT_EQ(Save(path), 4);
   const Bytes all = Read(path);
   ASSERT_EQ(all.size(), 3u + 7 + 60 * 3 + 66 * 2);
-  const typNode& n = Global().Node;
-  const typPlateElement& p = Global().PlateElement;
-  const size_t plates = 10 + 180;
-  // The head, then each field whole, element by element, in field order.
-  EXPECT_EQ((std::vector<double>{double(all[3]), double(At<int16_t>(all, 4)), double(At<int16_t>(all, 6)),
-                                 double(At<int16_t>(all, 8)), At<double>(all, 10 + 16), At<double>(all, 10 + 24),
-                                 double(At<int16_t>(all, 10 + 144)), double(At<int16_t>(all, plates + 2)),
-                                 At<float>(all, plates + 4 + 16), double(At<int16_t>(all, plates + 28)),
-                                 double(At<int16_t>(all, plates + 130))}),
-            (std::vector<double>{1, 3, 2, 0, n.f_Dx_Negative(3), n.f_Dx_Positive(1), double(n.i_Dx_Neg_combo(1)),
-                                 double(p.bt_NumCurtains(2)), p.f_RatioOfSteel_x(1),
-                                 double(p.i_DesignComboIndex_x(1)), double(p.bt_DesignStatus_y(2))}));
-  ResetGlobalState();
-  HoldDesign(1, 0, 1);  // the stiffener part starts at block byte 67 and has no f_Vu_tor
-  Save(Path("s.bin"));
-  const Bytes s = Read(Path("s.bin"));
-  ASSERT_EQ(s.size(), 7u + 60u + 168u);
-  const typStiffenerElement& e = Global().StiffenerElement;
-  EXPECT_EQ((std::vector<double>{At<float>(s, 75), At<double>(s, 125), At<double>(s, 209),
-                                 At<double>(s, 217), double(At<int16_t>(s, 233))}),
-            (std::vector<double>{e.f_RatioOfSteel(1), e.f_Vu_y(1), e.f_Pu_tor(1), e.f_Tu_tor(1),
-                                 double(e.bt_DesignStatus_Shear(1))}));
+  EXPECT_EQ((std::vector<int>{all[0], all[3], At<int16_t>(all, 4), At<int16_t>(all, 6), At<int16_t>(all, 8)}),
+            (std::vector<int>{0xAA, 1, 3, 2, 0}));
 }
 
 TEST_F(ResultsFile, TwoBlocksReadBackEachFromItsOffsetLeavingTheInput) {
