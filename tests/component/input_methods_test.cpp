@@ -179,46 +179,21 @@ TEST_F(InputMethods, CoverBoundsAtEqualityAndOneStepBeyond) {
   }
 }
 
-TEST_F(InputMethods, ValuesAreStoredAsSentInTheirSlots) {
-  ASSERT_EQ(clsDesignCSA94_SetNumberOfPlateElements(obj_, 2), 0);
-  ASSERT_EQ(clsDesignCSA94_SetNumberOfStiffenerElements(obj_, 2), 0);
-  EXPECT_EQ(Plate(1, 0, 1, 25.5f, 35.25f), 0);  // any thickness, even 0
-  EXPECT_EQ(clsDesignCSA94_SetPlateElementProperties(obj_, 2, 8.1f, 4.1f, 60.3f, 29000.7f, 0.1f,
-                                                     2.7f, 0.13f, 3.3f, 2, 1.7f, 2.3f),
-            0);
-  const typPlateElement& p = g.PlateElement;
-  EXPECT_EQ((std::array{p.f_Thickness(1), p.f_CoverToRFT(1)[1], p.f_CoverToRFT(1)[2],
-                        p.f_Thickness(2), p.f_CoverToRFT(2)[1], p.f_CoverToRFT(2)[2]}),
-            (std::array{0.0f, 25.5f, 35.25f, 8.1f, 1.7f, 2.3f}));
-  EXPECT_EQ((std::array{p.f_fc(2), p.f_fy(2), p.f_Es(2), p.f_MinRatioOfRFT(2), p.f_MaxRatioOfRFT(2),
-                        p.f_MinRatioOfRFT_v(2), p.f_MaxRatioOfRFT_v(2)}),
-            (std::array<double, 7>{4.1f, 60.3f, 29000.7f, 0.1f, 2.7f, 0.13f, 3.3f}));
-  EXPECT_EQ((std::array{p.bt_NumCurtains(1), p.bt_NumCurtains(2)}), (std::array<int16_t, 2>{1, 2}));
-
-  ASSERT_EQ(clsDesignCSA94_SetStiffenerElementProperties(obj_, 1, 0, 2, 16.5f, 24.25f, 30.0f,
-                                                         6.5f, 12.0f, 8.0f, 5.1f, 145.3f, 60.7f,
-                                                         29000.1f, 1.1f, 4.3f, 2, 2.5f, 2.75f,
-                                                         1.5f, 1.25f, 0),
-            0);
+// A circular web takes its width as its height and centred flanges before
+// any check (height 100 would refuse a y cover of 120); a rectangular web
+// keeps its own. (Which slot every other value goes to is pinned by the
+// golden results, whose designs read them all.)
+TEST_F(InputMethods, ACircularWebTakesItsWidthAsHeightBeforeTheChecks) {
+  ASSERT_EQ(clsDesignCSA94_SetNumberOfStiffenerElements(obj_, 1), 0);
   const typStiffenerElement& s = g.StiffenerElement;
-  EXPECT_EQ((std::array{s.f_SectionWidth(1), s.f_sectionHeight(1), s.f_FlangeWidth(1)[1],
-                        s.f_FlangeThickness(1)[1], s.f_FlangeWidth(1)[2], s.f_FlangeThickness(1)[2],
-                        s.f_fc(1), s.f_density(1), s.f_fy(1), s.f_Es(1), s.f_MinRatioOfRFT(1),
-                        s.f_MaxRatioOfRFT(1)}),
-            (std::array<double, 12>{16.5, 24.25, 30, 6.5, 12, 8, 5.1f, 145.3f, 60.7f, 29000.1f,
-                                    1.1f, 4.3f}));
-  EXPECT_EQ(s.bt_RFTType(1), 2);
-  // Covers: slot 1 is y, slot 2 is z.
-  EXPECT_EQ((std::array{s.f_Cover(1)[1], s.f_Cover(1)[2], s.f_Cover_st(1)[1], s.f_Cover_st(1)[2]}),
-            (std::array{2.75f, 2.5f, 1.25f, 1.5f}));
-  // A circular web takes its width as height and centred flanges before any
-  // check (height 100 would refuse a y cover of 120); a rectangle keeps its own.
-  EXPECT_EQ(Stiffener(2, 1, 7, 300, 100, 3, 120, 120), 0);
-  EXPECT_EQ((std::array{s.f_sectionHeight(2), s.f_SectionWidth(2), double(s.bt_SectionProjection(2))}),
+  EXPECT_EQ(Stiffener(1, 1, 7, 300, 100, 3, 120, 120), 0);
+  EXPECT_EQ((std::array{s.f_sectionHeight(1), s.f_SectionWidth(1), double(s.bt_SectionProjection(1))}),
             (std::array{300.0, 300.0, 1.0}));
-  EXPECT_EQ(Stiffener(2, 0, 2, 300, 100, 3, 120, 40), 0);
-  EXPECT_EQ((std::array{s.f_sectionHeight(2), double(s.bt_SectionProjection(2))}),
-            (std::array{100.0, 2.0}));
+  EXPECT_EQ(Stiffener(1, 0, 2, 300, 100, 3, 120, 40), 0);
+  EXPECT_EQ((std::array{s.f_sectionHeight(1), double(s.bt_SectionProjection(1))}), (std::array{100.0, 2.0}));
+  // Any plate thickness is taken as given, even 0.
+  ASSERT_EQ(clsDesignCSA94_SetNumberOfPlateElements(obj_, 1), 0);
+  EXPECT_EQ(Plate(1, 0, 1), 0);
   EXPECT_EQ(boxes_.count(), 0u);
 }
 

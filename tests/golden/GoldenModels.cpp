@@ -65,18 +65,13 @@ struct HostUnits {
   }
 };
 
-// Plate kinds, cycled over the elements: each aims at one outcome.
+// Plate kinds, cycled over the elements, each aiming at one outcome: ties,
+// two curtains needed (thick, one curtain), bars out of the section in x,
+// covers of two curtains overlapping in y, x minimum ratio above its maximum,
+// compression or tension beyond the maximum steel.
 enum PlateKind {
-  kPlatePass,
-  kPlateOneCurtain,
-  kPlateTies,
-  kPlateThickOneCurtain,  // must use two curtains
-  kPlateCoverOutside,     // bars out of the section in x
-  kPlateCoversOverlap,    // two curtains whose covers overlap in y
-  kPlateMinAboveMax,      // x minimum ratio above its maximum
-  kPlateCrushed,          // compression or tension beyond the maximum steel
-  kPlateMixed,
-  kPlateHighStrength,
+  kPlatePass, kPlateOneCurtain, kPlateTies, kPlateThickOneCurtain, kPlateCoverOutside,
+  kPlateCoversOverlap, kPlateMinAboveMax, kPlateCrushed, kPlateMixed, kPlateHighStrength,
   kPlateKinds
 };
 
@@ -101,7 +96,9 @@ PlateInput MakePlate(Rng& rng, const HostUnits& u, int kind) {
       maxX = rng.Range(1.5, 5), maxY = rng.Range(1.5, 5);
       fy = rng.Range(300, 550);
       break;
-    case kPlateHighStrength: t = 250, fc = rng.Range(70, 110), fy = rng.Range(450, 600), minX = minY = 0.1; break;
+    case kPlateHighStrength:
+      t = 250, fc = rng.Range(70, 110), fy = rng.Range(450, 600), minX = minY = 0.1;
+      break;
     default: break;
   }
   auto f = [](double v) { return static_cast<float>(v); };
@@ -132,23 +129,15 @@ std::vector<std::array<float, 6>> MakePlateForces(Rng& rng, const HostUnits& u, 
   return host;
 }
 
-// Stiffener kinds, cycled over the elements.
+// Stiffener kinds, cycled over the elements: the three bar arrangements, bars
+// on a circle in a wide and in a tall web, a circular web, the three flange
+// projections (the last with one flange of zero width), moments or axial
+// force beyond the maximum steel, a stirrup cover too large, minimum ratio
+// above maximum, shear beyond the limit along y and along z.
 enum StiffenerKind {
-  kStiffBars0,
-  kStiffBars1,
-  kStiffBars2,
-  kStiffCircleInWide,  // bars on a circle, web wider than high
-  kStiffCircleInTall,  // bars on a circle, web higher than wide
-  kStiffCircular,
-  kStiffFlangedFlushPlus,
-  kStiffFlangedCentred,
-  kStiffFlangedFlushMinus,  // with one flange of zero width
-  kStiffOverloaded,         // moments or axial force beyond the maximum steel
-  kStiffStirrupCover,       // stirrup cover too large
-  kStiffMinAboveMax,
-  kStiffShearY,
-  kStiffShearZ,
-  kStiffLightHighStrength,
+  kStiffBars0, kStiffBars1, kStiffBars2, kStiffCircleInWide, kStiffCircleInTall, kStiffCircular,
+  kStiffFlangedFlushPlus, kStiffFlangedCentred, kStiffFlangedFlushMinus, kStiffOverloaded,
+  kStiffStirrupCover, kStiffMinAboveMax, kStiffShearY, kStiffShearZ, kStiffLightHighStrength,
   kStiffKinds
 };
 

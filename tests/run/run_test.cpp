@@ -1,6 +1,7 @@
 // A design run seen from the host: the displacement envelope, how a run
 // starts and stops (with its message or silently), and the progress window
-// through Suspend, Continue, Cancel and calls made from inside the run.
+// through Suspend, Continue, Cancel and calls made from inside the run. (The
+// element phases' stops are in the worker-thread scenarios.)
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -131,34 +132,6 @@ TEST_F(DesignRun, StopsWithThePhaseMessageOrSilentlyKeepingWhatWasStored) {
       EXPECT_EQ(Envelope(2)[0], (std::pair<double, int>{0.0, 1}));
       EXPECT_EQ(Envelope(3)[0], (std::pair<double, int>{0.0, 0}));
     }
-  }
-}
-
-TEST_F(DesignRun, FetchFailuresInTheElementPhasesShowTheirPhaseMessage) {
-  for (const bool plates : {true, false}) {
-    ResetGlobalState();
-    NodesModel(1, {0, 1});
-    if (plates) {
-      ASSERT_EQ(design_.SetNumberOfPlateElements(1) +
-                    design_.SetPlateElementProperties(1, 200, 30, 400, 200000, 0.25f, 4, 0.25f, 4,
-                                                      2, 40, 50),
-                0);
-    } else {
-      ASSERT_EQ(design_.SetNumberOfStiffenerElements(1) +
-                    design_.SetStiffenerElementProperties(1, 0, 0, 400, 600, 0, 0, 0, 0, 30, 2400,
-                                                          400, 200000, 1, 4, 0, 40, 40, 30, 30, 1),
-                0);
-    }
-    analysis_.FailAt(plates ? "GetPlateElementForces" : "GetStiffenerElementForces", 1, -1);
-    ScriptedWindowHost host;
-    ASSERT_EQ(design_.RunDesign(), 0);
-    const std::string phase = plates ? "plate" : "stiffener";
-    EXPECT_EQ(boxes_.last(), "modDesign::WallDesign- unexpected error during Calculating " + phase +
-                                 " element reinforcement");
-    EXPECT_TRUE(host.Saw([&](const ViewRecord& v) { return v.lblStatus == " " + phase + " design"; }));
-    EXPECT_FALSE(host.Saw([](const ViewRecord& v) { return v.lblStatus == "finish"; }));
-    EXPECT_EQ(Global().Node.i_Dx_Pos_combo(1), 1);  // the envelope stays
-    EXPECT_EQ(DoneFlag(), 0);
   }
 }
 
