@@ -68,10 +68,13 @@ TEST_F(Model, UnitFactorsConvertConsistently) {
   EXPECT_EQ(factors(), si);
 }
 
-// Lambda at the density bounds, which are compared as 32-bit floats: a US
-// density converted to just under or at 2150 and 1850 kg/m3 lands on its side.
+// Lambda at the density bounds, which are compared as 32-bit floats; the US
+// density factor puts the 2150 kg/m3 bound between 134.26 and 134.27 lb/ft3.
 TEST_F(Model, LambdaAtTheDensityBounds) {
   SetDesignConstants();
+  ASSERT_EQ(design_.SetUnits(0), 0);
+  EXPECT_EQ(LambdaForDensity(134.26 * g.f_DensityFactor), 0.85f);
+  EXPECT_EQ(LambdaForDensity(134.27 * g.f_DensityFactor), 1.0f);
   const double cases[][2] = {{2400, 1},    {2150, 1}, {2149.9, 0.85f}, {1850.5, 0.85f},
                              {1850, 0.75f}, {0, 0.75f}, {2149.99999999, 1}};
   for (const auto& c : cases) EXPECT_EQ(LambdaForDensity(c[0]), c[1]) << c[0];
