@@ -24,7 +24,8 @@ class InputMethods : public ::testing::Test {
   void SetUp() override { ResetGlobalState(); }
   void TearDown() override { clsDesignCSA94_Release(obj_); }
 
-  uint8_t Plate(int32_t e, float thickness, uint8_t curtains, float coverX = 40, float coverY = 50) {
+  uint8_t Plate(int32_t e, float thickness, uint8_t curtains, float coverX = 40,
+                float coverY = 50) {
     return clsDesignCSA94_SetPlateElementProperties(obj_, e, thickness, 30, 400, 200000, 0.25f, 4,
                                                     0.3f, 3.5f, curtains, coverX, coverY);
   }
@@ -58,35 +59,40 @@ class InputMethods : public ::testing::Test {
 
 TEST_F(InputMethods, CountsAndCodesRefuseInTheirOrderAndKeepWhatWasStored) {
   auto* o = obj_;
-  Expect({
-      {[=] { return clsDesignCSA94_SetUnits(o, 1); }, 0, ""},
-      {[=] { return clsDesignCSA94_SetUnits(o, 2); }, 1, "Unrecognized units"},
-      {[=] { return clsDesignCSA94_SetNumberOfNodes(o, 0); }, 1, "Number of nodes is less than 1"},
-      {[=] { return clsDesignCSA94_SetNumberOfNodes(o, 32767); }, 0, ""},
-      {[=] { return clsDesignCSA94_SetNumberOfNodes(o, 32768); }, 1,
-       "clsWallDesign::SetNumberOfNodes: Unexpected error"},
-      {[=] { return clsDesignCSA94_SetNumberOfPlateElements(o, -5); }, 0, ""},
-      {[=] { return clsDesignCSA94_SetNumberOfPlateElements(o, 40000); }, 1,
-       "clsWallDesign::SetNumberOfPlateElements: Unexpected error"},
-      {[=] { return clsDesignCSA94_SetNumberOfStiffenerElements(o, 32768); }, 1,
-       "clsWallDesign::SetNumberOfStiffenerElements: Unexpected error"},
-      {[=] { return clsDesignCSA94_SetNumberOfStiffenerElements(o, 32767); }, 0, ""},
-      {[=] { return clsDesignCSA94_SetNumberOfLoadCombinations(o, 0); }, 1,
-       "clsWallDesign::SetNumberOfLoadCombinations: Number of load combinations is less than 1"},
-      {[=] { return clsDesignCSA94_SetNumberOfLoadCombinations(o, 70000); }, 1,
-       "clsWallDesign::SetNumberOfLoadCombinations: Unexpected error"},
-      {[=] { return clsDesignCSA94_SetNumberOfLoadCombinations(o, 2); }, 0, ""},
-      // The range is checked before the type.
-      {[=] { return clsDesignCSA94_SetComboType(o, 3, 1); }, 1,
-       "clsWallDesign::SetComboType: Load combination is out of range"},
-      {[=] { return clsDesignCSA94_SetComboType(o, 0, 7); }, 1,
-       "clsWallDesign::SetComboType: Load combination is out of range"},
-      {[=] { return clsDesignCSA94_SetComboType(o, 2, 2); }, 1,
-       "clsWallDesign::SetComboType: Unregonized combo type"},
-      {[=] { return clsDesignCSA94_SetComboType(o, 1, 1); }, 0, ""},
-      {[=] { return clsDesignCSA94_SetComboType(o, 1, 0) + clsDesignCSA94_SetComboType(o, 1, 1); },
-       0, ""},
-  });
+  auto units = [o](uint8_t u) { return [=] { return clsDesignCSA94_SetUnits(o, u); }; };
+  auto nodes = [o](int32_t n) { return [=] { return clsDesignCSA94_SetNumberOfNodes(o, n); }; };
+  auto plates = [o](int32_t n) {
+    return [=] { return clsDesignCSA94_SetNumberOfPlateElements(o, n); };
+  };
+  auto stiffs = [o](int32_t n) {
+    return [=] { return clsDesignCSA94_SetNumberOfStiffenerElements(o, n); };
+  };
+  auto combos = [o](int32_t n) {
+    return [=] { return clsDesignCSA94_SetNumberOfLoadCombinations(o, n); };
+  };
+  auto type = [o](int16_t k, uint8_t t) {
+    return [=] { return clsDesignCSA94_SetComboType(o, k, t); };
+  };
+  const std::string c = "clsWallDesign::";
+  const std::string range = c + "SetComboType: Load combination is out of range";
+  Expect({{units(1), 0, ""},
+          {units(2), 1, "Unrecognized units"},
+          {nodes(0), 1, "Number of nodes is less than 1"},
+          {nodes(32767), 0, ""},
+          {nodes(32768), 1, c + "SetNumberOfNodes: Unexpected error"},
+          {plates(-5), 0, ""},
+          {plates(40000), 1, c + "SetNumberOfPlateElements: Unexpected error"},
+          {stiffs(32768), 1, c + "SetNumberOfStiffenerElements: Unexpected error"},
+          {stiffs(32767), 0, ""},
+          {combos(0), 1,
+           c + "SetNumberOfLoadCombinations: Number of load combinations is less than 1"},
+          {combos(70000), 1, c + "SetNumberOfLoadCombinations: Unexpected error"},
+          {combos(2), 0, ""},
+          {type(3, 1), 1, range},  // the range is checked before the type
+          {type(0, 7), 1, range},
+          {type(2, 2), 1, c + "SetComboType: Unregonized combo type"},
+          {type(1, 0), 0, ""},
+          {type(1, 1), 0, ""}});
   EXPECT_EQ(g.bt_units, 1);
   EXPECT_EQ(g.f_ForceFactor, 1000.0f);
   EXPECT_EQ(g.i_NumNodes, 32767);
@@ -165,13 +171,18 @@ TEST_F(InputMethods, ElementRefusalsNameTheElementAndStoreNothing) {
 TEST_F(InputMethods, CoverBoundsAtEqualityAndOneStepBeyond) {
   ASSERT_EQ(clsDesignCSA94_SetNumberOfStiffenerElements(obj_, 1), 0);
   auto up = [](float v) { return std::nextafter(v, 1e9f); };
-  const float y = static_cast<float>(0.5 * 600.0 - 0.0001), z = static_cast<float>(0.5 * 400.0 - 0.0001);
+  const float y = static_cast<float>(0.5 * 600.0 - 0.0001),
+              z = static_cast<float>(0.5 * 400.0 - 0.0001);
   const float small = static_cast<float>(0.5 * static_cast<double>(0.3f) - 0.0001);
   const struct {
     float width, height, coverZ, coverY;
     uint8_t result;
-  } cases[] = {{400, 600, 0.0001f, 50, 1}, {400, 600, up(0.0001f), 50, 0}, {400, 600, z, y, 0},
-               {400, 600, z, up(y), 1},    {400, 600, up(z), y, 1},         {0.3f, 0.3f, small, small, 0},
+  } cases[] = {{400, 600, 0.0001f, 50, 1},
+               {400, 600, up(0.0001f), 50, 0},
+               {400, 600, z, y, 0},
+               {400, 600, z, up(y), 1},
+               {400, 600, up(z), y, 1},
+               {0.3f, 0.3f, small, small, 0},
                {0.3f, 0.3f, small, up(small), 1}};
   for (const auto& c : cases) {
     EXPECT_EQ(Stiffener(1, 0, 0, c.width, c.height, 0, c.coverZ, c.coverY), c.result)
@@ -187,10 +198,12 @@ TEST_F(InputMethods, ACircularWebTakesItsWidthAsHeightBeforeTheChecks) {
   ASSERT_EQ(clsDesignCSA94_SetNumberOfStiffenerElements(obj_, 1), 0);
   const typStiffenerElement& s = g.StiffenerElement;
   EXPECT_EQ(Stiffener(1, 1, 7, 300, 100, 3, 120, 120), 0);
-  EXPECT_EQ((std::array{s.f_sectionHeight(1), s.f_SectionWidth(1), double(s.bt_SectionProjection(1))}),
-            (std::array{300.0, 300.0, 1.0}));
+  EXPECT_EQ(
+      (std::array{s.f_sectionHeight(1), s.f_SectionWidth(1), double(s.bt_SectionProjection(1))}),
+      (std::array{300.0, 300.0, 1.0}));
   EXPECT_EQ(Stiffener(1, 0, 2, 300, 100, 3, 120, 40), 0);
-  EXPECT_EQ((std::array{s.f_sectionHeight(1), double(s.bt_SectionProjection(1))}), (std::array{100.0, 2.0}));
+  EXPECT_EQ((std::array{s.f_sectionHeight(1), double(s.bt_SectionProjection(1))}),
+            (std::array{100.0, 2.0}));
   // Any plate thickness is taken as given, even 0.
   ASSERT_EQ(clsDesignCSA94_SetNumberOfPlateElements(obj_, 1), 0);
   EXPECT_EQ(Plate(1, 0, 1), 0);
@@ -222,11 +235,12 @@ TEST_F(InputMethods, NullObjectsAndPointersAreFailedCalls) {
   uint8_t flag = 7;
   int32_t offset = 42;
   EXPECT_EQ(clsDesignCSA94_SetUnits(nullptr, 1) + clsDesignCSA94_RunDesign(nullptr) +
-                clsDesignCSA94_DesignDone(obj_, nullptr) + clsDesignCSA94_DesignDone(nullptr, &flag) +
+                clsDesignCSA94_DesignDone(obj_, nullptr) +
+                clsDesignCSA94_DesignDone(nullptr, &flag) +
                 clsDesignCSA94_Get_Envelope_StiffernerRFTSummary(obj_, 1, &f, &f, &f, &f, &f, &f,
                                                                  &flag, nullptr) +
-                clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(nullptr, 1, &f, &f, &i, &f, &f,
-                                                                 &f, &f, &flag, &flag) +
+                clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(nullptr, 1, &f, &f, &i, &f, &f, &f,
+                                                                 &f, &flag, &flag) +
                 clsDesignCSA94_SaveResults(obj_, nullptr, &offset) +
                 clsDesignCSA94_SaveResults(obj_, "/tmp/ostrel-unused.bin", nullptr) +
                 clsDesignCSA94_ReadResults(obj_, nullptr, 1),

@@ -25,12 +25,14 @@ TEST_F(Model, ObjectsOnOneThreadShareOneModelAndAnotherThreadHasItsOwn) {
   clsDesignCSA94* a = clsDesignCSA94_Create();
   ASSERT_EQ(clsDesignCSA94_SetNumberOfPlateElements(a, 4), 0);
   clsDesignCSA94_Release(a);  // the model outlives the objects
-  EXPECT_EQ(design_.SetPlateElementProperties(4, 250, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 2, 40, 40), 0);
+  EXPECT_EQ(design_.SetPlateElementProperties(4, 250, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 2, 40, 40),
+            0);
   std::thread([] {
     clsDesignCSA94 other;
     EXPECT_EQ(Global().i_NumPlateElements, 0);
     // Element 4 is out of range in this thread's empty model.
-    EXPECT_EQ(other.SetPlateElementProperties(4, 250, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 2, 40, 40), 1);
+    EXPECT_EQ(other.SetPlateElementProperties(4, 250, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 2, 40, 40),
+              1);
     other.SetNumberOfPlateElements(9);
   }).join();
   EXPECT_EQ(g.i_NumPlateElements, 4);
@@ -43,10 +45,11 @@ TEST_F(Model, ObjectsOnOneThreadShareOneModelAndAnotherThreadHasItsOwn) {
 // converted before the first accepted code. A refused code changes nothing.
 TEST_F(Model, UnitFactorsConvertConsistently) {
   auto factors = [this] {
-    return std::array{g.f_LengthFactor,          g.f_StressFactor,          g.f_ForceFactor,
-                      g.f_MomentFactor,          g.f_DensityFactor,         g.f_ForcePerLengthFactor,
-                      g.f_MomentPerLengthFactor, g.f_AreaPerLengthOutFactor, g.f_StirrupAreaOutFactor,
-                      g.f_AreaOutFactor};
+    return std::array{g.f_LengthFactor,          g.f_StressFactor,
+                      g.f_ForceFactor,           g.f_MomentFactor,
+                      g.f_DensityFactor,         g.f_ForcePerLengthFactor,
+                      g.f_MomentPerLengthFactor, g.f_AreaPerLengthOutFactor,
+                      g.f_StirrupAreaOutFactor,  g.f_AreaOutFactor};
   };
   EXPECT_EQ(factors(), (std::array<float, 10>{}));
   ASSERT_EQ(design_.SetUnits(0), 0);
@@ -62,7 +65,8 @@ TEST_F(Model, UnitFactorsConvertConsistently) {
   EXPECT_NEAR(g.f_AreaPerLengthOutFactor * in / 12, 1, 1e-7);
   EXPECT_EQ(g.f_StirrupAreaOutFactor, g.f_AreaPerLengthOutFactor);
   ASSERT_EQ(design_.SetUnits(1), 0);
-  const std::array<float, 10> si{1, 1, 1000, 1000000, 1, 1, 1000, 1000, 1000, 1};  // kN, kN-m, mm2/m
+  const std::array<float, 10> si{1, 1,    1000, 1000000, 1,
+                                 1, 1000, 1000, 1000,    1};  // kN, kN-m, mm2/m
   EXPECT_EQ(factors(), si);
   EXPECT_EQ(design_.SetUnits(3), 1);
   EXPECT_EQ(factors(), si);
@@ -84,11 +88,12 @@ TEST_F(Model, LambdaAtTheDensityBounds) {
 TEST_F(Model, ResetDesignClearsResultsAndCountsAndReleaseKeepsThem) {
   for (const bool reset : {true, false}) {
     ResetGlobalState();
-    ASSERT_EQ(design_.SetNumberOfNodes(3) + design_.SetNumberOfPlateElements(2) +
-                  design_.SetNumberOfStiffenerElements(1) + design_.SetNumberOfLoadCombinations(2) +
-                  design_.SetComboType(2, 1) +
-                  design_.SetPlateElementProperties(1, 200, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 1, 40, 40),
-              0);
+    ASSERT_EQ(
+        design_.SetNumberOfNodes(3) + design_.SetNumberOfPlateElements(2) +
+            design_.SetNumberOfStiffenerElements(1) + design_.SetNumberOfLoadCombinations(2) +
+            design_.SetComboType(2, 1) +
+            design_.SetPlateElementProperties(1, 200, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 1, 40, 40),
+        0);
     g.Node.f_Dx_Positive.Create(3);
     g.PlateElement.f_AreaOfSteel_x.Create(2);
     g.bt_DesignDoneFlag = 1;

@@ -48,7 +48,8 @@ class ResultsFile : public ::testing::Test {
     return Bytes(std::istreambuf_iterator<char>(in), {});
   }
   static void Write(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
   // Saves to `path`, expecting `result`; returns the offset (42 if none).
   int32_t Save(const std::string& path, uint8_t result = 0) {
@@ -60,7 +61,8 @@ class ResultsFile : public ::testing::Test {
   }
   static bool ModelIsEmpty() {
     const modGlobal& g = Global();
-    return g.bt_DesignDoneFlag == 0 && g.i_NumNodes + g.i_NumPlateElements + g.i_NumStiffenerElements == 0 &&
+    return g.bt_DesignDoneFlag == 0 &&
+           g.i_NumNodes + g.i_NumPlateElements + g.i_NumStiffenerElements == 0 &&
            !g.Node.f_Dx_Positive.Allocated();
   }
   const fs::path dir_ = fs::temp_directory_path() / ("ostrel-results-" + std::to_string(getpid()));
@@ -78,7 +80,8 @@ TEST_F(ResultsFile, BlockAppendedAtTheEndWithItsHead) {
   EXPECT_EQ(Save(path), 4);
   const Bytes all = Read(path);
   ASSERT_EQ(all.size(), 3u + 7 + 60 * 3 + 66 * 2);
-  EXPECT_EQ((std::vector<int>{all[0], all[3], At<int16_t>(all, 4), At<int16_t>(all, 6), At<int16_t>(all, 8)}),
+  EXPECT_EQ((std::vector<int>{all[0], all[3], At<int16_t>(all, 4), At<int16_t>(all, 6),
+                              At<int16_t>(all, 8)}),
             (std::vector<int>{0xAA, 1, 3, 2, 0}));
 }
 
@@ -89,7 +92,8 @@ TEST_F(ResultsFile, TwoBlocksReadBackEachFromItsOffsetLeavingTheInput) {
   const Bytes block = Read(path);
   HoldDesign(1, 0, 0);
   const int32_t second = Save(path);
-  EXPECT_EQ((std::vector<int32_t>{first, second}), (std::vector<int32_t>{1, 1 + 7 + 120 + 198 + 336}));
+  EXPECT_EQ((std::vector<int32_t>{first, second}),
+            (std::vector<int32_t>{1, 1 + 7 + 120 + 198 + 336}));
   ResetGlobalState();
   Global().i_NumLoadCombos = 4, Global().bt_units = 1;
   ASSERT_EQ(d_.ReadResults(path, second), 0);
@@ -128,11 +132,17 @@ TEST_F(ResultsFile, EveryReadFailureShowsTheMessageAndResetsTheDesign) {
   noNodes[1] = noNodes[2] = 0;
   negativePlates[3] = negativePlates[4] = 0xFF;
   const std::vector<std::pair<Bytes, int32_t>> cases = {
-      {flagTwo, 1}, {Bytes(block.begin(), block.end() - 1), 1}, {Bytes(block.begin(), block.begin() + 4), 1},
-      {noNodes, 1}, {negativePlates, 1},                       {block, 0},
+      {flagTwo, 1},
+      {Bytes(block.begin(), block.end() - 1), 1},
+      {Bytes(block.begin(), block.begin() + 4), 1},
+      {noNodes, 1},
+      {negativePlates, 1},
+      {block, 0},
       {block, -3}};
   for (size_t k = 0; k <= cases.size() + 1; ++k) {
-    std::string path = k < cases.size() ? Path("bad.bin") : k == cases.size() ? Path("missing.bin") : dir_.string();
+    std::string path = k < cases.size()    ? Path("bad.bin")
+                       : k == cases.size() ? Path("missing.bin")
+                                           : dir_.string();
     if (k < cases.size()) Write(path, cases[k].first);
     HoldDesign(1, 1, 1);
     boxes_.clear();

@@ -59,7 +59,8 @@ inline int QueryAll(clsDesignCSA94* d, int32_t n) {
   for (int k = 0; k < 6; ++k) {
     test::QueryOut o;
     if (test::Query(d, k, n, o) == 0) {
-      for (int j = 0; j < test::kQueryOutputs[k][0]; ++j) Require(std::isfinite(o.f[j]), test::kQueryNames[k]);
+      for (int j = 0; j < test::kQueryOutputs[k][0]; ++j)
+        Require(std::isfinite(o.f[j]), test::kQueryNames[k]);
       ++answered;
     }
   }

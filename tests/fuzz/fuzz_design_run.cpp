@@ -124,9 +124,10 @@ Observed DesignOnce(const uint8_t* data, size_t size, int32_t workers) {
     float v[18];
     for (float& x : v) x = PickFloat(in);
     clsDesignCSA94_SetStiffenerElementProperties(
-        design, e, in.ConsumeIntegralInRange<uint8_t>(0, 2), in.ConsumeIntegralInRange<uint8_t>(0, 3),
-        v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11],
-        in.ConsumeIntegralInRange<uint8_t>(0, 4), v[12], v[13], v[14], v[15], 0);
+        design, e, in.ConsumeIntegralInRange<uint8_t>(0, 2),
+        in.ConsumeIntegralInRange<uint8_t>(0, 3), v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7],
+        v[8], v[9], v[10], v[11], in.ConsumeIntegralInRange<uint8_t>(0, 4), v[12], v[13], v[14],
+        v[15], 0);
   }
 
   gAnalysis.available = in.ConsumeIntegralInRange<uint8_t>(0, 1) ? 1 : 0;

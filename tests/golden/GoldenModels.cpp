@@ -86,7 +86,9 @@ PlateInput MakePlate(Rng& rng, const HostUnits& u, int kind) {
       coverY = t / 2 + rng.Range(-20, 20);
       break;
     case kPlateThickOneCurtain: curtains = 1, t = rng.Range(260, 400); break;
-    case kPlateCoverOutside: curtains = 1, t = 200, coverX = rng.Range(200, 260), coverY = 100; break;
+    case kPlateCoverOutside:
+      curtains = 1, t = 200, coverX = rng.Range(200, 260), coverY = 100;
+      break;
     case kPlateCoversOverlap: t = 200, coverY = rng.Range(101, 150); break;
     case kPlateMinAboveMax: minX = 3, maxX = 2.5; break;
     case kPlateMixed:
@@ -125,7 +127,8 @@ std::vector<std::array<float, 6>> MakePlateForces(Rng& rng, const HostUnits& u, 
   if (types.size() > 6 && rng.Chance(30)) si[6] = si[3];
   std::vector<std::array<float, 6>> host(types.size());
   for (size_t k = 0; k < si.size(); ++k)
-    for (int i = 0; i < 6; ++i) host[k][i] = u(i < 3 ? kForcePerLength : kMomentPerLength, si[k][i]);
+    for (int i = 0; i < 6; ++i)
+      host[k][i] = u(i < 3 ? kForcePerLength : kMomentPerLength, si[k][i]);
   return host;
 }
 
@@ -331,7 +334,10 @@ std::string QueryAll(clsDesignCSA94* obj, const GoldenModel& m, StatusTally& tal
         const int16_t* i = o.i;
         const uint8_t* b = o.b;
         for (const char* c = kLine[k][1]; *c != 0; ++c) {
-          out += *c == 'f' ? F(*f++) : *c == 'i' ? I(*i++) : *c == 'b' ? I(*b++) : std::string(" ") + *c;
+          out += *c == 'f'   ? F(*f++)
+                 : *c == 'i' ? I(*i++)
+                 : *c == 'b' ? I(*b++)
+                             : std::string(" ") + *c;
         }
         out += '\n';
         if (k == 1) tally[0].insert(o.b[1]), tally[1].insert(o.b[2]);
@@ -339,7 +345,8 @@ std::string QueryAll(clsDesignCSA94* obj, const GoldenModel& m, StatusTally& tal
       }
     }
   }
-  if (refused != 0) problems.push_back(m.name + ": " + std::to_string(refused) + " queries refused");
+  if (refused != 0)
+    problems.push_back(m.name + ": " + std::to_string(refused) + " queries refused");
   return out;
 }
 

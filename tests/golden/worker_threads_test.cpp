@@ -148,7 +148,8 @@ TEST(WorkerThreads, TwoWorkersShowTheHostTheOneThreadRun) {
     std::vector<std::string> problems;
     SendModel(obj, other, problems);
     int32_t offset = 0;
-    EXPECT_EQ(clsDesignCSA94_RunDesign(obj) + clsDesignCSA94_SaveResults(obj, saved.c_str(), &offset), 0);
+    EXPECT_EQ(
+        clsDesignCSA94_RunDesign(obj) + clsDesignCSA94_SaveResults(obj, saved.c_str(), &offset), 0);
     clsDesignCSA94_Release(obj);
   }).join();
   auto fail = [](const char* op, int nth, int32_t value) {

@@ -39,10 +39,12 @@ TEST_F(DesignRun, EnvelopeOverServiceCombinationsWithFirstOfEqualsAndZeroStart) 
   ASSERT_EQ(design_.RunDesign(), 0);
   ASSERT_EQ(DoneFlag(), 1);
   EXPECT_EQ(analysis_.CallCount("GetNodeDisplacement"), 4);
-  for (const auto& c : analysis_->calls) EXPECT_TRUE(c.op != "GetNodeDisplacement" || c.combo % 3 == 2);
+  for (const auto& c : analysis_->calls)
+    EXPECT_TRUE(c.op != "GetNodeDisplacement" || c.combo % 3 == 2);
   EXPECT_EQ(Envelope(1), (Pairs{{0.25, 2}, {-0.75, 5}, {2.5, 5}, {-1.5, 2}, {3.0, 2}, {0.0, 2}}));
   // Stored exactly as delivered (no units, no rounding to decimals).
-  EXPECT_EQ(Envelope(2), (Pairs{{0.0, 2}, {-4.0, 5}, {0.0, 2}, {-1.0, 5}, {double(0.1f), 5}, {0.0, 2}}));
+  EXPECT_EQ(Envelope(2),
+            (Pairs{{0.0, 2}, {-4.0, 5}, {0.0, 2}, {-1.0, 5}, {double(0.1f), 5}, {0.0, 2}}));
 }
 
 TEST_F(DesignRun, RunDesignChecksTheSourceBeforeOpeningAWindow) {
@@ -150,7 +152,8 @@ TEST_F(DesignRun, WindowShowsCaptionsPhasesAndCountersAndTheRunReleasesItsInput)
   }
   EXPECT_EQ(phases, (std::vector<std::string>{"", " displacement envelope", "finish"}));
   EXPECT_TRUE(host.Saw([](const ViewRecord& v) { return v.lblCounter == " 2/ 3"; }));
-  EXPECT_TRUE(host.Saw([](const ViewRecord& v) { return v.lblStatus == "finish" && v.lblCounter == " "; }));
+  EXPECT_TRUE(
+      host.Saw([](const ViewRecord& v) { return v.lblStatus == "finish" && v.lblCounter == " "; }));
   EXPECT_TRUE(host.last().Command1Caption == "&Close" && host.last().Command1Enabled &&
               host.last().Command2Enabled);
   EXPECT_EQ(DoneFlag(), 1);
@@ -190,17 +193,22 @@ TEST_F(DesignRun, SuspendWaitsUntilContinueAfterWhichCancelIsDisabled) {
 }
 
 TEST_F(DesignRun, CancelWhileRunningSuspendedOrAfterTheEndLeavesNoDesign) {
-  const std::pair<ScriptedWindowHost::Script, int> cases[] = {  // script, fetches made
+  const std::pair<ScriptedWindowHost::Script, int> cases[] = {
+      // script, fetches made
       {[](ScriptedWindowHost&, const ViewRecord& v) {
          if (v.lblCounter == " 2/ 3") ScriptedWindowHost::Click(2);
-       }, 2},
+       },
+       2},
       {[](ScriptedWindowHost&, const ViewRecord& v) {
-         if (v.lblCounter == " 1/ 3" && v.Command1Caption == "&Suspend") ScriptedWindowHost::Click(1);
+         if (v.lblCounter == " 1/ 3" && v.Command1Caption == "&Suspend")
+           ScriptedWindowHost::Click(1);
          if (v.Command1Caption == "&Continue") ScriptedWindowHost::Click(2);
-       }, 1},
+       },
+       1},
       {[](ScriptedWindowHost& h, const ViewRecord& v) {
          if (v.Command1Caption == "&Close") h.closeWhenEnded = false, ScriptedWindowHost::Click(2);
-       }, 3},
+       },
+       3},
   };
   for (const auto& [script, fetches] : cases) {
     NodesModel(3, {0});
@@ -224,7 +232,8 @@ TEST_F(DesignRun, NoSecondRunFromInsideTheRunOrASecondActivation) {
   });
   ASSERT_EQ(design_.RunDesign(), 0);
   EXPECT_EQ(nested, 0);
-  EXPECT_EQ(analysis_.CallCount("ResultsAvailable") + analysis_.CallCount("GetNodeDisplacement"), 4);
+  EXPECT_EQ(analysis_.CallCount("ResultsAvailable") + analysis_.CallCount("GetNodeDisplacement"),
+            4);
   EXPECT_EQ(boxes_.count(), 0u);  // a second run would fail on the released input
   EXPECT_EQ(DoneFlag(), 1);
 }

@@ -49,17 +49,15 @@ class FakeAnalysis {
   State* operator->() { return state_.get(); }
 
   void Register() {
-    const OstrelAnalysisResultsClass cls{&Create,
-                                         &Release,
-                                         &Available,
-                                         &Fetch<0, 6, &State::displacements, float, float, float,
-                                                float, float, float>,
-                                         &Fetch<1, 6, &State::plateForces, float, float, float, float,
-                                                float, float>,
-                                         &Fetch<2, 12, &State::stiffenerForces, float, float, float,
-                                                float, float, float, float, float, float, float,
-                                                float, float>,
-                                         &state_};
+    const OstrelAnalysisResultsClass cls{
+        &Create,
+        &Release,
+        &Available,
+        &Fetch<0, 6, &State::displacements, float, float, float, float, float, float>,
+        &Fetch<1, 6, &State::plateForces, float, float, float, float, float, float>,
+        &Fetch<2, 12, &State::stiffenerForces, float, float, float, float, float, float, float,
+               float, float, float, float, float>,
+        &state_};
     OstrelDesignCSA94_RegisterAnalysisResults(&cls);
   }
   void SetDisplacement(int node, int combo, float dx, float dy, float dz) {
@@ -117,7 +115,8 @@ class FakeAnalysis {
     }
     if (s.failNth <= 0 || !(s.failOp.empty() || s.failOp == op)) return 0;
     int seen = 0;
-    for (const Call& c : s.calls) seen += s.failOp.empty() ? c.op != "ResultsAvailable" : c.op == s.failOp;
+    for (const Call& c : s.calls)
+      seen += s.failOp.empty() ? c.op != "ResultsAvailable" : c.op == s.failOp;
     return seen == s.failNth ? s.failReturn : 0;
   }
 

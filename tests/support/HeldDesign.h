@@ -39,7 +39,8 @@ inline void HoldDesign(int nN, int nP, int nS) {
        s.f_Spacing_y, s.f_AvOverS_z, s.i_DesignComboIndex_z, s.f_Pu_z, s.f_Vu_z, s.f_Tu_z,
        s.f_Spacing_z, s.f_AtOverS, s.f_Al, s.i_DesignComboIndex_tor, s.f_Pu_tor, s.f_Tu_tor,
        s.f_Vu_tor, s.f_Spacing_tor, s.bt_DesignStatus_Shear);
-  for (int i = 1; i <= nP; ++i) p.bt_DesignStatus_x(i) = i % 9, p.bt_DesignStatus_y(i) = (i + 3) % 9;
+  for (int i = 1; i <= nP; ++i)
+    p.bt_DesignStatus_x(i) = i % 9, p.bt_DesignStatus_y(i) = (i + 3) % 9;
   for (int i = 1; i <= nS; ++i)
     s.bt_DesignStatus_flex(i) = (i + 1) % 9, s.bt_DesignStatus_Shear(i) = (i + 5) % 9;
 }
