@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 #include "stiffener/modBeamDesignCSA94.h"
 

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "hosting/MessageBox.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/MessageBox.h"
 
 using namespace ostrel;
 
@@ -38,8 +38,8 @@ constexpr auto kNodeFields =
 
 constexpr auto kPlateFields = std::make_tuple(
     &P::bt_NumCurtains, &P::f_AreaOfSteel_x, &P::f_RatioOfSteel_x, &P::i_DesignComboIndex_x,
-    &P::f_Mu_x, &P::f_Pu_x, &P::bt_DsignStatus_x, &P::f_AreaOfSteel_y, &P::f_RatioOfSteel_y,
-    &P::i_DesignComboIndex_y, &P::f_Mu_y, &P::f_Pu_y, &P::bt_DsignStatus_y);
+    &P::f_Mu_x, &P::f_Pu_x, &P::bt_DesignStatus_x, &P::f_AreaOfSteel_y, &P::f_RatioOfSteel_y,
+    &P::i_DesignComboIndex_y, &P::f_Mu_y, &P::f_Pu_y, &P::bt_DesignStatus_y);
 
 constexpr auto kStiffenerFields = std::make_tuple(
     &S::f_As, &S::f_RatioOfSteel, &S::i_DesignComboIndex_flex, &S::f_Muy, &S::f_Muz,

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdint>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/modDesign.h"
+#include "model/modGlobal.h"
+#include "plate/PlateDesign.h"
 #include "plate/modPlateDesignCSA94.h"
-#include "run/ElementWorkers.h"
-#include "run/modDesign.h"
 
 namespace ostrel {
 
@@ -32,10 +32,10 @@ struct DirectionFields {
 DirectionFields Fields(typPlateElement& p, PlateDirection direction) {
   if (direction == kPlateX) {
     return {&p.f_AreaOfSteel_x, &p.f_RatioOfSteel_x, &p.i_DesignComboIndex_x,
-            &p.f_Mu_x,          &p.f_Pu_x,           &p.bt_DsignStatus_x};
+            &p.f_Mu_x,          &p.f_Pu_x,           &p.bt_DesignStatus_x};
   }
   return {&p.f_AreaOfSteel_y, &p.f_RatioOfSteel_y, &p.i_DesignComboIndex_y,
-          &p.f_Mu_y,          &p.f_Pu_y,           &p.bt_DsignStatus_y};
+          &p.f_Mu_y,          &p.f_Pu_y,           &p.bt_DesignStatus_y};
 }
 
 // Fresh result fields: zero steel, DESIGN_PASS and the first ultimate
@@ -73,13 +73,13 @@ int16_t StartPlateResults() {
 
 // Fetches the six resultants of every combination and fills the design-value
 // tables for one direction.
-void FillDesignValues(int16_t element, PlateDirection direction) {
+void FillDesignValues(int16_t element, PlateDirection direction, ForceSource& forces) {
   const modGlobal& g = Global();
   modPlateDesignCSA94& state = PlateState();
   const bool x = direction == kPlateX;
   for (int c = 1; c <= g.i_NumLoadCombos; ++c) {
     float raw[6] = {};
-    FetchPlateElementForces(element, static_cast<int16_t>(c), raw);
+    forces.PlateForces(element, static_cast<int16_t>(c), raw);
     double v[6];
     for (int k = 0; k < 6; ++k) {
       const float factor = k < kMx ? g.f_ForcePerLengthFactor : g.f_MomentPerLengthFactor;
@@ -116,15 +116,20 @@ void StoreDirection(int16_t element, PlateDirection direction) {
   (*f.status)(element) = s.status;
 }
 
-void DesignDirection(int16_t element, PlateDirection direction) {
+void DesignDirection(int16_t element, PlateDirection direction, ForceSource& forces) {
   PreparePlateStrip(element, direction);
   PlateStrip& s = PlateState().strip;
   if (s.status != DESIGN_PASS) {
-    (*Fields(Global().PlateElement, direction).status)(element) = s.status;
+    if (forces.Designs()) {
+      (*Fields(Global().PlateElement, direction).status)(element) = s.status;
+    }
     return;
   }
 
-  FillDesignValues(element, direction);
+  FillDesignValues(element, direction, forces);
+  if (!forces.Designs()) {
+    return;
+  }
   CollectUltimateCombos();
   DesignStripAxialBounds();
   if (s.status == DESIGN_PASS) {
@@ -133,35 +138,26 @@ void DesignDirection(int16_t element, PlateDirection direction) {
   StoreDirection(element, direction);
 }
 
-void DesignPlateElement(int16_t e) {
+}  // namespace
+
+void DesignPlateElement(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
   PreparePlateStrip(e, kPlateElement);
-  DesignDirection(e, kPlateX);
-  DesignDirection(e, kPlateY);
+  DesignDirection(e, kPlateX, forces);
+  DesignDirection(e, kPlateY, forces);
+  if (!forces.Designs()) {
+    return;
+  }
 
   // A heavily reinforced y direction with two curtains needs ties.
   const PlateStrip& s = PlateState().strip;
-  int16_t& statusY = g.PlateElement.bt_DsignStatus_y(e);
+  int16_t& statusY = g.PlateElement.bt_DesignStatus_y(e);
   if (statusY == DESIGN_PASS && static_cast<float>(s.rho) >= g.rho_ties && s.n == 2) {
     statusY = Pass_UseTies;
   }
   // A fault of this element's arithmetic stops the run in this element.
   CheckFloatFaults();
 }
-
-// The fetches of DesignPlateElement in its order, with the set-up that
-// decides and checks them, and none of the designs.
-void PlanPlateElementFetches(int16_t e) {
-  PreparePlateStrip(e, kPlateElement);
-  for (PlateDirection direction : {kPlateX, kPlateY}) {
-    PreparePlateStrip(e, direction);
-    if (PlateState().strip.status == DESIGN_PASS) {
-      FillDesignValues(e, direction);
-    }
-  }
-}
-
-}  // namespace
 
 void WoodArmerPair(const double& own, const double& other, const double& twist, double& plus,
                    double& minus) {
@@ -176,22 +172,15 @@ void WoodArmerPair(const double& own, const double& other, const double& twist, 
   }
 }
 
-void DesignPlateElements() {
-  modGlobal& g = Global();
-  const int16_t first = StartPlateResults();
-  if (first == 0) {
+void StartPlatePhase() {
+  if (StartPlateResults() == 0) {
     Design().sErrorMessage = "There is no ultimate-load combination defined";
     throw RunTimeError(Design().sErrorMessage);
   }
+}
 
-  ElementPhase phase;
-  phase.count = g.i_NumPlateElements;
-  phase.planFetches = &PlanPlateElementFetches;
-  phase.designElement = &DesignPlateElement;
-  phase.saveResults = &SavePlateResults;
-  phase.loadResults = &LoadPlateResults;
-  phase.prepareWorker = [&host = PlateState()] { PlateState() = host; };
-  RunElementPhase(phase);
+std::function<void()> CopyPlateStateToWorker() {
+  return [&host = PlateState()] { PlateState() = host; };
 }
 
 }  // namespace ostrel

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "component/CheckedMath.h"
-#include "component/SearchTrialTree.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/SearchTrialTree.h"
+#include "model/modGlobal.h"
 #include "plate/modPlateDesignCSA94.h"
 
 namespace ostrel {

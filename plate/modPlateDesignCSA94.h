@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 namespace ostrel {
 
@@ -66,9 +66,6 @@ modPlateDesignCSA94& PlateState();
 // What PreparePlateStrip sets up: the element-level values, or the values
 // and checks of one direction.
 enum PlateDirection : int { kPlateElement = 0, kPlateX = 1, kPlateY = 2 };
-
-// Designs every plate element of the model (the run's plate phase).
-void DesignPlateElements();
 
 // Wood-Armer design values of one resultant from its own component, the
 // component of the other direction and the twisting component.

@@ -6,10 +6,9 @@
 #include <array>
 #include <cmath>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "run/ElementWorkers.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modDesign.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 #include "stiffener/StiffenerShearTorsion.h"
@@ -28,9 +27,9 @@ struct EndForces {
   float At(int end, ForceSlot slot) const { return values[kEndOffset[end] + slot]; }
 };
 
-EndForces FetchForces(int16_t element, int16_t combo) {
+EndForces FetchForces(ForceSource& source, int16_t element, int16_t combo) {
   EndForces forces;
-  FetchStiffenerElementForces(element, combo, forces.values);
+  source.StiffenerForces(element, combo, forces.values);
   return forces;
 }
 
@@ -205,7 +204,7 @@ bool CoversFit(const modBeamDesignCSA94& s) {
 
 // The flexure phase up to its design: the ratio limits, fresh governing
 // values, the section geometry, and the end forces of every combination.
-void PrepareFlexurePhase(int16_t e) {
+void PrepareFlexurePhase(int16_t e, ForceSource& forces) {
   const modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
   const typStiffenerElement& in = g.StiffenerElement;
@@ -225,7 +224,7 @@ void PrepareFlexurePhase(int16_t e) {
   BuildSectionGeometry();
 
   for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
-    const EndForces f = FetchForces(e, static_cast<int16_t>(k));
+    const EndForces f = FetchForces(forces, e, static_cast<int16_t>(k));
     const bool ultimate = g.LoadCombo.bt_ComboType(k) == 1;
     for (int end = 1; end <= 2; ++end) {
       s.d_ComboPu(k, end) = Converted(f.At(end, kAxial), g.f_ForceFactor);
@@ -246,11 +245,14 @@ void PrepareFlexurePhase(int16_t e) {
   }
 }
 
-void DesignFlexurePhase(int16_t e) {
+void DesignFlexurePhase(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
 
-  PrepareFlexurePhase(e);
+  PrepareFlexurePhase(e, forces);
+  if (!forces.Designs()) {
+    return;
+  }
   if (s.i_ElementStatus == DESIGN_PASS) {
     DesignAxialBounds();
     if (s.i_ElementStatus == DESIGN_PASS) {
@@ -296,11 +298,11 @@ void ResetShearSlots() {
 
 // Fetches every combination and keeps the shear of the direction (and, for
 // shear along y, the torsion) of both ends.
-void FetchShearForces(int16_t e, ForceSlot shear, bool withTorsion) {
+void FetchShearForces(ForceSource& forces, int16_t e, ForceSlot shear, bool withTorsion) {
   const modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
   for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
-    const EndForces f = FetchForces(e, static_cast<int16_t>(k));
+    const EndForces f = FetchForces(forces, e, static_cast<int16_t>(k));
     for (int end = 1; end <= 2; ++end) {
       s.d_ComboV(k, end) = Converted(f.At(end, shear), g.f_ForceFactor);
       if (withTorsion) {
@@ -311,10 +313,10 @@ void FetchShearForces(int16_t e, ForceSlot shear, bool withTorsion) {
 }
 
 // The torsion phase's round of fetches: every combination, values unused.
-void FetchTorsionForces(int16_t e) {
+void FetchTorsionForces(ForceSource& forces, int16_t e) {
   const int combos = Global().i_NumLoadCombos;
   for (int k = 1; k <= combos; ++k) {
-    FetchForces(e, static_cast<int16_t>(k));
+    FetchForces(forces, e, static_cast<int16_t>(k));
   }
 }
 
@@ -345,12 +347,15 @@ void StoreGoverningForces(int16_t e, const GoverningFields& out) {
   out.spacing(e) = spacing;
 }
 
-void DesignShearPhaseY(int16_t e) {
+void DesignShearPhaseY(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
   typStiffenerElement& r = g.StiffenerElement;
 
-  FetchShearForces(e, kShearY, true);
+  FetchShearForces(forces, e, kShearY, true);
+  if (!forces.Designs()) {
+    return;
+  }
   SetShearState(s.d_ShearDepthY, s.d_Width, s.d_Height);
   ResetShearSlots();
   // The flanges of a flanged element carry the shear along y: no design.
@@ -366,12 +371,15 @@ void DesignShearPhaseY(int16_t e) {
   r.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
 }
 
-void DesignShearPhaseZ(int16_t e) {
+void DesignShearPhaseZ(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
   typStiffenerElement& r = g.StiffenerElement;
 
-  FetchShearForces(e, kShearZ, false);
+  FetchShearForces(forces, e, kShearZ, false);
+  if (!forces.Designs()) {
+    return;
+  }
   SetShearState(s.d_ShearDepthZ, s.d_Height, s.d_Width);
   ResetShearSlots();
   if (s.i_ElementStatus == DESIGN_PASS) {
@@ -389,12 +397,15 @@ void DesignShearPhaseZ(int16_t e) {
 // Torsion works on the axial force, torsion and shear that the earlier
 // phases left (the shear is the one along z); its own fetch only keeps the
 // call pattern of the analysis results.
-void DesignTorsionPhase(int16_t e) {
+void DesignTorsionPhase(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
   typStiffenerElement& r = g.StiffenerElement;
 
-  FetchTorsionForces(e);
+  FetchTorsionForces(forces, e);
+  if (!forces.Designs()) {
+    return;
+  }
   s.d_AtOverS = 0;
   s.d_Al = 0;
   if (s.i_ElementStatus == DESIGN_PASS) {
@@ -409,67 +420,48 @@ void DesignTorsionPhase(int16_t e) {
   r.f_Al(e) = al;
 }
 
-void DesignStiffenerElement(int16_t e) {
+}  // namespace
+
+void DesignStiffenerElement(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
 
   s.i_ElementStatus = DESIGN_PASS;
   PrepareSectionState(e);
   if (!CoversFit(s)) {
-    // No design and no forces fetched: every other result keeps its run-start value.
-    s.i_ElementStatus = Fail_CoverTooLarge;
-    g.StiffenerElement.bt_DesignStatus_flex(e) = s.i_ElementStatus;
-    g.StiffenerElement.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
+    if (forces.Designs()) {
+      // No design and no forces fetched: every other result keeps its run-start value.
+      s.i_ElementStatus = Fail_CoverTooLarge;
+      g.StiffenerElement.bt_DesignStatus_flex(e) = s.i_ElementStatus;
+      g.StiffenerElement.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
+    }
     return;
   }
 
-  DesignFlexurePhase(e);
+  DesignFlexurePhase(e, forces);
   ComputeTorsionSectionProperties();
   // The flexure status does not carry into shear and torsion.
   s.i_ElementStatus = DESIGN_PASS;
 
-  DesignShearPhaseY(e);
-  DesignShearPhaseZ(e);
-  DesignTorsionPhase(e);
-  // A fault of this element's arithmetic stops the run in this element.
-  CheckFloatFaults();
-}
-
-// The fetches of DesignStiffenerElement in its order, with every step before
-// and between them that decides or checks them, and none of the designs.
-void PlanStiffenerElementFetches(int16_t e) {
-  modBeamDesignCSA94& s = BeamState();
-
-  s.i_ElementStatus = DESIGN_PASS;
-  PrepareSectionState(e);
-  if (!CoversFit(s)) {
-    return;
+  DesignShearPhaseY(e, forces);
+  DesignShearPhaseZ(e, forces);
+  DesignTorsionPhase(e, forces);
+  if (forces.Designs()) {
+    // A fault of this element's arithmetic stops the run in this element.
+    CheckFloatFaults();
   }
-  PrepareFlexurePhase(e);
-  ComputeTorsionSectionProperties();
-  FetchShearForces(e, kShearY, true);
-  FetchShearForces(e, kShearZ, false);
-  FetchTorsionForces(e);
 }
 
-}  // namespace
-
-void DesignStiffenerElements() {
-  modGlobal& g = Global();
+void StartStiffenerPhase() {
   StartStiffenerResults();
   if (BeamState().i_FirstUltimateCombo == 0) {
     Design().sErrorMessage = "There is no ultimate-load combination defined";
     throw RunTimeError(Design().sErrorMessage);
   }
+}
 
-  ElementPhase phase;
-  phase.count = g.i_NumStiffenerElements;
-  phase.planFetches = &PlanStiffenerElementFetches;
-  phase.designElement = &DesignStiffenerElement;
-  phase.saveResults = &SaveStiffenerResults;
-  phase.loadResults = &LoadStiffenerResults;
-  phase.prepareWorker = [&host = BeamState()] { BeamState() = host; };
-  RunElementPhase(phase);
+std::function<void()> CopyStiffenerStateToWorker() {
+  return [&host = BeamState()] { BeamState() = host; };
 }
 
 }  // namespace ostrel

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <utility>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 #include "stiffener/modBeamDesignCSA94.h"
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "component/SearchTrialTree.h"
+#include "model/SearchTrialTree.h"
 #include "stiffener/SectionGeometry.h"
 
 namespace ostrel {

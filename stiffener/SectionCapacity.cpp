@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "component/CheckedMath.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 #include "stiffener/modBeamDesignCSA94.h"
 

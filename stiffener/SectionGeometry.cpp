@@ -3,7 +3,7 @@
 // areas, and every part rotated into the eight fixed bending directions.
 #include <cmath>
 
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerFlexure.h"
 #include "stiffener/modBeamDesignCSA94.h"
 

@@ -5,8 +5,8 @@
 // each ultimate combination are designed for.
 #include <cmath>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerShearTorsion.h"
 #include "stiffener/modBeamDesignCSA94.h"
 
@@ -86,8 +86,8 @@ void CheckMaxShearStress(const uint8_t& bt_Direction) {
   }
 
   if (best > 1.00001) {
-    s.i_ElementStatus = bt_Direction == 1 ? Fail_ShearStreessExceedMaximum_y
-                                          : Fail_ShearStreessExceedMaximum_z;
+    s.i_ElementStatus = bt_Direction == 1 ? Fail_ShearStressExceedMaximum_y
+                                          : Fail_ShearStressExceedMaximum_z;
   }
 }
 

@@ -46,12 +46,12 @@ class PlatePhase : public RunFixture {
   static Direction X(int e) {
     const typPlateElement& p = Global().PlateElement;
     return {p.f_AreaOfSteel_x(e), p.f_Mu_x(e), p.f_Pu_x(e), p.f_RatioOfSteel_x(e),
-            p.i_DesignComboIndex_x(e), p.bt_DsignStatus_x(e)};
+            p.i_DesignComboIndex_x(e), p.bt_DesignStatus_x(e)};
   }
   static Direction Y(int e) {
     const typPlateElement& p = Global().PlateElement;
     return {p.f_AreaOfSteel_y(e), p.f_Mu_y(e), p.f_Pu_y(e), p.f_RatioOfSteel_y(e),
-            p.i_DesignComboIndex_y(e), p.bt_DsignStatus_y(e)};
+            p.i_DesignComboIndex_y(e), p.bt_DesignStatus_y(e)};
   }
 };
 

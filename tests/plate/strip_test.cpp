@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
 #include "plate/modPlateDesignCSA94.h"
 
 namespace ostrel::test {

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "component/CheckedMath.h"
+#include "model/CheckedMath.h"
 #include "stiffener/flexure_fixture.h"
 
 namespace ostrel {

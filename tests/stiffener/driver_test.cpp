@@ -7,9 +7,10 @@
 #include <limits>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/modGlobal.h"
-#include "run/AnalysisResults.h"
-#include "run/modDesign.h"
+#include "model/modGlobal.h"
+#include "platform/AnalysisResults.h"
+#include "model/modDesign.h"
+#include "run/ElementPhases.h"
 #include "stiffener/StiffenerDesign.h"
 #include "stiffener/modBeamDesignCSA94.h"
 #include "support/FakeAnalysis.h"
@@ -134,7 +135,7 @@ TEST_F(StiffenerDriverTest, PhasesOfDesignedElements) {
   EXPECT_EQ(R().bt_DesignStatus_Shear(4), DESIGN_PASS);
   EXPECT_DOUBLE_EQ(R().f_Vu_z(4), 150);
   // Element 5 (circular): the shear width is 0.8 D.
-  EXPECT_EQ(R().bt_DesignStatus_Shear(5), Fail_ShearStreessExceedMaximum_z);
+  EXPECT_EQ(R().bt_DesignStatus_Shear(5), Fail_ShearStressExceedMaximum_z);
   EXPECT_EQ(BeamState().d_ShearWidth, 400);
   // An ultimate moment about z below 0.0001 N-mm becomes +0.0001; the service one stays 0.
   const modBeamDesignCSA94& s = BeamState();
@@ -175,14 +176,14 @@ TEST_F(StiffenerDriverTest, FailuresSkipTheLaterPhases) {
   EXPECT_GT(R().f_AvOverS_z(3), 0);
   EXPECT_GT(R().f_AtOverS(4), 0);
   // Along y: the check's combination with spacing 0; z and torsion only reset.
-  EXPECT_EQ(R().bt_DesignStatus_Shear(6), Fail_ShearStreessExceedMaximum_y);
+  EXPECT_EQ(R().bt_DesignStatus_Shear(6), Fail_ShearStressExceedMaximum_y);
   ExpectFields('y', 6, {0, 3, -70, 5, 2000, 0});
   ExpectFields('z', 6, {0, 2, 0, 0, 0, -1});
   ExpectFields('t', 6, {0, 2, 0, 0, 0, -1});
   EXPECT_EQ(R().f_Al(6), 0);
   EXPECT_EQ(FetchesOf(6), 4 * 3);
   // Along z: spacing 0 in z and torsion, with the check's forces.
-  EXPECT_EQ(R().bt_DesignStatus_Shear(7), Fail_ShearStreessExceedMaximum_z);
+  EXPECT_EQ(R().bt_DesignStatus_Shear(7), Fail_ShearStressExceedMaximum_z);
   ExpectFields('z', 7, {0, 3, -80, 4, 3000, 0});
   ExpectFields('t', 7, {0, 3, -80, 4, 3000, 0});
   EXPECT_GT(R().f_AvOverS_y(7), 0);

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "component/modGlobal.h"
-#include "run/modDesign.h"
+#include "model/modGlobal.h"
+#include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 #include "stiffener/modBeamDesignCSA94.h"
 

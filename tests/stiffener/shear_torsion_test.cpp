@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerShearTorsion.h"
 #include "stiffener/modBeamDesignCSA94.h"
 
