@@ -11,7 +11,6 @@
 #include "component/modGlobal.h"
 #include "run/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 namespace {
@@ -20,19 +19,35 @@ constexpr int kUltimate = 40;
 
 enum Section { kRect10, kRect20, kCircle };
 
+// The state of one element: section, forces, flexure work and record.
+struct Element {
+  StiffenerSection s;
+  StiffenerForces f;
+  FlexureWork x;
+  StiffenerRecord r;
+};
+
 // f'c 30, fy 400, Es 200000; ratios 1 % to 4 %; 40 ultimate combinations.
-modBeamDesignCSA94& SetUp(Section section) {
+Element& SetUp(Section section) {
   ResetGlobalState();
   SetDesignConstants();
   ClearFloatFaults();
-  modGlobal& g = Global();
-  g.i_NumLoadCombos = kUltimate;
-  g.LoadCombo.bt_ComboType.Create(kUltimate);
+  const modGlobal& g = Global();
+  static Element element;
+  element = Element{};
+  StiffenerSettings settings;
+  settings.eps_cu = g.eps_cu;
+  settings.eps_t = g.eps_t;
+  settings.k_Pmax = g.k_Pmax;
+  settings.k_Pcomp = g.k_Pcomp;
+  settings.k_Ptens = g.k_Ptens;
+  settings.suspendFlag = &Design().i_SuspendFlag;
+  StartFlexureWork(settings, element.x);
   for (int k = 1; k <= kUltimate; ++k) {
-    g.LoadCombo.bt_ComboType(k) = 1;
+    element.f.ultimateCombos.push_back(static_cast<int16_t>(k));
   }
-  modBeamDesignCSA94& s = BeamState();
-  s = modBeamDesignCSA94{};
+  element.f.i_FirstUltimateCombo = 1;
+  StiffenerSection& s = element.s;
   s.i_SectionType = section == kCircle ? 1 : 0;
   s.d_Width = section == kCircle ? 600 : 400;
   s.d_Height = 600;
@@ -44,27 +59,25 @@ modBeamDesignCSA94& SetUp(Section section) {
   s.d_PhiFy = phiS * 400;
   s.d_PhiFyComp = phiS * 400;
   s.d_PhiEs = phiS * 200000;
-  s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-  s.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
   s.d_Beta1 = 0.97 - 0.0025 * 30;
   s.d_BlockStress = phiC * (0.85 - 0.0015 * 30) * 30;
   s.d_RatioMin = 0.01;
   s.d_RatioMax = 0.04;
-  BuildSectionGeometry();
-  s.d_As = 0.025 * s.geo.d_AreaWeb;
-  s.flex.d_BarArea = s.d_As / s.geo.d_NumBars;
-  ComputeCapacityPoints(s, -500000.0);  // depth ratios of this steel; frame: direction 8
-  return s;
+  BuildSectionGeometry(s);
+  element.x.d_As = 0.025 * s.geo.d_AreaWeb;
+  element.x.d_BarArea = element.x.d_As / s.geo.d_NumBars;
+  ComputeCapacityPoints(s, element.x, -500000.0);  // depth ratios of this steel; frame: direction 8
+  return element;
 }
 
 void KernelForce(benchmark::State& state, Section section) {
-  modBeamDesignCSA94& s = SetUp(section);
-  const double depth = s.geo.d_SectionDepth[8];
+  const Element& e = SetUp(section);
+  const double depth = e.s.geo.d_SectionDepth[8];
   double c = 0.05 * depth;
   double total = 0;
   for (auto _ : state) {
     double F = 0;
-    total += ComputeSectionForce(s, F, c) + F;
+    total += SectionForce(e.s, e.x, c, F) + F;
     c = c > 1.2 * depth ? 0.05 * depth : c * 1.01;
     benchmark::DoNotOptimize(total);
   }
@@ -72,14 +85,14 @@ void KernelForce(benchmark::State& state, Section section) {
 }
 
 void DepthSolve(benchmark::State& state, Section section) {
-  modBeamDesignCSA94& s = SetUp(section);
-  const double h = s.geo.d_SectionDepth[8];
-  const double pt = s.flex.d_Pt;
-  const double po = s.flex.d_Po;
+  const Element& e = SetUp(section);
+  const double h = e.s.geo.d_SectionDepth[8];
+  const double pt = e.x.d_Pt;
+  const double po = e.x.d_Po;
   double p = -0.9 * po;
   for (auto _ : state) {
     double phi = 0;
-    benchmark::DoNotOptimize(SolveNeutralAxisDepth(s, p, h, phi));
+    benchmark::DoNotOptimize(SolveNeutralAxisDepth(e.s, e.x, p, h, phi));
     p = p > 0.9 * pt ? -0.9 * po : p + 0.0377 * po;
   }
   state.SetItemsProcessed(state.iterations());
@@ -87,7 +100,7 @@ void DepthSolve(benchmark::State& state, Section section) {
 
 // Forces that need about 2.5 % of steel, so that the ratio search runs
 // through all its trials, with moment vectors spread over the quadrant.
-void SetForces(modBeamDesignCSA94& s, double size) {
+void SetForces(StiffenerForces& s, double size) {
   s.d_ComboPu.Create(kUltimate);
   s.d_ComboMuy.Create(kUltimate);
   s.d_ComboMuz.Create(kUltimate);
@@ -112,19 +125,18 @@ void SetForces(modBeamDesignCSA94& s, double size) {
 }
 
 void FlexureSteel(benchmark::State& state, Section section) {
-  modBeamDesignCSA94& s = SetUp(section);
-  SetForces(s, section == kCircle ? 1.8 : 1.0);
+  Element& e = SetUp(section);
+  SetForces(e.f, section == kCircle ? 1.8 : 1.0);
   double ratio = 0;
   for (auto _ : state) {
-    s.d_RatioMin = 0.01;
-    s.i_ElementStatus = 0;
-    DesignAxialBounds();
-    DesignFlexureSteel();
-    ratio = s.d_RatioOfSteel;
+    e.r.i_ElementStatus = 0;
+    DesignAxialBounds(e.s, e.f, e.x, e.r);
+    DesignSectionSteel(e.s, e.f, e.x, e.r);
+    ratio = e.r.d_RatioOfSteel;
   }
-  if (s.i_ElementStatus != 0 || !(ratio > 0.011 && ratio < 0.039)) {
+  if (e.r.i_ElementStatus != 0 || !(ratio > 0.011 && ratio < 0.039)) {
     state.SkipWithError(("the forces do not make the ratio search run: status " +
-                         std::to_string(s.i_ElementStatus) + ", ratio " + std::to_string(ratio))
+                         std::to_string(e.r.i_ElementStatus) + ", ratio " + std::to_string(ratio))
                             .c_str());
   }
   state.counters["ratio_percent"] = ratio * 100;

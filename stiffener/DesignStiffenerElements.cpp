@@ -46,15 +46,8 @@ double Limited(double strength, float limit) {
   return ToFloat32(strength) > limit ? static_cast<double>(limit) : strength;
 }
 
-// Run start: fresh result fields, the first ultimate combination as the
-// governing one of every phase, and fresh per-combination force arrays.
-void StartStiffenerResults() {
-  modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
-  typStiffenerElement& r = g.StiffenerElement;
-  const int n = g.i_NumStiffenerElements;
-
-  ++g.u_ResultsGeneration;
+// Fresh result fields for n elements.
+void CreateResultFields(typStiffenerElement& r, int n) {
   r.f_As.Create(n);
   r.f_RatioOfSteel.Create(n);
   r.i_DesignComboIndex_flex.Create(n);
@@ -82,34 +75,61 @@ void StartStiffenerResults() {
   r.f_Vu_tor.Create(n);
   r.f_Spacing_tor.Create(n);
   r.bt_DesignStatus_Shear.Create(n);
+}
+
+// Run start: fresh result fields, the first ultimate combination as the
+// governing one of every phase, fresh per-combination force arrays and the
+// list of the ultimate combinations.
+void StartStiffenerResults() {
+  modGlobal& g = Global();
+  StiffenerForces& f = BeamState().forces;
+  typStiffenerElement& r = g.StiffenerElement;
+  const int n = g.i_NumStiffenerElements;
+
+  ++g.u_ResultsGeneration;
+  CreateResultFields(r, n);
 
   const int combos = g.i_NumLoadCombos;
-  s.d_ComboPu.Create(combos);
-  s.d_ComboMuy.Create(combos);
-  s.d_ComboMuz.Create(combos);
-  s.d_ComboMomentAngle.Create(combos);
-  s.d_ComboV.Create(combos);
-  s.d_ComboT.Create(combos);
+  f.d_ComboPu.Create(combos);
+  f.d_ComboMuy.Create(combos);
+  f.d_ComboMuz.Create(combos);
+  f.d_ComboMomentAngle.Create(combos);
+  f.d_ComboV.Create(combos);
+  f.d_ComboT.Create(combos);
 
-  s.i_FirstUltimateCombo = 0;
+  f.ultimateCombos.clear();
   for (int k = 1; k <= combos; ++k) {
     if (g.LoadCombo.bt_ComboType(k) == 1) {
-      s.i_FirstUltimateCombo = static_cast<int16_t>(k);
-      break;
+      f.ultimateCombos.push_back(static_cast<int16_t>(k));
     }
   }
+  f.i_FirstUltimateCombo = f.ultimateCombos.empty() ? 0 : f.ultimateCombos.front();
 
   for (int e = 1; e <= n; ++e) {
-    r.i_DesignComboIndex_flex(e) = s.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_y(e) = s.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_z(e) = s.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_tor(e) = s.i_FirstUltimateCombo;
+    r.i_DesignComboIndex_flex(e) = f.i_FirstUltimateCombo;
+    r.i_DesignComboIndex_y(e) = f.i_FirstUltimateCombo;
+    r.i_DesignComboIndex_z(e) = f.i_FirstUltimateCombo;
+    r.i_DesignComboIndex_tor(e) = f.i_FirstUltimateCombo;
   }
+}
+
+// The constants of the standard and the calling thread's suspend flag.
+void LoadSettings(StiffenerSettings& settings) {
+  const modGlobal& g = Global();
+  settings.eps_cu = g.eps_cu;
+  settings.eps_t = g.eps_t;
+  settings.k_Pmax = g.k_Pmax;
+  settings.k_Pcomp = g.k_Pcomp;
+  settings.k_Ptens = g.k_Ptens;
+  settings.k_shear = g.k_shear;
+  settings.phi_c = g.phi_c;
+  settings.phi_s = g.phi_s;
+  settings.suspendFlag = &Design().i_SuspendFlag;
 }
 
 // Moves the covers of a circle of bars so that the circle is centred and
 // fits the smaller side; the y covers given by the host do not count.
-void CentreCircularCovers(modBeamDesignCSA94& s) {
+void CentreCircularCovers(StiffenerSection& s) {
   const double h = s.d_Height;
   const double w = s.d_Width;
   if (h < w) {
@@ -129,34 +149,16 @@ void FloorCover(double& cover) {
   }
 }
 
-// The section state of element e in internal units, with the factored
-// strengths of the concrete and the steel.
-void PrepareSectionState(int e) {
-  const modGlobal& g = Global();
+// The factored strengths of the steel and the concrete of element e.
+void LoadFactoredStrengths(const modGlobal& g, int e, StiffenerSection& s) {
   const typStiffenerElement& in = g.StiffenerElement;
-  modBeamDesignCSA94& s = BeamState();
   const double phiC = g.phi_c;
   const double phiS = g.phi_s;
-
-  s.i_SectionType = in.bt_SectionType(e);
-  s.d_Height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
-  s.d_Width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
-  s.bt_Projection = in.bt_SectionProjection(e);
-  const std::array<double, 3>& flangeWidth = in.f_FlangeWidth(e);
-  const std::array<double, 3>& flangeThickness = in.f_FlangeThickness(e);
-  for (int slot = 1; slot <= 2; ++slot) {
-    s.d_FlangeWidth[slot] = Converted(flangeWidth[slot], g.f_LengthFactor);
-    s.d_FlangeThickness[slot] = Converted(flangeThickness[slot], g.f_LengthFactor);
-  }
-  s.bt_HasFlanges = (s.d_FlangeWidth[1] > 0.0001 || s.d_FlangeWidth[2] > 0.0001) ? 1 : 0;
-
   const double fy = Converted(in.f_fy(e), g.f_StressFactor);
   s.d_PhiFy = phiS * Limited(fy, g.fy_max);
   s.d_PhiFyComp = phiS * Limited(fy, g.fyc_max);
   s.d_PhiFyStirrup = phiS * Limited(fy, g.fyt_max);
   s.d_PhiEs = CheckedValue(phiS * in.f_Es(e) * static_cast<double>(g.f_StressFactor));
-  s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-  s.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
 
   const double fc = Converted(in.f_fc(e), g.f_StressFactor);
   double beta1 = 0.97 - 0.0025 * fc;
@@ -175,6 +177,29 @@ void PrepareSectionState(int e) {
   const double density = Converted(in.f_density(e), g.f_DensityFactor);
   s.d_LambdaPhiSqrtFc = LambdaForDensity(density) * s.d_PhiSqrtFc;
   s.d_LambdaPhiFc = LambdaForDensity(density) * s.d_PhiFc;
+}
+
+// The section state of element e in internal units, with the factored
+// strengths of the concrete and the steel, and the settings of the thread.
+void PrepareSectionState(int e) {
+  const modGlobal& g = Global();
+  const typStiffenerElement& in = g.StiffenerElement;
+  modBeamDesignCSA94& state = BeamState();
+  StiffenerSection& s = state.section;
+  LoadSettings(state.settings);
+
+  s.i_SectionType = in.bt_SectionType(e);
+  s.d_Height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
+  s.d_Width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
+  s.bt_Projection = in.bt_SectionProjection(e);
+  const std::array<double, 3>& flangeWidth = in.f_FlangeWidth(e);
+  const std::array<double, 3>& flangeThickness = in.f_FlangeThickness(e);
+  for (int slot = 1; slot <= 2; ++slot) {
+    s.d_FlangeWidth[slot] = Converted(flangeWidth[slot], g.f_LengthFactor);
+    s.d_FlangeThickness[slot] = Converted(flangeThickness[slot], g.f_LengthFactor);
+  }
+  s.bt_HasFlanges = (s.d_FlangeWidth[1] > 0.0001 || s.d_FlangeWidth[2] > 0.0001) ? 1 : 0;
+  LoadFactoredStrengths(g, e, s);
 
   s.i_RFTType = in.bt_RFTType(e);
   const std::array<float, 4>& cover = in.f_Cover(e);
@@ -195,7 +220,7 @@ void PrepareSectionState(int e) {
 }
 
 // True when every bar line and stirrup line leaves room inside the section.
-bool CoversFit(const modBeamDesignCSA94& s) {
+bool CoversFit(const StiffenerSection& s) {
   const bool tooLarge = s.d_Height - 0.0001 < 2 * s.d_CoverY ||
                         s.d_Width - 0.0001 < 2 * s.d_CoverZ ||
                         s.d_Height - 0.0001 < 2 * s.d_CoverYst ||
@@ -207,54 +232,59 @@ bool CoversFit(const modBeamDesignCSA94& s) {
 // values, the section geometry, and the end forces of every combination.
 void PrepareFlexurePhase(int16_t e) {
   const modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  StiffenerSection& s = state.section;
+  StiffenerForces& f = state.forces;
+  StiffenerRecord& r = state.record;
   const typStiffenerElement& in = g.StiffenerElement;
 
   s.d_RatioMin = CheckedValue(in.f_MinRatioOfRFT(e) / 100);
   s.d_RatioMax = CheckedValue(in.f_MaxRatioOfRFT(e) / 100);
   if (s.d_RatioMin > s.d_RatioMax) {
-    s.i_ElementStatus = Fail_MinRFTExceedMaximum;
+    r.i_ElementStatus = Fail_MinRFTExceedMaximum;
   }
-  s.d_As = 0;
-  s.d_RatioOfSteel = 0;
-  s.i_GovCombo = s.i_FirstUltimateCombo;
-  s.d_GovMuy = 0;
-  s.d_GovMuz = 0;
-  s.d_GovPu = 0;
+  r.d_As = 0;
+  r.d_RatioOfSteel = 0;
+  r.i_GovCombo = f.i_FirstUltimateCombo;
+  r.d_GovMuy = 0;
+  r.d_GovMuz = 0;
+  r.d_GovPu = 0;
 
-  BuildSectionGeometry();
+  BuildSectionGeometry(s);
+  StartFlexureWork(state.settings, state.flex);
 
   for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
-    const EndForces f = FetchForces(e, static_cast<int16_t>(k));
+    const EndForces forces = FetchForces(e, static_cast<int16_t>(k));
     const bool ultimate = g.LoadCombo.bt_ComboType(k) == 1;
     for (int end = 1; end <= 2; ++end) {
-      s.d_ComboPu(k, end) = Converted(f.At(end, kAxial), g.f_ForceFactor);
-      s.d_ComboMuy(k, end) = Converted(f.At(end, kMomentY), g.f_MomentFactor);
-      s.d_ComboMuz(k, end) = Converted(f.At(end, kMomentZ), g.f_MomentFactor);
+      f.d_ComboPu(k, end) = Converted(forces.At(end, kAxial), g.f_ForceFactor);
+      f.d_ComboMuy(k, end) = Converted(forces.At(end, kMomentY), g.f_MomentFactor);
+      f.d_ComboMuz(k, end) = Converted(forces.At(end, kMomentZ), g.f_MomentFactor);
     }
     if (!ultimate) {
       continue;
     }
     for (int end = 1; end <= 2; ++end) {
       // A zero moment about z would leave the demand angle undefined.
-      if (std::fabs(s.d_ComboMuz(k, end)) < 0.0001) {
-        s.d_ComboMuz(k, end) = 0.0001;
+      if (std::fabs(f.d_ComboMuz(k, end)) < 0.0001) {
+        f.d_ComboMuz(k, end) = 0.0001;
       }
-      s.d_ComboMomentAngle(k, end) =
-          std::atan(std::fabs(s.d_ComboMuy(k, end)) / std::fabs(s.d_ComboMuz(k, end)));
+      f.d_ComboMomentAngle(k, end) =
+          std::atan(std::fabs(f.d_ComboMuy(k, end)) / std::fabs(f.d_ComboMuz(k, end)));
     }
   }
 }
 
 void DesignFlexurePhase(int16_t e) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  const StiffenerRecord& s = state.record;
 
   PrepareFlexurePhase(e);
   if (s.i_ElementStatus == DESIGN_PASS) {
-    DesignAxialBounds();
+    DesignAxialBounds(state.section, state.forces, state.flex, state.record);
     if (s.i_ElementStatus == DESIGN_PASS) {
-      DesignFlexureSteel();
+      DesignSectionSteel(state.section, state.forces, state.flex, state.record);
     }
   }
 
@@ -274,31 +304,26 @@ void DesignFlexurePhase(int16_t e) {
   r.bt_DesignStatus_flex(e) = s.i_ElementStatus;
 }
 
-// Shear state of one direction: effective depth, web width resisting the
-// shear (0.8 of the diameter for a circular section), and the section's
-// dimension along the shear.
-void SetShearState(double depth, double across, double along) {
-  modBeamDesignCSA94& s = BeamState();
-  s.d_ShearDepth = depth;
-  s.d_ShearWidth = s.i_SectionType == 1 ? 0.8 * across : across;
-  s.d_ShearHeight = along;
+// Shear state of one direction: effective depth, and web width resisting
+// the shear (0.8 of the diameter for a circular section).
+ShearDirection ShearState(const StiffenerSection& s, double depth, double across) {
+  return {depth, s.i_SectionType == 1 ? 0.8 * across : across};
 }
 
-void ResetShearSlots() {
-  modBeamDesignCSA94& s = BeamState();
+void ResetShearSlots(const StiffenerForces& f, StiffenerRecord& s) {
   s.d_GovSpacing = -1;
   s.d_AvOverS = 0;
   s.d_GovPu = 0;
   s.d_GovTu = 0;
   s.d_GovVu = 0;
-  s.i_GovCombo = s.i_FirstUltimateCombo;
+  s.i_GovCombo = f.i_FirstUltimateCombo;
 }
 
 // Fetches every combination and keeps the shear of the direction (and, for
 // shear along y, the torsion) of both ends.
 void FetchShearForces(int16_t e, ForceSlot shear, bool withTorsion) {
   const modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  StiffenerForces& s = BeamState().forces;
   for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
     const EndForces f = FetchForces(e, static_cast<int16_t>(k));
     for (int end = 1; end <= 2; ++end) {
@@ -332,7 +357,7 @@ struct GoverningFields {
 // stops the run before anything is stored.
 void StoreGoverningForces(int16_t e, const GoverningFields& out) {
   const modGlobal& g = Global();
-  const modBeamDesignCSA94& s = BeamState();
+  const StiffenerRecord& s = BeamState().record;
   const double pu = s.d_GovPu / static_cast<double>(g.f_ForceFactor);
   const double tu = s.d_GovTu / static_cast<double>(g.f_MomentFactor);
   const double vu = s.d_GovVu / static_cast<double>(g.f_ForceFactor);
@@ -347,17 +372,19 @@ void StoreGoverningForces(int16_t e, const GoverningFields& out) {
 
 void DesignShearPhaseY(int16_t e) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  const StiffenerSection& section = state.section;
+  StiffenerRecord& s = state.record;
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchShearForces(e, kShearY, true);
-  SetShearState(s.d_ShearDepthY, s.d_Width, s.d_Height);
-  ResetShearSlots();
+  const ShearDirection shear = ShearState(section, section.d_ShearDepthY, section.d_Width);
+  ResetShearSlots(state.forces, s);
   // The flanges of a flanged element carry the shear along y: no design.
-  if (s.bt_HasFlanges == 0) {
-    CheckMaxShearStress(1);
+  if (section.bt_HasFlanges == 0) {
+    CheckMaxShearStress(section, state.forces, shear, 1, s);
     if (s.i_ElementStatus == DESIGN_PASS) {
-      DesignShearSteel();
+      DesignShearSteel(section, state.forces, shear, state.settings, s);
     }
   }
   const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
@@ -368,16 +395,18 @@ void DesignShearPhaseY(int16_t e) {
 
 void DesignShearPhaseZ(int16_t e) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  const StiffenerSection& section = state.section;
+  StiffenerRecord& s = state.record;
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchShearForces(e, kShearZ, false);
-  SetShearState(s.d_ShearDepthZ, s.d_Height, s.d_Width);
-  ResetShearSlots();
+  const ShearDirection shear = ShearState(section, section.d_ShearDepthZ, section.d_Height);
+  ResetShearSlots(state.forces, s);
   if (s.i_ElementStatus == DESIGN_PASS) {
-    CheckMaxShearStress(0);
+    CheckMaxShearStress(section, state.forces, shear, 0, s);
     if (s.i_ElementStatus == DESIGN_PASS) {
-      DesignShearSteel();
+      DesignShearSteel(section, state.forces, shear, state.settings, s);
     }
   }
   const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
@@ -391,14 +420,15 @@ void DesignShearPhaseZ(int16_t e) {
 // call pattern of the analysis results.
 void DesignTorsionPhase(int16_t e) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  StiffenerRecord& s = state.record;
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchTorsionForces(e);
   s.d_AtOverS = 0;
   s.d_Al = 0;
   if (s.i_ElementStatus == DESIGN_PASS) {
-    DesignTorsionSteel();
+    DesignTorsionSteel(state.section, state.forces, state.settings, s);
   }
 
   const double atOverS = s.d_AtOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
@@ -411,11 +441,12 @@ void DesignTorsionPhase(int16_t e) {
 
 void DesignStiffenerElement(int16_t e) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  StiffenerRecord& s = state.record;
 
   s.i_ElementStatus = DESIGN_PASS;
   PrepareSectionState(e);
-  if (!CoversFit(s)) {
+  if (!CoversFit(state.section)) {
     // No design and no forces fetched: every other result keeps its run-start value.
     s.i_ElementStatus = Fail_CoverTooLarge;
     g.StiffenerElement.bt_DesignStatus_flex(e) = s.i_ElementStatus;
@@ -424,7 +455,7 @@ void DesignStiffenerElement(int16_t e) {
   }
 
   DesignFlexurePhase(e);
-  ComputeTorsionSectionProperties();
+  ComputeTorsionSectionProperties(state.section);
   // The flexure status does not carry into shear and torsion.
   s.i_ElementStatus = DESIGN_PASS;
 
@@ -438,15 +469,15 @@ void DesignStiffenerElement(int16_t e) {
 // The fetches of DesignStiffenerElement in its order, with every step before
 // and between them that decides or checks them, and none of the designs.
 void PlanStiffenerElementFetches(int16_t e) {
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
 
-  s.i_ElementStatus = DESIGN_PASS;
+  state.record.i_ElementStatus = DESIGN_PASS;
   PrepareSectionState(e);
-  if (!CoversFit(s)) {
+  if (!CoversFit(state.section)) {
     return;
   }
   PrepareFlexurePhase(e);
-  ComputeTorsionSectionProperties();
+  ComputeTorsionSectionProperties(state.section);
   FetchShearForces(e, kShearY, true);
   FetchShearForces(e, kShearZ, false);
   FetchTorsionForces(e);
@@ -457,7 +488,7 @@ void PlanStiffenerElementFetches(int16_t e) {
 void DesignStiffenerElements() {
   modGlobal& g = Global();
   StartStiffenerResults();
-  if (BeamState().i_FirstUltimateCombo == 0) {
+  if (BeamState().forces.i_FirstUltimateCombo == 0) {
     Design().sErrorMessage = "There is no ultimate-load combination defined";
     throw RunTimeError(Design().sErrorMessage);
   }

@@ -1,17 +1,19 @@
 // Working values of the flexure search and of the section kernel: the
-// constants the kernel needs (copied once per element so that the inner
-// loops never reach the model), the current frame the kernel integrates, the
-// capacity points of the axial force under check, the steel of the trial and
-// the snapshot of the governing record of the last passing trial.
+// constants the kernel needs (copied once per element by StartFlexureWork,
+// so that the inner loops read them next to the frame), the current frame
+// the kernel integrates, the yield strains and depth ratios of the current
+// steel, the capacity points of the axial force under check, the steel of
+// the trial and the snapshot of the governing record of the last passing
+// trial.
 #ifndef OSTREL_STIFFENER_FLEXURESTATE_H
 #define OSTREL_STIFFENER_FLEXURESTATE_H
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 #include "component/SearchTrialTree.h"
 #include "stiffener/SectionGeometry.h"
+#include "stiffener/StiffenerSection.h"
 
 namespace ostrel {
 
@@ -40,8 +42,8 @@ struct FlexureWork {
   double k_Pmax = 0;
   double k_Pcomp = 0;
   double k_Ptens = 0;
-  // The ultimate combinations in ascending order.
-  std::vector<int16_t> ultimateCombos;
+  // The run's suspend flag, polled by the capacity searches.
+  const int16_t* suspendFlag = &kNeverSuspended;
 
   // Current frame: the rotated section the kernel integrates.
   OutlineArray d_FrameVertexU{};
@@ -54,6 +56,11 @@ struct FlexureWork {
   BarArray d_FrameBarW{};
   double d_FrameTop = 0;
   double d_FrameBottomBar = 0;
+
+  // Yield strains of the kernel: tension, and compression (negative), the
+  // latter kept below the crushing strain by the angle search.
+  double d_EpsYield = 0;
+  double d_EpsYieldComp = 0;
 
   // Depth ratios and axial resistances for the current steel and yield
   // strains (independent of the direction).
@@ -71,7 +78,9 @@ struct FlexureWork {
   DirectionArray d_CapMuy{};
   DirectionArray d_CapMuz{};
 
-  // Steel of the trial.
+  // Steel of the trial, its bounds and the raised minimum ratio.
+  double d_As = 0;
+  double d_RatioMin = 0;
   double d_AsMin = 0;
   double d_AsMax = 0;
   double d_BarArea = 0;

@@ -3,15 +3,13 @@
 // areas, and every part rotated into the eight fixed bending directions.
 #include <cmath>
 
-#include "component/modGlobal.h"
 #include "stiffener/StiffenerFlexure.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 
 namespace {
 
-void BuildOutline(const modBeamDesignCSA94& s, SectionGeometry& g) {
+void BuildOutline(const StiffenerSection& s, SectionGeometry& g) {
   const double w = s.d_Width;
   const double h = s.d_Height;
   if (s.i_SectionType == 0) {
@@ -46,7 +44,7 @@ void FlangeZ(uint8_t projection, double w, double t, FlangeArray& z) {
 }
 
 // The left flange continues the section below the web, the right one above.
-void BuildFlanges(const modBeamDesignCSA94& s, SectionGeometry& g) {
+void BuildFlanges(const StiffenerSection& s, SectionGeometry& g) {
   if (s.bt_HasFlanges != 1) {
     g.d_LeftFlangeZ = {};
     g.d_LeftFlangeY = {};
@@ -63,7 +61,7 @@ void BuildFlanges(const modBeamDesignCSA94& s, SectionGeometry& g) {
   FlangeZ(s.bt_Projection, s.d_Width, s.d_FlangeThickness[2], g.d_RightFlangeZ);
 }
 
-void ComputeAreas(const modBeamDesignCSA94& s, SectionGeometry& g) {
+void ComputeAreas(const StiffenerSection& s, SectionGeometry& g) {
   // Trapezoid rule over the closed outline: positive for counter-clockwise.
   const int n = g.numVertices;
   double area = 0;
@@ -84,7 +82,7 @@ void ComputeAreas(const modBeamDesignCSA94& s, SectionGeometry& g) {
 
 // Five bars at the centres of five equal strips of each bar line, so no bar
 // stands on a corner.
-void BuildBars(const modBeamDesignCSA94& s, SectionGeometry& g) {
+void BuildBars(const StiffenerSection& s, SectionGeometry& g) {
   const double h = s.d_Height;
   const double w = s.d_Width;
   const double a = h / 2 - s.d_CoverY;
@@ -174,27 +172,9 @@ void BuildDirections(SectionGeometry& g) {
   }
 }
 
-// The constants and the ultimate combinations of the run, copied once per
-// element so that the searches never read the model.
-void LoadFlexureInputs(FlexureWork& x) {
-  const modGlobal& gl = Global();
-  x.eps_cu = gl.eps_cu;
-  x.eps_t = gl.eps_t;
-  x.k_Pmax = gl.k_Pmax;
-  x.k_Pcomp = gl.k_Pcomp;
-  x.k_Ptens = gl.k_Ptens;
-  x.ultimateCombos.clear();
-  for (int k = 1; k <= gl.i_NumLoadCombos; ++k) {
-    if (gl.LoadCombo.bt_ComboType(k) == 1) {
-      x.ultimateCombos.push_back(static_cast<int16_t>(k));
-    }
-  }
-}
-
 }  // namespace
 
-void BuildSectionGeometry() {
-  modBeamDesignCSA94& s = BeamState();
+void BuildSectionGeometry(StiffenerSection& s) {
   SectionGeometry& g = s.geo;
   g = SectionGeometry{};  // every array re-created with all entries 0
   g.d_PI = 4 * std::atan(1.0);
@@ -208,8 +188,15 @@ void BuildSectionGeometry() {
   ComputeAreas(s, g);
   BuildBars(s, g);
   BuildDirections(g);
+}
 
-  FlexureWork& x = s.flex;
+void StartFlexureWork(const StiffenerSettings& settings, FlexureWork& x) {
+  x.eps_cu = settings.eps_cu;
+  x.eps_t = settings.eps_t;
+  x.k_Pmax = settings.k_Pmax;
+  x.k_Pcomp = settings.k_Pcomp;
+  x.k_Ptens = settings.k_Ptens;
+  x.suspendFlag = settings.suspendFlag;
   x.d_FrameVertexU = {};
   x.d_FrameVertexW = {};
   x.d_FrameLeftFlangeU = {};
@@ -218,7 +205,6 @@ void BuildSectionGeometry() {
   x.d_FrameRightFlangeW = {};
   x.d_FrameBarU = {};
   x.d_FrameBarW = {};
-  LoadFlexureInputs(x);
 }
 
 }  // namespace ostrel

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "stiffener/StiffenerShearTorsion.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 
@@ -35,7 +34,7 @@ struct ShearDepths {
 
 // Distance from the compressed face to the centroid of the bars of the
 // tension half, for each direction, by bar arrangement.
-ShearDepths ComputeShearDepths(const modBeamDesignCSA94& s, double pi) {
+ShearDepths ComputeShearDepths(const StiffenerSection& s, double pi) {
   const double h = s.d_Height;
   const double w = s.d_Width;
   const double ay = h - 2 * s.d_CoverY;  // between the two bar lines across y
@@ -68,8 +67,7 @@ ShearDepths ComputeShearDepths(const modBeamDesignCSA94& s, double pi) {
 
 }  // namespace
 
-void ComputeTorsionSectionProperties() {
-  modBeamDesignCSA94& s = BeamState();
+void ComputeTorsionSectionProperties(StiffenerSection& s) {
   const double pi = 4 * std::atan(1.0);
   const double h = s.d_Height;
   const double w = s.d_Width;
