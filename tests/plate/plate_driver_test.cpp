@@ -112,7 +112,7 @@ TEST_F(PlatePhase, TwistingValuesAndUnits) {
   EXPECT_DOUBLE_EQ(X(1).Mu, 25);  // Mx + |Mxy|
   EXPECT_DOUBLE_EQ(Y(1).Mu, 15);
   // The tables hold the last pass, y (own My, other Mx), in N-mm/mm.
-  const modPlateDesignCSA94& p = PlateState();
+  const PlateDesignValues& p = PlateState().values;
   EXPECT_DOUBLE_EQ(p.MPlusMinus(2)[2], 10000 - 25e6 / 20000);
   EXPECT_TRUE(p.NPlusMinus(2)[1] == 3 && p.NPlusMinus(2)[2] == -9.0 / 4);
 

@@ -58,26 +58,35 @@ class Strip : public ::testing::Test {
     p.f_Thickness(1) = in.t;
     p.bt_NumCurtains(1) = in.curtains;
     p.f_CoverToRFT(1) = {0, in.coverX, in.coverY, 0};
-    PreparePlateStrip(1, kPlateElement);
-    if (direction != kPlateElement) PreparePlateStrip(1, direction);
+    PreparePlateStrip(1, kPlateElement, S());
+    if (direction != kPlateElement) PreparePlateStrip(1, direction, S());
     return S().status;
   }
 
   static void Combos(const std::vector<Combo>& combos) {
-    modGlobal& g = Global();
-    g.i_NumLoadCombos = static_cast<int16_t>(combos.size());
-    g.LoadCombo.bt_ComboType.Create(g.i_NumLoadCombos);
-    StartPlateTables(g.i_NumLoadCombos);
-    for (int c = 1; c <= g.i_NumLoadCombos; ++c) {
+    const int n = static_cast<int>(combos.size());
+    PlateDesignValues& v = V();
+    StartPlateTables(v, n);
+    for (int c = 1; c <= n; ++c) {
       const Combo& k = combos[static_cast<size_t>(c - 1)];
-      g.LoadCombo.bt_ComboType(c) = k.type;
-      PlateState().NPlusMinus(c) = {0, k.nPlus, k.nMinus};
-      PlateState().MPlusMinus(c) = {0, k.mPlus, k.mMinus};
+      if (k.type == 1) v.ultimateCombos.push_back(static_cast<int16_t>(c));
+      v.NPlusMinus(c) = {0, k.nPlus, k.nMinus};
+      v.MPlusMinus(c) = {0, k.mPlus, k.mMinus};
     }
-    CollectUltimateCombos();
   }
 
   static PlateStrip& S() { return PlateState().strip; }
+  static PlateDesignValues& V() { return PlateState().values; }
+  static PlateSettings Settings() {
+    const modGlobal& g = Global();
+    return {g.eps_cu, g.eps_t, g.k_Pmax, g.k_Pcomp};
+  }
+  static void Check() { CheckStripForCombos(S(), V(), Settings(), PlateState().work); }
+  static int16_t& Steps() { return PlateState().work.lastSearchSteps; }
+  static double Ratio(double Pu, double Mu) {
+    return StripCapacityRatio(S(), Settings(), Pu, Mu, Steps());
+  }
+  static void Resultants(double c, double& P, double& M) { StripResultants(S(), Settings(), c, P, M); }
   // Direction x of `in` with steel As and face B compressed.
   static void Loaded(const PlateInput& in, double As) {
     ASSERT_EQ(Element(in, kPlateX), DESIGN_PASS);
@@ -88,8 +97,9 @@ class Strip : public ::testing::Test {
   static void Bounds(const std::vector<Combo>& combos) {
     Element(PlateInput{}, kPlateX);
     Combos(combos);
-    DesignStripAxialBounds();
+    DesignStripAxialBounds(S(), V(), Settings());
   }
+  static void DesignSteel() { DesignStripSteel(S(), V(), Settings(), PlateState().work); }
   const double P0 = -((340 - 14.49) * 2 + 14.49 * 200);  // compression resistance, As = 2
 };
 
@@ -130,7 +140,7 @@ TEST_F(Strip, DirectionChecksLaterFailureWins) {
   Element(PlateInput{.minX = 0.1, .minY = 0.1, .coverX = 0.25f}, kPlateX);
   EXPECT_DOUBLE_EQ(S().cover, 1.0);
   EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.002f));
-  PreparePlateStrip(1, kPlateY);
+  PreparePlateStrip(1, kPlateY, S());
   EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.0015f));
   Element(PlateInput{.minX = static_cast<double>(0.2f)}, kPlateX);  // equal is not below
   EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.2f) / 100);
@@ -141,29 +151,29 @@ TEST_F(Strip, SectionResultantsByHand) {
   // plus 14.49 of displaced concrete. Layer at 160 mm yields: 340.
   Loaded(PlateInput{}, 2);
   double P = 0, M = 0;
-  StripSectionResultants(50, P, M);
+  Resultants(50, P, M);
   EXPECT_NEAR(P, -104.51 + 340 - 648.4275, 0.01);
   EXPECT_NEAR(M, 648.4275 * 77.625 + 104.51 * 60 + 340 * 60, 0.5);
-  StripSectionResultants(5000, P, M);  // all yielded in compression
+  Resultants(5000, P, M);  // all yielded in compression
   EXPECT_NEAR(P, P0, 0.01);
   EXPECT_NEAR(M, 0, 0.01);
   // One curtain at 160 mm: the centroid sits at the bars in tension and
   // moves toward mid-depth in compression; only that layer counts.
   Loaded(PlateInput{.curtains = 1}, 2);
-  EXPECT_DOUBLE_EQ(StripPlasticCentroidOffset(10), -60);
-  EXPECT_NEAR(StripPlasticCentroidOffset(0), -60 * 651.02 / 3549.02, 1e-4);
-  StripSectionResultants(50, P, M);
+  EXPECT_DOUBLE_EQ(StripPlasticCentroidOffset(S(), 10), -60);
+  EXPECT_NEAR(StripPlasticCentroidOffset(S(), 0), -60 * 651.02 / 3549.02, 1e-4);
+  Resultants(50, P, M);
   EXPECT_NEAR(P, 2 * 340 - 648.4275, 0.01);
 }
 
 TEST_F(Strip, NeutralAxisSearch) {
   // Converged within 0.0001 inclusive; otherwise P at or below the target
   // replaces the low side.
-  double Plo = -9, Phi = 9, cPlo = 9, cPhi = 0;
-  EXPECT_TRUE(UpdateAxialBracket(0, 0.0001, 1, Plo, Phi, cPlo, cPhi));
-  EXPECT_FALSE(UpdateAxialBracket(0, -0.0002, 2, Plo, Phi, cPlo, cPhi));
-  EXPECT_FALSE(UpdateAxialBracket(0, 0.0002, 3, Plo, Phi, cPlo, cPhi));
-  EXPECT_TRUE(Plo == -0.0002 && cPlo == 2 && Phi == 0.0002 && cPhi == 3);
+  AxialBracket b{-9, 9, 9, 0};
+  EXPECT_TRUE(UpdateAxialBracket(0, 0.0001, 1, b));
+  EXPECT_FALSE(UpdateAxialBracket(0, -0.0002, 2, b));
+  EXPECT_FALSE(UpdateAxialBracket(0, 0.0002, 3, b));
+  EXPECT_TRUE(b.Plo == -0.0002 && b.cPlo == 2 && b.Phi == 0.0002 && b.cPhi == 3);
 
   // The resistance against a plain fine bisection of the resultants; the step
   // counts pin the trial sequence (two balanced trials, then halving and
@@ -175,22 +185,22 @@ TEST_F(Strip, NeutralAxisSearch) {
     double lo = 1e-6, hi = 1e4, P = 0, Mr = 0;
     for (int i = 0; i < 200; ++i) {
       const double mid = (lo + hi) / 2;
-      StripSectionResultants(mid, P, Mr);
+      Resultants(mid, P, Mr);
       (P > Pu ? lo : hi) = mid;
     }
-    StripSectionResultants(lo, P, Mr);
-    EXPECT_NEAR(Mu / StripCapacityRatio(Pu, Mu), Mr, 1e-3 * Mr) << Pu;
-    EXPECT_EQ(PlateState().lastSearchSteps, steps) << Pu;
+    Resultants(lo, P, Mr);
+    EXPECT_NEAR(Mu / Ratio(Pu, Mu), Mr, 1e-3 * Mr) << Pu;
+    EXPECT_EQ(Steps(), steps) << Pu;
   }
   // Pure bending by hand: c = 34.12, a = 30.54, Cc = 442.5; about mid-depth
   // 442.5 x 84.73 - 102.5 x 60 + 340 x 60 = 51,740.
-  EXPECT_NEAR(1e7 / StripCapacityRatio(0, 1e7), 51740, 30);
-  EXPECT_NEAR(StripCapacityRatio(P0 / 2, 0), 0.5, 1e-6);  // Pu / P0 in compression
-  EXPECT_NEAR(StripCapacityRatio(340, 0), 0.5, 1e-6);     // Pu / Tr in tension
+  EXPECT_NEAR(1e7 / Ratio(0, 1e7), 51740, 30);
+  EXPECT_NEAR(Ratio(P0 / 2, 0), 0.5, 1e-6);  // Pu / P0 in compression
+  EXPECT_NEAR(Ratio(340, 0), 0.5, 1e-6);     // Pu / Tr in tension
   // Beyond the compression resistance no depth matches: the 16-bit step
   // counter overflows after 32767 steps, a run-time error.
   try {
-    StripCapacityRatio(2 * P0, 0);
+    Ratio(2 * P0, 0);
     ADD_FAILURE() << "the search ended";
   } catch (const RunTimeError& e) {
     EXPECT_EQ(std::string(e.what()), "16-bit overflow");
@@ -201,23 +211,23 @@ TEST_F(Strip, TensionTaperAndYieldStrainCap) {
   Loaded(PlateInput{}, 2);
   const double Tr = S().phiFyT * S().As;
   // At 0.95 Tr the full resistance counts; half-way to Tr only half of it.
-  const double r95 = StripCapacityRatio(0.95 * Tr, 5000);
+  const double r95 = Ratio(0.95 * Tr, 5000);
   ASSERT_GT(r95, 1.0);  // the moment ratio governs
-  EXPECT_NEAR(StripCapacityRatio(0.975 * Tr, 5000), 2 * r95, 1e-6 * r95);
-  EXPECT_NEAR(StripCapacityRatio(0.99 * Tr, 5000), 5 * r95, 1e-6 * r95);
+  EXPECT_NEAR(Ratio(0.975 * Tr, 5000), 2 * r95, 1e-6 * r95);
+  EXPECT_NEAR(Ratio(0.99 * Tr, 5000), 5 * r95, 1e-6 * r95);
   // At Tr the resistance is floored at 0.0001: any moment fails.
-  EXPECT_NEAR(StripCapacityRatio(Tr, 1.0), 1.0 / 0.0001, 1e-6);
-  EXPECT_NEAR(StripCapacityRatio(Tr, 0.0), 1.0, 1e-12);
+  EXPECT_NEAR(Ratio(Tr, 1.0), 1.0 / 0.0001, 1e-6);
+  EXPECT_NEAR(Ratio(Tr, 0.0), 1.0, 1e-12);
 
   // fy 400 / Es 100000 = 0.004 is capped below the crushing strain for the
   // rest of the element (its other direction too), not for the next element.
   Loaded(PlateInput{.Es = 100000}, 2);
-  StripCapacityRatio(0, 1000);
+  Ratio(0, 1000);
   const double capped = static_cast<double>(0.0035f) - 0.0001;
   EXPECT_DOUBLE_EQ(S().epsYc, capped);
-  PreparePlateStrip(1, kPlateY);
+  PreparePlateStrip(1, kPlateY, S());
   EXPECT_DOUBLE_EQ(S().epsYc, capped);
-  PreparePlateStrip(1, kPlateElement);
+  PreparePlateStrip(1, kPlateElement, S());
   EXPECT_NEAR(S().epsYc, 0.004, 1e-12);
 }
 
@@ -249,11 +259,11 @@ TEST_F(Strip, CheckNamesTheGoverningPairAsStored) {
   Element(PlateInput{}, kPlateX);
   Combos({{1, 0, -100, 2000, -1000}, {1, 0, -100, 3000, -9000}, {1, 0, -100, 3000, -9000}});
   S().As = 2;
-  CheckStripForCombos();
+  Check();
   EXPECT_EQ(S().status, DESIGN_PASS);
   EXPECT_TRUE(S().govCombo == 2 && S().Mu == -9000 && S().Pu == 0);
   Combos({{1, 0, 0, 200000, 0}, {1, 0, -100, 3000, -9000}});  // 1 far above the resistance
-  CheckStripForCombos();
+  Check();
   EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
   EXPECT_EQ(S().govCombo, 1);
 
@@ -263,40 +273,40 @@ TEST_F(Strip, CheckNamesTheGoverningPairAsStored) {
   Element(PlateInput{.curtains = 1, .coverX = 60}, kPlateX);
   Combos({{1, 100, 100, 6000, 6000}});
   S().As = 0.4;
-  CheckStripForCombos();
+  Check();
   EXPECT_EQ(S().status, DESIGN_PASS);
   EXPECT_EQ(S().Mu, 6000);  // as stored, before the offset
   Combos({{1, 100, 100, -2000, -2000}});
-  CheckStripForCombos();
+  Check();
   EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
   EXPECT_EQ(S().d1, 60);
   Combos({{1, 0, 0, 0, 0}});  // a zero moment compresses face B
-  CheckStripForCombos();
+  Check();
   EXPECT_EQ(S().d1, 140);
 }
 
 TEST_F(Strip, SteelSearch) {
   Bounds({{1, 10, -10, 1000, -1000}, {1, 5, -20, 500, -1500}});
-  DesignStripSteel();  // the minimum passes: exactly the minimum
+  DesignSteel();  // the minimum passes: exactly the minimum
   EXPECT_EQ(S().status, DESIGN_PASS);
   EXPECT_TRUE(S().rho == 0.0025 && S().As == 0.0025 * 200 && S().govCombo == 2);
   Bounds({{1, 0, 0, 4e5, 0}});
-  DesignStripSteel();  // the maximum fails: the direction fails with it
+  DesignSteel();  // the maximum fails: the direction fails with it
   EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
   EXPECT_DOUBLE_EQ(S().As, 8);
   EXPECT_EQ(S().Mu, 4e5);
   // In between: the result passes and a ratio 5e-5 lower fails.
   Bounds({{1, 50, -300, 60000, -20000}, {1, 0, -900, 45000, -45000}});
-  DesignStripSteel();
+  DesignSteel();
   ASSERT_EQ(S().status, DESIGN_PASS);
   const double rho = S().rho;
   EXPECT_GT(rho, 0.0025);
   EXPECT_TRUE(S().As == rho * 200 && S().govCombo == 1 && S().Mu == 60000);
   S().As = (rho - 5e-5) * 200;
-  CheckStripForCombos();
+  Check();
   EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
   S().As = rho * 200;
-  CheckStripForCombos();
+  Check();
   EXPECT_EQ(S().status, DESIGN_PASS);
 }
 
@@ -312,19 +322,19 @@ TEST_F(Strip, CheckMatchesSearchesMadeOneByOne) {
     PlateStrip& s = S();
     double rmax = -0.0001;
     Outcome o{DESIGN_PASS, 0, 0, 0, 0};
-    for (const int16_t c : PlateState().ultimateCombos) {
+    for (const int16_t c : V().ultimateCombos) {
       for (int i = 1; i <= 2; ++i) {
-        const double Pu = PlateState().NPlusMinus(c)[i];
-        const double e = StripPlasticCentroidOffset(Pu);
+        const double Pu = V().NPlusMinus(c)[i];
+        const double e = StripPlasticCentroidOffset(S(), Pu);
         for (int j = 1; j <= 2; ++j) {
-          const double M = PlateState().MPlusMinus(c)[j];
+          const double M = V().MPlusMinus(c)[j];
           const double moment = M + Pu * e;
           const bool faceB = moment >= 0;
           s.d1 = faceB ? s.e2 : s.cover;
           s.d2 = faceB ? s.t - s.cover : s.t - s.e2;
           s.yref = faceB ? s.t / 2 - e : s.t / 2 + e;
-          const double r = StripCapacityRatio(Pu, faceB ? moment : -moment);
-          o.steps = PlateState().lastSearchSteps;
+          const double r = Ratio(Pu, faceB ? moment : -moment);
+          o.steps = Steps();
           if (r > rmax) rmax = r, o.govCombo = c, o.Pu = Pu, o.Mu = M;
         }
       }
@@ -350,10 +360,10 @@ TEST_F(Strip, CheckMatchesSearchesMadeOneByOne) {
         Combos({all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)});
         S().As = As;
         const Outcome want = oneByOne();
-        PlateState().lastSearchSteps = -1;
-        CheckStripForCombos();
+        Steps() = -1;
+        Check();
         SCOPED_TRACE(std::to_string(curtains) + " " + std::to_string(As) + " " + std::to_string(n));
-        EXPECT_EQ(PlateState().lastSearchSteps, want.steps);
+        EXPECT_EQ(Steps(), want.steps);
         EXPECT_TRUE(S().status == want.status && S().govCombo == want.govCombo &&
                     S().Pu == want.Pu && S().Mu == want.Mu);
         checks += want.steps > 2;  // searches that went past the shared trials
