@@ -109,10 +109,10 @@ void PrepareDirection(const typPlateElement& in, int16_t e, PlateDirection direc
 // The constants of the standard the strip is designed with.
 void LoadSettings(PlateSettings& settings) {
   const modGlobal& g = Global();
-  settings.eps_cu = g.eps_cu;
-  settings.eps_t = g.eps_t;
-  settings.k_Pmax = g.k_Pmax;
-  settings.k_Pcomp = g.k_Pcomp;
+  settings.epsCu = g.eps_cu;
+  settings.epsT = g.eps_t;
+  settings.kPmax = g.k_Pmax;
+  settings.kPcomp = g.k_Pcomp;
 }
 
 // Lists the ultimate combinations of the model in ascending order.

@@ -210,7 +210,7 @@ AxialTrial SearchStripDepth(const PlateStrip& s, double epsCu, double epsT, doub
 // null) holds the trials of earlier searches of the same check and sense.
 double CapacityRatio(PlateStrip& s, const PlateSettings& settings, double Pu, double Mu,
                      int16_t& steps, StripTrialTree* tree) {
-  const double epsCu = settings.eps_cu;
+  const double epsCu = settings.epsCu;
   // The compression yield strain stays below the crushing strain.
   if (epsCu - 0.0001 < s.epsYc) {
     s.epsYc = epsCu - 0.0001;
@@ -231,7 +231,7 @@ double CapacityRatio(PlateStrip& s, const PlateSettings& settings, double Pu, do
   if (at.converged) {
     trial = at.last != StripTrialTree::kNone ? tree->TrialAt(at.last).forces : tree->lastTrial;
   } else {
-    trial = SearchStripDepth(s, epsCu, settings.eps_t, A1, target, res, tree, at, k);
+    trial = SearchStripDepth(s, epsCu, settings.epsT, A1, target, res, tree, at, k);
   }
   steps = k;
   double Mr = TrialMoment(s, trial);
@@ -352,7 +352,7 @@ void DesignStripAxialBounds(PlateStrip& s, const PlateDesignValues& v,
   Nt = 1.0001 * Nt;
   Nc = 1.0001 * Nc;
 
-  const double kComp = settings.k_Pmax * settings.k_Pcomp;
+  const double kComp = settings.kPmax * settings.kPcomp;
   const double rhoC = ((-Nc) / (kComp * s.t) - s.alpha1PhiFc) / (s.phiFyC - s.alpha1PhiFc);
   CheckFloatFaults();
   if (!ApplyAxialBound(s, rhoC, cc, Nc)) {
@@ -424,7 +424,7 @@ double StripCapacityRatio(PlateStrip& s, const PlateSettings& settings, double P
 
 void StripResultants(const PlateStrip& s, const PlateSettings& settings, double c, double& P,
                      double& M) {
-  const AxialTrial r = EvaluateTrial(s, settings.eps_cu, s.As / s.n, c);
+  const AxialTrial r = EvaluateTrial(s, settings.epsCu, s.As / s.n, c);
   P = r.P;
   M = TrialMoment(s, r);
 }

@@ -63,10 +63,10 @@ struct PlateStrip {
 };
 
 struct PlateSettings {
-  double eps_cu = 0;   // crushing strain of the concrete
-  double eps_t = 0;    // steel strain limit in tension
-  double k_Pmax = 0;   // cap of the axial compression resistance
-  double k_Pcomp = 0;  // resistance factor of the axial compression
+  double epsCu = 0;   // crushing strain of the concrete
+  double epsT = 0;    // steel strain limit in tension
+  double kPmax = 0;   // cap of the axial compression resistance
+  double kPcomp = 0;  // resistance factor of the axial compression
 };
 
 struct PlateDesignValues {

@@ -90,12 +90,12 @@ void StartStiffenerResults() {
   CreateResultFields(r, n);
 
   const int combos = g.i_NumLoadCombos;
-  f.d_ComboPu.Create(combos);
-  f.d_ComboMuy.Create(combos);
-  f.d_ComboMuz.Create(combos);
-  f.d_ComboMomentAngle.Create(combos);
-  f.d_ComboV.Create(combos);
-  f.d_ComboT.Create(combos);
+  f.Pu.Create(combos);
+  f.Muy.Create(combos);
+  f.Muz.Create(combos);
+  f.momentAngle.Create(combos);
+  f.Vu.Create(combos);
+  f.Tu.Create(combos);
 
   f.ultimateCombos.clear();
   for (int k = 1; k <= combos; ++k) {
@@ -103,43 +103,43 @@ void StartStiffenerResults() {
       f.ultimateCombos.push_back(static_cast<int16_t>(k));
     }
   }
-  f.i_FirstUltimateCombo = f.ultimateCombos.empty() ? 0 : f.ultimateCombos.front();
+  f.firstUltimateCombo = f.ultimateCombos.empty() ? 0 : f.ultimateCombos.front();
 
   for (int e = 1; e <= n; ++e) {
-    r.i_DesignComboIndex_flex(e) = f.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_y(e) = f.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_z(e) = f.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_tor(e) = f.i_FirstUltimateCombo;
+    r.i_DesignComboIndex_flex(e) = f.firstUltimateCombo;
+    r.i_DesignComboIndex_y(e) = f.firstUltimateCombo;
+    r.i_DesignComboIndex_z(e) = f.firstUltimateCombo;
+    r.i_DesignComboIndex_tor(e) = f.firstUltimateCombo;
   }
 }
 
 // The constants of the standard and the calling thread's suspend flag.
 void LoadSettings(StiffenerSettings& settings) {
   const modGlobal& g = Global();
-  settings.eps_cu = g.eps_cu;
-  settings.eps_t = g.eps_t;
-  settings.k_Pmax = g.k_Pmax;
-  settings.k_Pcomp = g.k_Pcomp;
-  settings.k_Ptens = g.k_Ptens;
-  settings.k_shear = g.k_shear;
-  settings.phi_c = g.phi_c;
-  settings.phi_s = g.phi_s;
+  settings.epsCu = g.eps_cu;
+  settings.epsT = g.eps_t;
+  settings.kPmax = g.k_Pmax;
+  settings.kPcomp = g.k_Pcomp;
+  settings.kPtens = g.k_Ptens;
+  settings.kShear = g.k_shear;
+  settings.phiC = g.phi_c;
+  settings.phiS = g.phi_s;
   settings.suspendFlag = &Design().i_SuspendFlag;
 }
 
 // Moves the covers of a circle of bars so that the circle is centred and
 // fits the smaller side; the y covers given by the host do not count.
 void CentreCircularCovers(StiffenerSection& s) {
-  const double h = s.d_Height;
-  const double w = s.d_Width;
+  const double h = s.height;
+  const double w = s.width;
   if (h < w) {
-    s.d_CoverY = s.d_CoverZ;
-    s.d_CoverYst = s.d_CoverZst;
-    s.d_CoverZ = s.d_CoverZ + (w - h) / 2;
-    s.d_CoverZst = s.d_CoverZst + (w - h) / 2;
+    s.coverY = s.coverZ;
+    s.coverYst = s.coverZst;
+    s.coverZ = s.coverZ + (w - h) / 2;
+    s.coverZst = s.coverZst + (w - h) / 2;
   } else {
-    s.d_CoverY = s.d_CoverZ + (h - w) / 2;
-    s.d_CoverYst = s.d_CoverZst + (h - w) / 2;
+    s.coverY = s.coverZ + (h - w) / 2;
+    s.coverYst = s.coverZst + (h - w) / 2;
   }
 }
 
@@ -155,28 +155,28 @@ void LoadFactoredStrengths(const modGlobal& g, int e, StiffenerSection& s) {
   const double phiC = g.phi_c;
   const double phiS = g.phi_s;
   const double fy = Converted(in.f_fy(e), g.f_StressFactor);
-  s.d_PhiFy = phiS * Limited(fy, g.fy_max);
-  s.d_PhiFyComp = phiS * Limited(fy, g.fyc_max);
-  s.d_PhiFyStirrup = phiS * Limited(fy, g.fyt_max);
-  s.d_PhiEs = CheckedValue(phiS * in.f_Es(e) * static_cast<double>(g.f_StressFactor));
+  s.phiFy = phiS * Limited(fy, g.fy_max);
+  s.phiFyComp = phiS * Limited(fy, g.fyc_max);
+  s.phiFyStirrup = phiS * Limited(fy, g.fyt_max);
+  s.phiEs = CheckedValue(phiS * in.f_Es(e) * static_cast<double>(g.f_StressFactor));
 
   const double fc = Converted(in.f_fc(e), g.f_StressFactor);
   double beta1 = 0.97 - 0.0025 * fc;
   if (beta1 < 0.67) {
     beta1 = 0.67;
   }
-  s.d_Beta1 = beta1;
+  s.beta1 = beta1;
   double alpha1 = 0.85 - 0.0015 * fc;
   if (alpha1 < 0.67) {
     alpha1 = 0.67;
   }
-  s.d_BlockStress = phiC * alpha1 * fc;
+  s.blockStress = phiC * alpha1 * fc;
   const double fcShear = Limited(fc, g.fc_max);
-  s.d_PhiSqrtFc = phiC * std::sqrt(fcShear);
-  s.d_PhiFc = phiC * fcShear;
+  s.phiSqrtFc = phiC * std::sqrt(fcShear);
+  s.phiFc = phiC * fcShear;
   const double density = Converted(in.f_density(e), g.f_DensityFactor);
-  s.d_LambdaPhiSqrtFc = LambdaForDensity(density) * s.d_PhiSqrtFc;
-  s.d_LambdaPhiFc = LambdaForDensity(density) * s.d_PhiFc;
+  s.lambdaPhiSqrtFc = LambdaForDensity(density) * s.phiSqrtFc;
+  s.lambdaPhiFc = LambdaForDensity(density) * s.phiFc;
 }
 
 // The section state of element e in internal units, with the factored
@@ -188,43 +188,43 @@ void PrepareSectionState(int e) {
   StiffenerSection& s = state.section;
   LoadSettings(state.settings);
 
-  s.i_SectionType = in.bt_SectionType(e);
-  s.d_Height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
-  s.d_Width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
-  s.bt_Projection = in.bt_SectionProjection(e);
+  s.sectionType = in.bt_SectionType(e);
+  s.height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
+  s.width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
+  s.projection = in.bt_SectionProjection(e);
   const std::array<double, 3>& flangeWidth = in.f_FlangeWidth(e);
   const std::array<double, 3>& flangeThickness = in.f_FlangeThickness(e);
   for (int slot = 1; slot <= 2; ++slot) {
-    s.d_FlangeWidth[slot] = Converted(flangeWidth[slot], g.f_LengthFactor);
-    s.d_FlangeThickness[slot] = Converted(flangeThickness[slot], g.f_LengthFactor);
+    s.flangeWidth[slot] = Converted(flangeWidth[slot], g.f_LengthFactor);
+    s.flangeThickness[slot] = Converted(flangeThickness[slot], g.f_LengthFactor);
   }
-  s.bt_HasFlanges = (s.d_FlangeWidth[1] > 0.0001 || s.d_FlangeWidth[2] > 0.0001) ? 1 : 0;
+  s.hasFlanges = (s.flangeWidth[1] > 0.0001 || s.flangeWidth[2] > 0.0001) ? 1 : 0;
   LoadFactoredStrengths(g, e, s);
 
-  s.i_RFTType = in.bt_RFTType(e);
+  s.barLayout = in.bt_RFTType(e);
   const std::array<float, 4>& cover = in.f_Cover(e);
   const std::array<float, 4>& coverSt = in.f_Cover_st(e);
-  s.d_CoverY = Converted(cover[1], g.f_LengthFactor);
-  s.d_CoverZ = Converted(cover[2], g.f_LengthFactor);
-  s.d_CoverYst = Converted(coverSt[1], g.f_LengthFactor);
-  s.d_CoverZst = Converted(coverSt[2], g.f_LengthFactor);
+  s.coverY = Converted(cover[1], g.f_LengthFactor);
+  s.coverZ = Converted(cover[2], g.f_LengthFactor);
+  s.coverYst = Converted(coverSt[1], g.f_LengthFactor);
+  s.coverZst = Converted(coverSt[2], g.f_LengthFactor);
 
-  if (s.i_RFTType == 3) {
+  if (s.barLayout == 3) {
     CentreCircularCovers(s);
   }
-  FloorCover(s.d_CoverY);
-  FloorCover(s.d_CoverZ);
-  FloorCover(s.d_CoverYst);
-  FloorCover(s.d_CoverZst);
+  FloorCover(s.coverY);
+  FloorCover(s.coverZ);
+  FloorCover(s.coverYst);
+  FloorCover(s.coverZst);
   CheckFloatFaults();
 }
 
 // True when every bar line and stirrup line leaves room inside the section.
 bool CoversFit(const StiffenerSection& s) {
-  const bool tooLarge = s.d_Height - 0.0001 < 2 * s.d_CoverY ||
-                        s.d_Width - 0.0001 < 2 * s.d_CoverZ ||
-                        s.d_Height - 0.0001 < 2 * s.d_CoverYst ||
-                        s.d_Width - 0.0001 < 2 * s.d_CoverZst;
+  const bool tooLarge = s.height - 0.0001 < 2 * s.coverY ||
+                        s.width - 0.0001 < 2 * s.coverZ ||
+                        s.height - 0.0001 < 2 * s.coverYst ||
+                        s.width - 0.0001 < 2 * s.coverZst;
   return !tooLarge;
 }
 
@@ -238,17 +238,17 @@ void PrepareFlexurePhase(int16_t e) {
   StiffenerRecord& r = state.record;
   const typStiffenerElement& in = g.StiffenerElement;
 
-  s.d_RatioMin = CheckedValue(in.f_MinRatioOfRFT(e) / 100);
-  s.d_RatioMax = CheckedValue(in.f_MaxRatioOfRFT(e) / 100);
-  if (s.d_RatioMin > s.d_RatioMax) {
-    r.i_ElementStatus = Fail_MinRFTExceedMaximum;
+  s.rhoMin = CheckedValue(in.f_MinRatioOfRFT(e) / 100);
+  s.rhoMax = CheckedValue(in.f_MaxRatioOfRFT(e) / 100);
+  if (s.rhoMin > s.rhoMax) {
+    r.status = Fail_MinRFTExceedMaximum;
   }
-  r.d_As = 0;
-  r.d_RatioOfSteel = 0;
-  r.i_GovCombo = f.i_FirstUltimateCombo;
-  r.d_GovMuy = 0;
-  r.d_GovMuz = 0;
-  r.d_GovPu = 0;
+  r.As = 0;
+  r.rho = 0;
+  r.govCombo = f.firstUltimateCombo;
+  r.govMuy = 0;
+  r.govMuz = 0;
+  r.govPu = 0;
 
   BuildSectionGeometry(s);
   StartFlexureWork(state.settings, state.flex);
@@ -257,20 +257,20 @@ void PrepareFlexurePhase(int16_t e) {
     const EndForces forces = FetchForces(e, static_cast<int16_t>(k));
     const bool ultimate = g.LoadCombo.bt_ComboType(k) == 1;
     for (int end = 1; end <= 2; ++end) {
-      f.d_ComboPu(k, end) = Converted(forces.At(end, kAxial), g.f_ForceFactor);
-      f.d_ComboMuy(k, end) = Converted(forces.At(end, kMomentY), g.f_MomentFactor);
-      f.d_ComboMuz(k, end) = Converted(forces.At(end, kMomentZ), g.f_MomentFactor);
+      f.Pu(k, end) = Converted(forces.At(end, kAxial), g.f_ForceFactor);
+      f.Muy(k, end) = Converted(forces.At(end, kMomentY), g.f_MomentFactor);
+      f.Muz(k, end) = Converted(forces.At(end, kMomentZ), g.f_MomentFactor);
     }
     if (!ultimate) {
       continue;
     }
     for (int end = 1; end <= 2; ++end) {
       // A zero moment about z would leave the demand angle undefined.
-      if (std::fabs(f.d_ComboMuz(k, end)) < 0.0001) {
-        f.d_ComboMuz(k, end) = 0.0001;
+      if (std::fabs(f.Muz(k, end)) < 0.0001) {
+        f.Muz(k, end) = 0.0001;
       }
-      f.d_ComboMomentAngle(k, end) =
-          std::atan(std::fabs(f.d_ComboMuy(k, end)) / std::fabs(f.d_ComboMuz(k, end)));
+      f.momentAngle(k, end) =
+          std::atan(std::fabs(f.Muy(k, end)) / std::fabs(f.Muz(k, end)));
     }
   }
 }
@@ -281,42 +281,42 @@ void DesignFlexurePhase(int16_t e) {
   const StiffenerRecord& s = state.record;
 
   PrepareFlexurePhase(e);
-  if (s.i_ElementStatus == DESIGN_PASS) {
-    DesignAxialBounds(state.section, state.forces, state.flex, state.record);
-    if (s.i_ElementStatus == DESIGN_PASS) {
+  if (s.status == DESIGN_PASS) {
+    DesignSectionAxialBounds(state.section, state.forces, state.flex, state.record);
+    if (s.status == DESIGN_PASS) {
       DesignSectionSteel(state.section, state.forces, state.flex, state.record);
     }
   }
 
-  const double as = s.d_As * static_cast<double>(g.f_AreaOutFactor);
-  const float ratio = ToFloat32(s.d_RatioOfSteel * 100);
-  const double muy = s.d_GovMuy / static_cast<double>(g.f_MomentFactor);
-  const double muz = s.d_GovMuz / static_cast<double>(g.f_MomentFactor);
-  const double pu = s.d_GovPu / static_cast<double>(g.f_ForceFactor);
+  const double as = s.As * static_cast<double>(g.f_AreaOutFactor);
+  const float ratio = ToFloat32(s.rho * 100);
+  const double muy = s.govMuy / static_cast<double>(g.f_MomentFactor);
+  const double muz = s.govMuz / static_cast<double>(g.f_MomentFactor);
+  const double pu = s.govPu / static_cast<double>(g.f_ForceFactor);
   CheckFloatFaults();
   typStiffenerElement& r = g.StiffenerElement;
   r.f_As(e) = as;
   r.f_RatioOfSteel(e) = ratio;
-  r.i_DesignComboIndex_flex(e) = s.i_GovCombo;
+  r.i_DesignComboIndex_flex(e) = s.govCombo;
   r.f_Muy(e) = muy;
   r.f_Muz(e) = muz;
   r.f_Pu_flex(e) = pu;
-  r.bt_DesignStatus_flex(e) = s.i_ElementStatus;
+  r.bt_DesignStatus_flex(e) = s.status;
 }
 
 // Shear state of one direction: effective depth, and web width resisting
 // the shear (0.8 of the diameter for a circular section).
 ShearDirection ShearState(const StiffenerSection& s, double depth, double across) {
-  return {depth, s.i_SectionType == 1 ? 0.8 * across : across};
+  return {depth, s.sectionType == 1 ? 0.8 * across : across};
 }
 
 void ResetShearSlots(const StiffenerForces& f, StiffenerRecord& s) {
-  s.d_GovSpacing = -1;
-  s.d_AvOverS = 0;
-  s.d_GovPu = 0;
-  s.d_GovTu = 0;
-  s.d_GovVu = 0;
-  s.i_GovCombo = f.i_FirstUltimateCombo;
+  s.govSpacing = -1;
+  s.AvOverS = 0;
+  s.govPu = 0;
+  s.govTu = 0;
+  s.govVu = 0;
+  s.govCombo = f.firstUltimateCombo;
 }
 
 // Fetches every combination and keeps the shear of the direction (and, for
@@ -327,9 +327,9 @@ void FetchShearForces(int16_t e, ForceSlot shear, bool withTorsion) {
   for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
     const EndForces f = FetchForces(e, static_cast<int16_t>(k));
     for (int end = 1; end <= 2; ++end) {
-      s.d_ComboV(k, end) = Converted(f.At(end, shear), g.f_ForceFactor);
+      s.Vu(k, end) = Converted(f.At(end, shear), g.f_ForceFactor);
       if (withTorsion) {
-        s.d_ComboT(k, end) = Converted(f.At(end, kTorsion), g.f_MomentFactor);
+        s.Tu(k, end) = Converted(f.At(end, kTorsion), g.f_MomentFactor);
       }
     }
   }
@@ -358,12 +358,12 @@ struct GoverningFields {
 void StoreGoverningForces(int16_t e, const GoverningFields& out) {
   const modGlobal& g = Global();
   const StiffenerRecord& s = BeamState().record;
-  const double pu = s.d_GovPu / static_cast<double>(g.f_ForceFactor);
-  const double tu = s.d_GovTu / static_cast<double>(g.f_MomentFactor);
-  const double vu = s.d_GovVu / static_cast<double>(g.f_ForceFactor);
-  const double spacing = s.d_GovSpacing / static_cast<double>(g.f_LengthFactor);
+  const double pu = s.govPu / static_cast<double>(g.f_ForceFactor);
+  const double tu = s.govTu / static_cast<double>(g.f_MomentFactor);
+  const double vu = s.govVu / static_cast<double>(g.f_ForceFactor);
+  const double spacing = s.govSpacing / static_cast<double>(g.f_LengthFactor);
   CheckFloatFaults();
-  out.combo(e) = s.i_GovCombo;
+  out.combo(e) = s.govCombo;
   out.pu(e) = pu;
   out.tu(e) = tu;
   out.vu(e) = vu;
@@ -378,19 +378,19 @@ void DesignShearPhaseY(int16_t e) {
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchShearForces(e, kShearY, true);
-  const ShearDirection shear = ShearState(section, section.d_ShearDepthY, section.d_Width);
+  const ShearDirection shear = ShearState(section, section.shearDepthY, section.width);
   ResetShearSlots(state.forces, s);
   // The flanges of a flanged element carry the shear along y: no design.
-  if (section.bt_HasFlanges == 0) {
+  if (section.hasFlanges == 0) {
     CheckMaxShearStress(section, state.forces, shear, 1, s);
-    if (s.i_ElementStatus == DESIGN_PASS) {
+    if (s.status == DESIGN_PASS) {
       DesignShearSteel(section, state.forces, shear, state.settings, s);
     }
   }
-  const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
+  const double avOverS = s.AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
   StoreGoverningForces(e, {r.i_DesignComboIndex_y, r.f_Pu_y, r.f_Tu_y, r.f_Vu_y, r.f_Spacing_y});
   r.f_AvOverS_y(e) = avOverS;
-  r.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
+  r.bt_DesignStatus_Shear(e) = s.status;
 }
 
 void DesignShearPhaseZ(int16_t e) {
@@ -401,18 +401,18 @@ void DesignShearPhaseZ(int16_t e) {
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchShearForces(e, kShearZ, false);
-  const ShearDirection shear = ShearState(section, section.d_ShearDepthZ, section.d_Height);
+  const ShearDirection shear = ShearState(section, section.shearDepthZ, section.height);
   ResetShearSlots(state.forces, s);
-  if (s.i_ElementStatus == DESIGN_PASS) {
+  if (s.status == DESIGN_PASS) {
     CheckMaxShearStress(section, state.forces, shear, 0, s);
-    if (s.i_ElementStatus == DESIGN_PASS) {
+    if (s.status == DESIGN_PASS) {
       DesignShearSteel(section, state.forces, shear, state.settings, s);
     }
   }
-  const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
+  const double avOverS = s.AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
   StoreGoverningForces(e, {r.i_DesignComboIndex_z, r.f_Pu_z, r.f_Tu_z, r.f_Vu_z, r.f_Spacing_z});
   r.f_AvOverS_z(e) = avOverS;
-  r.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
+  r.bt_DesignStatus_Shear(e) = s.status;
 }
 
 // Torsion works on the axial force, torsion and shear that the earlier
@@ -425,14 +425,14 @@ void DesignTorsionPhase(int16_t e) {
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchTorsionForces(e);
-  s.d_AtOverS = 0;
-  s.d_Al = 0;
-  if (s.i_ElementStatus == DESIGN_PASS) {
+  s.AtOverS = 0;
+  s.Al = 0;
+  if (s.status == DESIGN_PASS) {
     DesignTorsionSteel(state.section, state.forces, state.settings, s);
   }
 
-  const double atOverS = s.d_AtOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
-  const double al = s.d_Al * static_cast<double>(g.f_AreaOutFactor);
+  const double atOverS = s.AtOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
+  const double al = s.Al * static_cast<double>(g.f_AreaOutFactor);
   StoreGoverningForces(
       e, {r.i_DesignComboIndex_tor, r.f_Pu_tor, r.f_Tu_tor, r.f_Vu_tor, r.f_Spacing_tor});
   r.f_AtOverS(e) = atOverS;
@@ -444,20 +444,20 @@ void DesignStiffenerElement(int16_t e) {
   modBeamDesignCSA94& state = BeamState();
   StiffenerRecord& s = state.record;
 
-  s.i_ElementStatus = DESIGN_PASS;
+  s.status = DESIGN_PASS;
   PrepareSectionState(e);
   if (!CoversFit(state.section)) {
     // No design and no forces fetched: every other result keeps its run-start value.
-    s.i_ElementStatus = Fail_CoverTooLarge;
-    g.StiffenerElement.bt_DesignStatus_flex(e) = s.i_ElementStatus;
-    g.StiffenerElement.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
+    s.status = Fail_CoverTooLarge;
+    g.StiffenerElement.bt_DesignStatus_flex(e) = s.status;
+    g.StiffenerElement.bt_DesignStatus_Shear(e) = s.status;
     return;
   }
 
   DesignFlexurePhase(e);
   ComputeTorsionSectionProperties(state.section);
   // The flexure status does not carry into shear and torsion.
-  s.i_ElementStatus = DESIGN_PASS;
+  s.status = DESIGN_PASS;
 
   DesignShearPhaseY(e);
   DesignShearPhaseZ(e);
@@ -471,7 +471,7 @@ void DesignStiffenerElement(int16_t e) {
 void PlanStiffenerElementFetches(int16_t e) {
   modBeamDesignCSA94& state = BeamState();
 
-  state.record.i_ElementStatus = DESIGN_PASS;
+  state.record.status = DESIGN_PASS;
   PrepareSectionState(e);
   if (!CoversFit(state.section)) {
     return;
@@ -488,7 +488,7 @@ void PlanStiffenerElementFetches(int16_t e) {
 void DesignStiffenerElements() {
   modGlobal& g = Global();
   StartStiffenerResults();
-  if (BeamState().forces.i_FirstUltimateCombo == 0) {
+  if (BeamState().forces.firstUltimateCombo == 0) {
     Design().sErrorMessage = "There is no ultimate-load combination defined";
     throw RunTimeError(Design().sErrorMessage);
   }

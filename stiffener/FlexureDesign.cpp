@@ -30,8 +30,8 @@ struct Contour {
 Contour BuildContour(const FlexureWork& x) {
   Contour c;
   for (int j = 1; j <= 7; ++j) {
-    c.my[j] = std::fabs(x.d_CapMuy[j]);
-    const double mz = std::fabs(x.d_CapMuz[j]);
+    c.my[j] = std::fabs(x.capMuy[j]);
+    const double mz = std::fabs(x.capMuz[j]);
     c.mz[j] = mz < 0.0001 ? 0.0001 : mz;
     c.t[j] = std::atan(c.my[j] / c.mz[j]);
   }
@@ -42,10 +42,10 @@ Contour BuildContour(const FlexureWork& x) {
 // segment holds the demand angle (the end then gives no ratio).
 bool BiaxialRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
                   const Contour& ct, double P, int k, int end, double& r) {
-  const double step = (s.geo.d_PI * 0.5) / 6;  // 15 degrees
-  double theta = f.d_ComboMomentAngle(k, end);
-  const double muy = std::fabs(f.d_ComboMuy(k, end));
-  const double muz = std::fabs(f.d_ComboMuz(k, end));
+  const double step = (s.geo.pi * 0.5) / 6;  // 15 degrees
+  double theta = f.momentAngle(k, end);
+  const double muy = std::fabs(f.Muy(k, end));
+  const double muz = std::fabs(f.Muz(k, end));
   if (theta > ct.t[7]) {
     theta = ct.t[7];
   } else if (theta < ct.t[1]) {
@@ -71,10 +71,10 @@ bool BiaxialRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWo
 }
 
 void SetGoverning(const StiffenerForces& f, int k, double muy, double muz, StiffenerRecord& r) {
-  r.i_GovCombo = static_cast<int16_t>(k);
-  r.d_GovPu = f.d_ComboPu(k, 1);
-  r.d_GovMuy = muy;
-  r.d_GovMuz = muz;
+  r.govCombo = static_cast<int16_t>(k);
+  r.govPu = f.Pu(k, 1);
+  r.govMuy = muy;
+  r.govMuz = muz;
 }
 
 // Both ends of combination k against the biaxial contour of the capacity
@@ -86,7 +86,7 @@ void CheckBiaxialEnds(const StiffenerSection& s, const StiffenerForces& f, Flexu
     double ratio = 0;
     if (BiaxialRatio(s, f, x, ct, P, k, end, ratio) && ratio > best) {
       best = ratio;
-      SetGoverning(f, k, f.d_ComboMuy(k, end), f.d_ComboMuz(k, end), r);
+      SetGoverning(f, k, f.Muy(k, end), f.Muz(k, end), r);
     }
   }
 }
@@ -97,33 +97,33 @@ void CheckFlangedEnds(const StiffenerSection& s, const StiffenerForces& f, const
                       int k, double P, double& best, StiffenerRecord& r) {
   double ePc = 0;
   double eC = 0;
-  FlangeEccentricities(s, x.d_As, P, ePc, eC);
-  double lower = P * ePc + x.d_CapMuy[7];
-  double upper = P * ePc + x.d_CapMuy[8];
+  FlangeEccentricities(s, x.As, P, ePc, eC);
+  double lower = P * ePc + x.capMuy[7];
+  double upper = P * ePc + x.capMuy[8];
   if (lower > upper) {
     std::swap(lower, upper);
   }
   for (int end = 1; end <= 2; ++end) {
-    const double m = f.d_ComboMuy(k, end) + (ePc - eC) * P;
+    const double m = f.Muy(k, end) + (ePc - eC) * P;
     const double ratio = std::fabs(m > 0 ? m / upper : m / lower);
     if (ratio > best) {
       best = ratio;
-      SetGoverning(f, k, f.d_ComboMuy(k, end), 0, r);
+      SetGoverning(f, k, f.Muy(k, end), 0, r);
     }
   }
 }
 
 void TakeSnapshot(const StiffenerRecord& r, FlexureWork& x) {
-  x.snapGovCombo = r.i_GovCombo;
-  x.snapGovMuy = r.d_GovMuy;
-  x.snapGovMuz = r.d_GovMuz;
-  x.snapGovPu = r.d_GovPu;
+  x.snapGovCombo = r.govCombo;
+  x.snapGovMuy = r.govMuy;
+  x.snapGovMuz = r.govMuz;
+  x.snapGovPu = r.govPu;
 }
 
 void CheckTrial(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x, double as,
                 StiffenerRecord& r) {
-  x.d_As = as;
-  x.d_BarArea = x.d_As / s.geo.d_NumBars;
+  x.As = as;
+  x.barArea = x.As / s.geo.numBars;
   CheckSectionForCombos(s, f, x, r);
 }
 
@@ -132,19 +132,19 @@ void CheckTrial(const StiffenerSection& s, const StiffenerForces& f, FlexureWork
 // the ratio exceeds the maximum.
 bool ApplyAxialBound(const StiffenerSection& s, double rho, int combo, double P, FlexureWork& x,
                      StiffenerRecord& r) {
-  if (rho > s.d_RatioMax) {
-    r.i_ElementStatus = Fail_RequiredRFTExceedMaximum;
-    r.i_GovCombo = static_cast<int16_t>(combo);
-    r.d_GovMuy = 0;
-    r.d_GovMuz = 0;
-    r.d_GovPu = P;
+  if (rho > s.rhoMax) {
+    r.status = Fail_RequiredRFTExceedMaximum;
+    r.govCombo = static_cast<int16_t>(combo);
+    r.govMuy = 0;
+    r.govMuz = 0;
+    r.govPu = P;
     CheckFloatFaults();
     return false;
   }
-  const double areaWeb = s.geo.d_AreaWeb;
-  if (rho * areaWeb > x.d_AsMin) {
-    x.d_AsMin = rho * areaWeb;
-    x.d_RatioMin = rho;
+  const double areaWeb = s.geo.areaWeb;
+  if (rho * areaWeb > x.AsMin) {
+    x.AsMin = rho * areaWeb;
+    x.rhoMin = rho;
   }
   return true;
 }
@@ -154,7 +154,7 @@ bool ApplyAxialBound(const StiffenerSection& s, double rho, int combo, double P,
 void ExtremeAxialForces(const StiffenerForces& f, double& pc, int& pcCombo, double& pt,
                         int& ptCombo) {
   for (const int16_t k : f.ultimateCombos) {
-    const double p = f.d_ComboPu(k, 1);
+    const double p = f.Pu(k, 1);
     if (p < pc) {
       pc = p;
       pcCombo = k;
@@ -174,9 +174,9 @@ void ExtremeAxialForces(const StiffenerForces& f, double& pc, int& pcCombo, doub
 // A bracket already narrower than the tolerance gets its one trial and
 // stops. Each step halves the bracket, so the guard ends any search within
 // about 2100 steps (the span of the double exponent range).
-double BisectSteelRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+double BisectSectionRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
                         double lo, double hi, StiffenerRecord& r) {
-  const double areaWeb = s.geo.d_AreaWeb;
+  const double areaWeb = s.geo.areaWeb;
   do {
     WaitWhileSuspended();
     const double mid = (lo + hi) * 0.5;
@@ -185,7 +185,7 @@ double BisectSteelRatio(const StiffenerSection& s, const StiffenerForces& f, Fle
       throw RunTimeError("steel ratio search does not converge");
     }
     CheckTrial(s, f, x, mid * areaWeb, r);
-    if (r.i_ElementStatus == DESIGN_PASS) {
+    if (r.status == DESIGN_PASS) {
       TakeSnapshot(r, x);
       hi = mid;
     } else {
@@ -200,19 +200,19 @@ double BisectSteelRatio(const StiffenerSection& s, const StiffenerForces& f, Fle
 void FlangeEccentricities(const StiffenerSection& s, double as, double P, double& e_pc,
                           double& e_c) {
   double S = 0;  // first moment of the flange rectangles about the web mid-plane
-  if (s.bt_Projection != 1) {
+  if (s.projection != 1) {
     for (int f = 1; f <= 2; ++f) {
-      S = S + s.d_FlangeWidth[f] * s.d_FlangeThickness[f] * 0.5 * (s.d_Width - s.d_FlangeThickness[f]);
+      S = S + s.flangeWidth[f] * s.flangeThickness[f] * 0.5 * (s.width - s.flangeThickness[f]);
     }
   }
   if (P >= 0) {
     e_pc = 0;
   } else {
-    e_pc = S * s.d_BlockStress /
-           ((s.d_PhiFyComp - s.d_BlockStress) * as + s.geo.d_AreaGross * s.d_BlockStress);
+    e_pc = S * s.blockStress /
+           ((s.phiFyComp - s.blockStress) * as + s.geo.areaGross * s.blockStress);
   }
-  e_c = S / s.geo.d_AreaGross;
-  if (s.bt_Projection == 2) {
+  e_c = S / s.geo.areaGross;
+  if (s.projection == 2) {
     e_pc = -e_pc;
     e_c = -e_c;
   }
@@ -220,34 +220,34 @@ void FlangeEccentricities(const StiffenerSection& s, double as, double P, double
 
 void CheckSectionForCombos(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
                            StiffenerRecord& r) {
-  r.i_ElementStatus = DESIGN_PASS;
+  r.status = DESIGN_PASS;
   double best = -0.0001;
   // The steel stays fixed for the whole check.
   StartCapacityCheck(x);
   for (const int16_t combo : f.ultimateCombos) {
     const int k = combo;
     // The resistance for the axial force at end 1 serves both ends.
-    const double P = f.d_ComboPu(k, 1);
+    const double P = f.Pu(k, 1);
     ComputeCheckCapacityPoints(s, x, P);
-    if (s.bt_HasFlanges == 0) {
+    if (s.hasFlanges == 0) {
       CheckBiaxialEnds(s, f, x, k, P, best, r);
     } else {
       CheckFlangedEnds(s, f, x, k, P, best, r);
     }
   }
   if (best > 1.0) {
-    r.i_ElementStatus = Fail_RequiredRFTExceedMaximum;
+    r.status = Fail_RequiredRFTExceedMaximum;
   }
   CheckFloatFaults();
 }
 
-void DesignAxialBounds(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+void DesignSectionAxialBounds(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
                        StiffenerRecord& r) {
   const SectionGeometry& g = s.geo;
-  r.i_ElementStatus = DESIGN_PASS;
-  x.d_RatioMin = s.d_RatioMin;
-  x.d_AsMin = s.d_RatioMin * g.d_AreaWeb;
-  x.d_AsMax = g.d_AreaWeb * s.d_RatioMax;
+  r.status = DESIGN_PASS;
+  x.rhoMin = s.rhoMin;
+  x.AsMin = s.rhoMin * g.areaWeb;
+  x.AsMax = g.areaWeb * s.rhoMax;
 
   double pc = 0;
   int pcCombo = 0;
@@ -258,13 +258,13 @@ void DesignAxialBounds(const StiffenerSection& s, const StiffenerForces& f, Flex
   pt = pt * 1.0001;
 
   // Compression: the tied-section cap 0.8 Po solved for the ratio.
-  const double rhoC = ((-pc) / (x.k_Pmax * x.k_Pcomp) - g.d_AreaGross * s.d_BlockStress) /
-                      ((s.d_PhiFyComp - s.d_BlockStress) * g.d_AreaWeb);
+  const double rhoC = ((-pc) / (x.kPmax * x.kPcomp) - g.areaGross * s.blockStress) /
+                      ((s.phiFyComp - s.blockStress) * g.areaWeb);
   if (!ApplyAxialBound(s, rhoC, pcCombo, pc, x, r)) {
     return;
   }
   // Tension, with 1 % to spare.
-  const double rhoT = (pt * 1.01) / (x.k_Ptens * g.d_AreaWeb * s.d_PhiFy);
+  const double rhoT = (pt * 1.01) / (x.kPtens * g.areaWeb * s.phiFy);
   if (!ApplyAxialBound(s, rhoT, ptCombo, pt, x, r)) {
     return;
   }
@@ -274,30 +274,30 @@ void DesignAxialBounds(const StiffenerSection& s, const StiffenerForces& f, Flex
 void DesignSectionSteel(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
                         StiffenerRecord& r) {
   // The minimum steel first: most elements need no more.
-  r.d_RatioOfSteel = x.d_RatioMin;
-  CheckTrial(s, f, x, x.d_AsMin, r);
-  if (r.i_ElementStatus == DESIGN_PASS) {
-    r.d_As = x.d_As;
+  r.rho = x.rhoMin;
+  CheckTrial(s, f, x, x.AsMin, r);
+  if (r.status == DESIGN_PASS) {
+    r.As = x.As;
     return;
   }
   // The maximum steel must pass, or the element fails.
-  r.d_RatioOfSteel = s.d_RatioMax;
-  CheckTrial(s, f, x, x.d_AsMax, r);
-  if (r.i_ElementStatus != DESIGN_PASS) {
-    r.d_As = 0;
-    r.d_RatioOfSteel = 0;
+  r.rho = s.rhoMax;
+  CheckTrial(s, f, x, x.AsMax, r);
+  if (r.status != DESIGN_PASS) {
+    r.As = 0;
+    r.rho = 0;
     return;
   }
   TakeSnapshot(r, x);
-  const double hi = BisectSteelRatio(s, f, x, x.d_RatioMin, s.d_RatioMax, r);
+  const double hi = BisectSectionRatio(s, f, x, x.rhoMin, s.rhoMax, r);
 
-  r.i_ElementStatus = DESIGN_PASS;
-  r.i_GovCombo = x.snapGovCombo;
-  r.d_GovMuy = x.snapGovMuy;
-  r.d_GovMuz = x.snapGovMuz;
-  r.d_GovPu = x.snapGovPu;
-  r.d_RatioOfSteel = hi;
-  r.d_As = hi * s.geo.d_AreaWeb;
+  r.status = DESIGN_PASS;
+  r.govCombo = x.snapGovCombo;
+  r.govMuy = x.snapGovMuy;
+  r.govMuz = x.snapGovMuz;
+  r.govPu = x.snapGovPu;
+  r.rho = hi;
+  r.As = hi * s.geo.areaWeb;
   CheckFloatFaults();
 }
 

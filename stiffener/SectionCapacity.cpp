@@ -63,38 +63,38 @@ template <bool kMoments>
 inline double Integrate(const StiffenerSection& s, const FlexureWork& x, double& F, double& Ma,
                         double& Mb, double c) {
   const SectionGeometry& g = s.geo;
-  const double wNa = x.d_FrameTop - c;
-  const double wBlk = x.d_FrameTop - s.d_Beta1 * c;
-  const double stress = s.d_BlockStress;
+  const double wNa = x.frameTop - c;
+  const double wBlk = x.frameTop - s.beta1 * c;
+  const double stress = s.blockStress;
   F = 0;
   Ma = 0;
   Mb = 0;
 
-  IntegratePolygon<kMoments>(x.d_FrameVertexU, x.d_FrameVertexW, g.numVertices, wNa, wBlk,
+  IntegratePolygon<kMoments>(x.frameVertexU, x.frameVertexW, g.numVertices, wNa, wBlk,
                              stress, F, Ma, Mb);
   // Without flanges the two rectangles sit at the origin and every one of
   // their edges adds an exact 0.
-  if (s.bt_HasFlanges != 0) {
-    IntegratePolygon<kMoments>(x.d_FrameLeftFlangeU, x.d_FrameLeftFlangeW, kFlangeVertices, wNa,
+  if (s.hasFlanges != 0) {
+    IntegratePolygon<kMoments>(x.frameLeftFlangeU, x.frameLeftFlangeW, kFlangeVertices, wNa,
                                wBlk, stress, F, Ma, Mb);
-    IntegratePolygon<kMoments>(x.d_FrameRightFlangeU, x.d_FrameRightFlangeW, kFlangeVertices,
+    IntegratePolygon<kMoments>(x.frameRightFlangeU, x.frameRightFlangeW, kFlangeVertices,
                                wNa, wBlk, stress, F, Ma, Mb);
   }
   if constexpr (kMoments) {
     Ma = Ma + wNa * F;  // concrete moment from the neutral axis to the origin
   }
 
-  const double epsCu = x.eps_cu;
-  const double epsY = x.d_EpsYield;
-  const double epsYc = x.d_EpsYieldComp;
-  const double phiEs = s.d_PhiEs;
-  const double inBlock = (1 - s.d_Beta1) * c;
+  const double epsCu = x.epsCu;
+  const double epsY = x.epsYield;
+  const double epsYc = x.epsYieldComp;
+  const double phiEs = s.phiEs;
+  const double inBlock = (1 - s.beta1) * c;
   double largest = -epsCu;
   double sumF = 0;
   double sumFw = 0;
   double sumFu = 0;
   for (int j = 1; j <= g.numBars; ++j) {
-    const double wj = x.d_FrameBarW[j];
+    const double wj = x.frameBarW[j];
     double e = (wNa - wj) * epsCu / c;
     if (e > largest) {
       largest = e;
@@ -111,38 +111,38 @@ inline double Integrate(const StiffenerSection& s, const FlexureWork& x, double&
     sumF = sumF + f;
     if constexpr (kMoments) {
       sumFw = sumFw + f * wj;
-      sumFu = sumFu + f * x.d_FrameBarU[j];
+      sumFu = sumFu + f * x.frameBarU[j];
     }
   }
-  F = F + x.d_BarArea * sumF;
+  F = F + x.barArea * sumF;
   if constexpr (kMoments) {
-    Ma = Ma + x.d_BarArea * sumFw;
-    Mb = Mb - x.d_BarArea * sumFu;
+    Ma = Ma + x.barArea * sumFw;
+    Mb = Mb - x.barArea * sumFu;
   }
   return largest;
 }
 
 // Depth ratios and axial resistances for the current yield strains and steel.
-// k_c: a compressive yield strain equal to -eps_cu makes its denominator zero;
+// k_c: a compressive yield strain equal to -epsCu makes its denominator zero;
 // that is left to the checked arithmetic as a division-by-zero run-time error
-// (tested right here), and a negative k_c (yield strain beyond eps_cu) is used
+// (tested right here), and a negative k_c (yield strain beyond epsCu) is used
 // as computed: the lower end of the bracket then rests on h / beta1.
 void SetDepthRatios(const StiffenerSection& s, FlexureWork& x) {
-  x.d_Kb = x.eps_cu / (x.eps_cu + x.d_EpsYield);
-  x.d_Kc = x.eps_cu / (x.eps_cu + x.d_EpsYieldComp);
-  x.d_Kt = x.eps_cu / (x.eps_cu + x.eps_t);
-  x.d_Pt = x.k_Ptens * x.d_As * s.d_PhiFy;
-  x.d_Po = x.k_Pcomp * ((s.d_PhiFyComp - s.d_BlockStress) * x.d_As +
-                        s.geo.d_AreaGross * s.d_BlockStress);
+  x.kb = x.epsCu / (x.epsCu + x.epsYield);
+  x.kc = x.epsCu / (x.epsCu + x.epsYieldComp);
+  x.kt = x.epsCu / (x.epsCu + x.epsT);
+  x.Pt = x.kPtens * x.As * s.phiFy;
+  x.Po = x.kPcomp * ((s.phiFyComp - s.blockStress) * x.As +
+                        s.geo.areaGross * s.blockStress);
   CheckFloatFaults();
 }
 
 // Near the tensile resistance the section is solved at 0.95 Pt and its
 // moments tapered linearly to 0 at Pt.
 void AxialForceForSolve(const FlexureWork& x, double P, double& solveP, double& taper) {
-  if (0.95 * x.d_Pt < P) {
-    solveP = 0.95 * x.d_Pt;
-    taper = (1 - P / x.d_Pt) * 20;
+  if (0.95 * x.Pt < P) {
+    solveP = 0.95 * x.Pt;
+    taper = (1 - P / x.Pt) * 20;
   } else {
     solveP = P;
     taper = 1;
@@ -162,18 +162,18 @@ inline void CopyPoints(const std::array<double, N>& from, int n, std::array<doub
 // kernel integrates them.
 void LoadDirection(const StiffenerSection& s, FlexureWork& x, int d) {
   const SectionGeometry& g = s.geo;
-  CopyPoints(g.d_RotVertexU[d], g.numVertices, x.d_FrameVertexU);
-  CopyPoints(g.d_RotVertexW[d], g.numVertices, x.d_FrameVertexW);
-  if (s.bt_HasFlanges != 0) {
-    CopyPoints(g.d_RotLeftFlangeU[d], kFlangeVertices, x.d_FrameLeftFlangeU);
-    CopyPoints(g.d_RotLeftFlangeW[d], kFlangeVertices, x.d_FrameLeftFlangeW);
-    CopyPoints(g.d_RotRightFlangeU[d], kFlangeVertices, x.d_FrameRightFlangeU);
-    CopyPoints(g.d_RotRightFlangeW[d], kFlangeVertices, x.d_FrameRightFlangeW);
+  CopyPoints(g.rotVertexU[d], g.numVertices, x.frameVertexU);
+  CopyPoints(g.rotVertexW[d], g.numVertices, x.frameVertexW);
+  if (s.hasFlanges != 0) {
+    CopyPoints(g.rotLeftFlangeU[d], kFlangeVertices, x.frameLeftFlangeU);
+    CopyPoints(g.rotLeftFlangeW[d], kFlangeVertices, x.frameLeftFlangeW);
+    CopyPoints(g.rotRightFlangeU[d], kFlangeVertices, x.frameRightFlangeU);
+    CopyPoints(g.rotRightFlangeW[d], kFlangeVertices, x.frameRightFlangeW);
   }
-  CopyPoints(g.d_RotBarU[d], g.numBars, x.d_FrameBarU);
-  CopyPoints(g.d_RotBarW[d], g.numBars, x.d_FrameBarW);
-  x.d_FrameTop = g.d_TopFibre[d];
-  x.d_FrameBottomBar = g.d_BottomBar[d];
+  CopyPoints(g.rotBarU[d], g.numBars, x.frameBarU);
+  CopyPoints(g.rotBarW[d], g.numBars, x.frameBarW);
+  x.frameTop = g.topFibre[d];
+  x.frameBottomBar = g.bottomBar[d];
 }
 
 // Both ends of a bracket, compared bit for bit by the stall guards.
@@ -278,17 +278,17 @@ inline double TakeDepthTrial(const StiffenerSection& s, const FlexureWork& x, in
   double unused = 0;
   double c = 0;
   if (t == 1) {
-    c = d * x.d_Kb;
+    c = d * x.kb;
     Integrate<false>(s, x, F, unused, unused, c);
-    F = x.k_Pcomp * F;
-    phi = x.k_Pcomp;
+    F = x.kPcomp * F;
+    phi = x.kPcomp;
     return c;
   }
   if (t == 2) {
-    c = d * x.d_Kt;
+    c = d * x.kt;
     Integrate<false>(s, x, F, unused, unused, c);
-    F = x.k_Ptens * F;
-    phi = x.k_Ptens;
+    F = x.kPtens * F;
+    phi = x.kPtens;
     return c;
   }
   const long n = t - 2;  // step of the alternating search
@@ -314,7 +314,7 @@ inline double TakeDepthTrial(const StiffenerSection& s, const FlexureWork& x, in
 // a tree or when it was not kept).
 double SolveDepthUnchecked(const StiffenerSection& s, const FlexureWork& x, double P, double h,
                            double& phi, DepthTrialTree* tree, int& found) {
-  const double d = x.d_FrameTop - x.d_FrameBottomBar;
+  const double d = x.frameTop - x.frameBottomBar;
   constexpr int kNone = DepthTrialTree::kNone;
   found = kNone;
   SolveProgress at;
@@ -325,7 +325,7 @@ double SolveDepthUnchecked(const StiffenerSection& s, const FlexureWork& x, doub
     }
   }
 
-  const SolveStart start{x.d_Pt, x.d_Po, d, x.d_Kc, h, s.d_Beta1};
+  const SolveStart start{x.Pt, x.Po, d, x.kc, h, s.beta1};
   // Then the section itself, from the bracket after the last known trial.
   Bracket b{};
   // Guard: a pair of steps that leaves the bracket bit-identical would repeat
@@ -397,8 +397,8 @@ inline bool Suspended(const FlexureWork& x) { return *x.suspendFlag == 1; }
 // solves replay and keep the trials of the current check (checkTrials).
 void CapacityPoints(const StiffenerSection& s, FlexureWork& x, double P, bool replay) {
   const SectionGeometry& g = s.geo;
-  x.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-  x.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
+  x.epsYield = s.phiFy / s.phiEs;
+  x.epsYieldComp = -s.phiFyComp / s.phiEs;
   SetDepthRatios(s, x);
   double solveP = 0;
   double taper = 0;
@@ -412,14 +412,14 @@ void CapacityPoints(const StiffenerSection& s, FlexureWork& x, double P, bool re
     DepthTrialTree* tree = replay ? &x.checkTrials[static_cast<size_t>(i)] : nullptr;
     double phi = 0;
     int found = DepthTrialTree::kNone;
-    const double c = SolveDepthUnchecked(s, x, solveP, g.d_SectionDepth[i], phi, tree, found);
+    const double c = SolveDepthUnchecked(s, x, solveP, g.sectionDepth[i], phi, tree, found);
     CheckFloatFaults();
     double Ma = 0, Mb = 0;
     MomentsAtDepth(s, x, c, tree, found, Ma, Mb);
     Ma = Ma * taper;
     Mb = Mb * taper;
-    x.d_CapMuz[i] = (Ma * g.d_DirCos[i] - Mb * g.d_DirSin[i]) * phi;
-    x.d_CapMuy[i] = (Mb * g.d_DirCos[i] + Ma * g.d_DirSin[i]) * phi;
+    x.capMuz[i] = (Ma * g.dirCos[i] - Mb * g.dirSin[i]) * phi;
+    x.capMuy[i] = (Mb * g.dirCos[i] + Ma * g.dirSin[i]) * phi;
   }
   CheckFloatFaults();
 }
@@ -435,10 +435,10 @@ double LoadAngleFrame(const SectionGeometry& g, FlexureWork& x, double ca, doubl
     if (Suspended(x)) {
       WaitWhileSuspended();
     }
-    const double u = g.d_VertexZ[v] * ca + g.d_VertexY[v] * sa;
-    const double w = -g.d_VertexZ[v] * sa + g.d_VertexY[v] * ca;
-    x.d_FrameVertexU[v] = u;
-    x.d_FrameVertexW[v] = w;
+    const double u = g.vertexZ[v] * ca + g.vertexY[v] * sa;
+    const double w = -g.vertexZ[v] * sa + g.vertexY[v] * ca;
+    x.frameVertexU[v] = u;
+    x.frameVertexW[v] = w;
     if (w > top) {
       top = w;
     }
@@ -448,16 +448,16 @@ double LoadAngleFrame(const SectionGeometry& g, FlexureWork& x, double ca, doubl
   }
   double bottomBar = 0;
   for (int b = 1; b <= g.numBars; ++b) {
-    const double u = g.d_BarZ[b] * ca + g.d_BarY[b] * sa;
-    const double w = -g.d_BarZ[b] * sa + g.d_BarY[b] * ca;
-    x.d_FrameBarU[b] = u;
-    x.d_FrameBarW[b] = w;
+    const double u = g.barZ[b] * ca + g.barY[b] * sa;
+    const double w = -g.barZ[b] * sa + g.barY[b] * ca;
+    x.frameBarU[b] = u;
+    x.frameBarW[b] = w;
     if (w < bottomBar) {
       bottomBar = w;
     }
   }
-  x.d_FrameTop = top;
-  x.d_FrameBottomBar = bottomBar;
+  x.frameTop = top;
+  x.frameBottomBar = bottomBar;
   return top - lowest;
 }
 
@@ -465,10 +465,10 @@ double LoadAngleFrame(const SectionGeometry& g, FlexureWork& x, double ca, doubl
 // strain is kept below the crushing strain, for this and every later kernel
 // call until the next set of capacity points.
 void SetAngleSearchStrains(const StiffenerSection& s, FlexureWork& x) {
-  const double yieldComp = s.d_PhiFyComp / s.d_PhiEs;
-  const double crushLimit = x.eps_cu - 0.0001;
-  x.d_EpsYieldComp = -(yieldComp < crushLimit ? yieldComp : crushLimit);
-  x.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
+  const double yieldComp = s.phiFyComp / s.phiEs;
+  const double crushLimit = x.epsCu - 0.0001;
+  x.epsYieldComp = -(yieldComp < crushLimit ? yieldComp : crushLimit);
+  x.epsYield = s.phiFy / s.phiEs;
   SetDepthRatios(s, x);
 }
 

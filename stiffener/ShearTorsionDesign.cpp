@@ -16,24 +16,24 @@ namespace {
 // Starts the governing slots at the end-1 values of the first ultimate
 // combination, which stand when no combination needs any steel.
 void StartGoverningSlots(const StiffenerForces& f, StiffenerRecord& r) {
-  const int j = f.i_FirstUltimateCombo;
-  r.d_GovPu = f.d_ComboPu(j, 1);
-  r.d_GovTu = std::fabs(f.d_ComboT(j, 1));
-  r.d_GovVu = std::fabs(f.d_ComboV(j, 1));
-  r.i_GovCombo = f.i_FirstUltimateCombo;
+  const int j = f.firstUltimateCombo;
+  r.govPu = f.Pu(j, 1);
+  r.govTu = std::fabs(f.Tu(j, 1));
+  r.govVu = std::fabs(f.Vu(j, 1));
+  r.govCombo = f.firstUltimateCombo;
 }
 
-// Cracking-torque term k * lambda * phi_c * sqrt(f'c) * Acp^2 / pcp; torsion
+// Cracking-torque term k * lambda * phiC * sqrt(f'c) * Acp^2 / pcp; torsion
 // up to a tenth of it is neglected.
 double TorsionThresholdTerm(const StiffenerSection& s, double kShear) {
-  return ((kShear * s.d_LambdaPhiSqrtFc) * (s.d_Acp * s.d_Acp)) / s.d_Pcp;
+  return ((kShear * s.lambdaPhiSqrtFc) * (s.Acp * s.Acp)) / s.pcp;
 }
 
 // One-leg torsion stirrup area per unit length for torsion t, with the
 // enclosed area of the shear flow taken as 0.85 Aoh.
 double TorsionStirrups(const StiffenerSection& s, double kShear, double t) {
-  const double ao = 0.85 * s.d_Aoh;
-  return t / (((2 * kShear) * ao) * s.d_PhiFyStirrup);
+  const double ao = 0.85 * s.Aoh;
+  return t / (((2 * kShear) * ao) * s.phiFyStirrup);
 }
 
 // Size-effect factor applied to the concrete shear resistance when deciding
@@ -72,7 +72,7 @@ void CombinationStirrups(const StiffenerSection& s, const ShearDirection& sh, do
   // Axial tension reduces the concrete contribution, down to nothing.
   double axial = 1;
   if (p > 0) {
-    axial = 1 - p / ((0.6 * s.d_LambdaPhiSqrtFc) * s.geo.d_AreaGross);
+    axial = 1 - p / ((0.6 * s.lambdaPhiSqrtFc) * s.geo.areaGross);
     if (axial < 0) {
       axial = 0;
     }
@@ -94,7 +94,7 @@ void CombinationStirrups(const StiffenerSection& s, const ShearDirection& sh, do
         spacing = 600;
       }
     }
-    demand = vs / ((kShear * s.d_PhiFyStirrup) * d);
+    demand = vs / ((kShear * s.phiFyStirrup) * d);
   }
   double torsion = 0;
   if (t > 0.1 * k.tc) {
@@ -102,7 +102,7 @@ void CombinationStirrups(const StiffenerSection& s, const ShearDirection& sh, do
       demand = 0;
     }
     torsion = TorsionStirrups(s, kShear, t);
-    const double perimeterLimit = s.d_Ph / 8;
+    const double perimeterLimit = s.ph / 8;
     if (!(spacing >= 0 && perimeterLimit >= spacing)) {
       spacing = perimeterLimit;
     }
@@ -117,33 +117,33 @@ void CombinationStirrups(const StiffenerSection& s, const ShearDirection& sh, do
 
 void CheckMaxShearStress(const StiffenerSection& s, const StiffenerForces& f,
                          const ShearDirection& sh, uint8_t direction, StiffenerRecord& r) {
-  const double c1 = 0.2 * s.d_LambdaPhiSqrtFc;   // concrete share of the shear stress
-  const double c2 = 0.8 * s.d_LambdaPhiSqrtFc;   // largest steel share
-  const double c3 = 0.25 * s.d_PhiFc;            // crushing of the diagonals
+  const double c1 = 0.2 * s.lambdaPhiSqrtFc;   // concrete share of the shear stress
+  const double c2 = 0.8 * s.lambdaPhiSqrtFc;   // largest steel share
+  const double c3 = 0.25 * s.phiFc;            // crushing of the diagonals
   double best = -1;
 
   for (const int16_t k : f.ultimateCombos) {
-    const double p = f.d_ComboPu(k, 1);
-    const double v = std::fabs(f.d_ComboV(k, 1));
-    const double t = std::fabs(f.d_ComboT(k, 1));
+    const double p = f.Pu(k, 1);
+    const double v = std::fabs(f.Vu(k, 1));
+    const double t = std::fabs(f.Tu(k, 1));
     const double stress = v / (sh.depth * sh.width);
     const double excess = stress - c1 > 0 ? stress - c1 : 0.0;
     const double steelRatio = excess / c2;
-    const double crushingRatio = ((t * s.d_Ph) / (s.d_Aoh * s.d_Aoh) + stress) / c3;
+    const double crushingRatio = ((t * s.ph) / (s.Aoh * s.Aoh) + stress) / c3;
     const double ratio = steelRatio > crushingRatio ? steelRatio : crushingRatio;
     if (ratio > best) {
       best = ratio;
-      r.d_GovSpacing = 0;
-      r.d_AvOverS = 0;
-      r.d_GovPu = p;
-      r.d_GovTu = t;
-      r.d_GovVu = v;
-      r.i_GovCombo = k;
+      r.govSpacing = 0;
+      r.AvOverS = 0;
+      r.govPu = p;
+      r.govTu = t;
+      r.govVu = v;
+      r.govCombo = k;
     }
   }
 
   if (best > 1.00001) {
-    r.i_ElementStatus = direction == 1 ? Fail_ShearStreessExceedMaximum_y
+    r.status = direction == 1 ? Fail_ShearStreessExceedMaximum_y
                                        : Fail_ShearStreessExceedMaximum_z;
   }
 }
@@ -151,83 +151,83 @@ void CheckMaxShearStress(const StiffenerSection& s, const StiffenerForces& f,
 void DesignShearSteel(const StiffenerSection& s, const StiffenerForces& f,
                       const ShearDirection& sh, const StiffenerSettings& settings,
                       StiffenerRecord& r) {
-  const double kShear = settings.k_shear;
+  const double kShear = settings.kShear;
   const double d = sh.depth;
   const double bw = sh.width;
 
-  r.d_AvOverS = -1;
-  r.d_GovSpacing = -1;
+  r.AvOverS = -1;
+  r.govSpacing = -1;
   StartGoverningSlots(f, r);
 
-  const ShearTerms terms{((kShear * s.d_LambdaPhiSqrtFc) * bw) * d,
-                         ((0.1 * s.d_LambdaPhiFc) * bw) * d, TorsionThresholdTerm(s, kShear),
+  const ShearTerms terms{((kShear * s.lambdaPhiSqrtFc) * bw) * d,
+                         ((0.1 * s.lambdaPhiFc) * bw) * d, TorsionThresholdTerm(s, kShear),
                          StirrupThresholdFactor(d)};
   for (const int16_t k : f.ultimateCombos) {
-    const double p = f.d_ComboPu(k, 1);
-    const double v = std::fabs(f.d_ComboV(k, 1));
-    const double t = std::fabs(f.d_ComboT(k, 1));
+    const double p = f.Pu(k, 1);
+    const double v = std::fabs(f.Vu(k, 1));
+    const double t = std::fabs(f.Tu(k, 1));
     double total = 0;
     double spacing = 0;
     CombinationStirrups(s, sh, kShear, terms, p, v, t, total, spacing);
-    if (total > r.d_AvOverS) {
-      r.d_GovPu = p;
-      r.d_GovTu = t;
-      r.d_GovVu = v;
-      r.i_GovCombo = k;
-      r.d_AvOverS = total;
-      r.d_GovSpacing = spacing;
+    if (total > r.AvOverS) {
+      r.govPu = p;
+      r.govTu = t;
+      r.govVu = v;
+      r.govCombo = k;
+      r.AvOverS = total;
+      r.govSpacing = spacing;
     }
   }
 
-  if (r.d_AvOverS <= -0.0001) {
-    r.d_AvOverS = 0;
+  if (r.AvOverS <= -0.0001) {
+    r.AvOverS = 0;
     return;
   }
   // Minimum stirrups 0.06 sqrt(f'c) bw / fy.
   const double minimum =
-      ((0.06 * (s.d_PhiSqrtFc / settings.phi_c)) * bw) / (s.d_PhiFyStirrup / settings.phi_s);
-  if (r.d_AvOverS < minimum) {
-    r.d_AvOverS = minimum;
+      ((0.06 * (s.phiSqrtFc / settings.phiC)) * bw) / (s.phiFyStirrup / settings.phiS);
+  if (r.AvOverS < minimum) {
+    r.AvOverS = minimum;
   }
 }
 
 void DesignTorsionSteel(const StiffenerSection& s, const StiffenerForces& f,
                         const StiffenerSettings& settings, StiffenerRecord& r) {
-  const double kShear = settings.k_shear;
+  const double kShear = settings.kShear;
 
-  r.d_AtOverS = -1;
-  r.d_GovSpacing = -1;
-  r.d_Al = 0;
+  r.AtOverS = -1;
+  r.govSpacing = -1;
+  r.Al = 0;
   StartGoverningSlots(f, r);
 
   const double tc = TorsionThresholdTerm(s, kShear);
 
   for (const int16_t k : f.ultimateCombos) {
-    const double p = f.d_ComboPu(k, 1);
-    const double t = std::fabs(f.d_ComboT(k, 1));
+    const double p = f.Pu(k, 1);
+    const double t = std::fabs(f.Tu(k, 1));
     if (!(t > 0.1 * tc)) {
       continue;
     }
     const double at = TorsionStirrups(s, kShear, t);
-    double spacing = s.d_Ph / 8;
+    double spacing = s.ph / 8;
     if (spacing > 300) {
       spacing = 300;
     }
-    const double al = ToFloat32(((at * s.d_Ph) * s.d_PhiFyStirrup) / s.d_PhiFy);
-    if (at > r.d_AtOverS) {
-      r.d_GovPu = p;
-      r.d_GovTu = t;
-      r.d_GovVu = 0;
-      r.i_GovCombo = k;
-      r.d_AtOverS = at;
-      r.d_Al = al;
-      r.d_GovSpacing = spacing;
+    const double al = ToFloat32(((at * s.ph) * s.phiFyStirrup) / s.phiFy);
+    if (at > r.AtOverS) {
+      r.govPu = p;
+      r.govTu = t;
+      r.govVu = 0;
+      r.govCombo = k;
+      r.AtOverS = at;
+      r.Al = al;
+      r.govSpacing = spacing;
     }
   }
 
   // No minimum torsion reinforcement.
-  if (r.d_AtOverS < 0) {
-    r.d_AtOverS = 0;
+  if (r.AtOverS < 0) {
+    r.AtOverS = 0;
   }
 }
 

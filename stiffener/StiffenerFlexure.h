@@ -5,15 +5,15 @@
 // Every routine works on the state it is given (StiffenerSection.h):
 //   BuildSectionGeometry(section)              outline, flanges, bars, frames
 //   StartFlexureWork(settings, work)           constants of the kernel
-//   DesignAxialBounds / DesignSectionSteel /
+//   DesignSectionAxialBounds / DesignSectionSteel /
 //   CheckSectionForCombos(section, forces, work, record)
 //                                              the steel of the element
 //   ComputeCapacityPoints(section, work, P)    the eight fixed capacities
 //   ComputeCapacityAtDemandAngle(...)          the capacity along a demand
 //   SectionResultants / SectionForce / SolveNeutralAxisDepth
 //                                              the kernel of one frame
-// The capacity routines need the steel of the trial in the work (d_As,
-// d_BarArea); the kernel routines need the depth ratios and the frame that a
+// The capacity routines need the steel of the trial in the work (As,
+// barArea); the kernel routines need the depth ratios and the frame that a
 // capacity routine left in the work.
 //
 // Units: N, mm, MPa, N-mm. Axial force and steel strain are positive in
@@ -36,7 +36,7 @@ void StartFlexureWork(const StiffenerSettings& settings, FlexureWork& work);
 // Sets the steel bounds from the section's ratios, then raises the minimum
 // for the largest axial demands, or fails the element (record) when the
 // demand needs more than the maximum ratio.
-void DesignAxialBounds(const StiffenerSection& section, const StiffenerForces& forces,
+void DesignSectionAxialBounds(const StiffenerSection& section, const StiffenerForces& forces,
                        FlexureWork& work, StiffenerRecord& record);
 
 // Searches the steel ratio between the bounds that resists every ultimate
@@ -44,7 +44,7 @@ void DesignAxialBounds(const StiffenerSection& section, const StiffenerForces& f
 void DesignSectionSteel(const StiffenerSection& section, const StiffenerForces& forces,
                         FlexureWork& work, StiffenerRecord& record);
 
-// Checks the trial steel (work.d_As, work.d_BarArea) against every ultimate
+// Checks the trial steel (work.As, work.barArea) against every ultimate
 // combination at both ends: status 0 when all are resisted, else 3; updates
 // the governing record where a larger demand/capacity ratio is found.
 void CheckSectionForCombos(const StiffenerSection& section, const StiffenerForces& forces,
@@ -73,7 +73,7 @@ double SectionForce(const StiffenerSection& section, const FlexureWork& work, do
 double SolveNeutralAxisDepth(const StiffenerSection& section, const FlexureWork& work, double P,
                              double h, double& phi);
 
-// Capacity moments work.d_CapMuy / d_CapMuz of the eight fixed directions
+// Capacity moments work.capMuy / capMuz of the eight fixed directions
 // for the axial force P.
 void ComputeCapacityPoints(const StiffenerSection& section, FlexureWork& work, double P);
 

@@ -49,82 +49,82 @@ class ComboEndArray {
 inline constexpr int16_t kNeverSuspended = 0;
 
 struct StiffenerSettings {
-  double eps_cu = 0;   // crushing strain of the concrete
-  double eps_t = 0;    // steel strain limit in tension
-  double k_Pmax = 0;   // cap of the axial compression resistance (tied section)
-  double k_Pcomp = 0;  // resistance factor of the axial compression
-  double k_Ptens = 0;  // resistance factor of the axial tension
-  double k_shear = 0;  // resistance factor of shear and torsion
-  double phi_c = 0;    // material factors
-  double phi_s = 0;
+  double epsCu = 0;   // crushing strain of the concrete
+  double epsT = 0;    // steel strain limit in tension
+  double kPmax = 0;   // cap of the axial compression resistance (tied section)
+  double kPcomp = 0;  // resistance factor of the axial compression
+  double kPtens = 0;  // resistance factor of the axial tension
+  double kShear = 0;  // resistance factor of shear and torsion
+  double phiC = 0;    // material factors
+  double phiS = 0;
   // The run's suspend flag (1 while suspended), polled by the long searches.
   const int16_t* suspendFlag = &kNeverSuspended;
 };
 
 struct StiffenerSection {
-  int16_t i_SectionType = 0;  // 0 rectangle, 1 circle of diameter d_Width
-  double d_Height = 0;
-  double d_Width = 0;
-  uint8_t bt_Projection = 0;  // flanges flush with +z (0), centred (1), flush with -z (2)
-  std::array<double, 3> d_FlangeWidth{};      // slot 1 left, slot 2 right
-  std::array<double, 3> d_FlangeThickness{};  // slot 1 left, slot 2 right
-  uint8_t bt_HasFlanges = 0;
-  double d_PhiFy = 0;
-  double d_PhiFyComp = 0;
-  double d_PhiFyStirrup = 0;
-  double d_PhiEs = 0;
-  double d_Beta1 = 0;
-  double d_BlockStress = 0;
-  double d_PhiSqrtFc = 0;
-  double d_PhiFc = 0;
-  double d_LambdaPhiSqrtFc = 0;
-  double d_LambdaPhiFc = 0;
-  int16_t i_RFTType = 0;  // bars on the faces along y (0), along z (1), all four (2), a circle (3)
-  double d_CoverY = 0;
-  double d_CoverZ = 0;
-  double d_CoverYst = 0;
-  double d_CoverZst = 0;
-  double d_RatioMin = 0;
-  double d_RatioMax = 0;
+  int16_t sectionType = 0;  // 0 rectangle, 1 circle of diameter width
+  double height = 0;
+  double width = 0;
+  uint8_t projection = 0;  // flanges flush with +z (0), centred (1), flush with -z (2)
+  std::array<double, 3> flangeWidth{};      // slot 1 left, slot 2 right
+  std::array<double, 3> flangeThickness{};  // slot 1 left, slot 2 right
+  uint8_t hasFlanges = 0;
+  double phiFy = 0;
+  double phiFyComp = 0;
+  double phiFyStirrup = 0;
+  double phiEs = 0;
+  double beta1 = 0;
+  double blockStress = 0;
+  double phiSqrtFc = 0;
+  double phiFc = 0;
+  double lambdaPhiSqrtFc = 0;
+  double lambdaPhiFc = 0;
+  int16_t barLayout = 0;  // bars on the faces along y (0), along z (1), all four (2), a circle (3)
+  double coverY = 0;
+  double coverZ = 0;
+  double coverYst = 0;
+  double coverZst = 0;
+  double rhoMin = 0;
+  double rhoMax = 0;
 
   // Torsion section properties.
-  double d_Acp = 0;  // area inside the outside perimeter of the concrete
-  double d_Pcp = 0;  // that outside perimeter
-  double d_Ph = 0;   // perimeter of the stirrup centreline
-  double d_Aoh = 0;  // area inside it
-  double d_ShearDepthY = 0;
-  double d_ShearDepthZ = 0;
+  double Acp = 0;  // area inside the outside perimeter of the concrete
+  double pcp = 0;  // that outside perimeter
+  double ph = 0;   // perimeter of the stirrup centreline
+  double Aoh = 0;  // area inside it
+  double shearDepthY = 0;
+  double shearDepthZ = 0;
 
   // Geometry and bar layout (BuildSectionGeometry).
   SectionGeometry geo;
 };
 
 struct StiffenerForces {
-  ComboEndArray d_ComboPu;
-  ComboEndArray d_ComboMuy;
-  ComboEndArray d_ComboMuz;
-  ComboEndArray d_ComboMomentAngle;  // atan(|Muy| / |Muz|)
-  ComboEndArray d_ComboV;            // shear of the direction designed
-  ComboEndArray d_ComboT;
+  ComboEndArray Pu;
+  ComboEndArray Muy;
+  ComboEndArray Muz;
+  ComboEndArray momentAngle;  // atan(|Muy| / |Muz|)
+  ComboEndArray Vu;            // shear of the direction designed
+  ComboEndArray Tu;
   // The ultimate combinations in ascending order; the first of them.
   std::vector<int16_t> ultimateCombos;
-  int16_t i_FirstUltimateCombo = 0;
+  int16_t firstUltimateCombo = 0;
 };
 
 struct StiffenerRecord {
-  int16_t i_ElementStatus = 0;
-  int16_t i_GovCombo = 0;
-  double d_As = 0;
-  double d_RatioOfSteel = 0;
-  double d_GovMuy = 0;
-  double d_GovMuz = 0;
-  double d_GovPu = 0;
-  double d_AvOverS = 0;
-  double d_AtOverS = 0;
-  double d_Al = 0;
-  double d_GovTu = 0;
-  double d_GovVu = 0;
-  double d_GovSpacing = 0;
+  int16_t status = 0;
+  int16_t govCombo = 0;
+  double As = 0;
+  double rho = 0;
+  double govMuy = 0;
+  double govMuz = 0;
+  double govPu = 0;
+  double AvOverS = 0;
+  double AtOverS = 0;
+  double Al = 0;
+  double govTu = 0;
+  double govVu = 0;
+  double govSpacing = 0;
 };
 
 struct ShearDirection {

@@ -23,8 +23,8 @@ class CheckReplay : public FlexureFixture {
   std::vector<uint64_t> Bits() const {
     std::vector<uint64_t> bits;
     for (int d = 1; d <= kNumDirections; ++d) {
-      bits.push_back(std::bit_cast<uint64_t>(x.d_CapMuy[d]));
-      bits.push_back(std::bit_cast<uint64_t>(x.d_CapMuz[d]));
+      bits.push_back(std::bit_cast<uint64_t>(x.capMuy[d]));
+      bits.push_back(std::bit_cast<uint64_t>(x.capMuz[d]));
     }
     return bits;
   }
@@ -49,7 +49,7 @@ class CheckReplay : public FlexureFixture {
     for (size_t i = 0; i < forces.size(); ++i) {
       ComputeCheckCapacityPoints(s, x, forces[i]);
       EXPECT_EQ(Bits(), expected[i]) << "force " << forces[i];
-      if (s.bt_HasFlanges == 0) {
+      if (s.hasFlanges == 0) {
         ComputeCapacityAtDemandAngle(s, x, forces[i], 1e7, 1e8, {0.2618, 0, 0.3, 0});
       }
     }
@@ -63,18 +63,18 @@ class CheckReplay : public FlexureFixture {
 
 TEST_F(CheckReplay, PointsMatchIndependentSolves) {
   Rectangle(400, 600, 0, 50);
-  SetSteel(0.025 * s.geo.d_AreaWeb);
+  SetSteel(0.025 * s.geo.areaWeb);
   ExpectSameAsIndependent();
 
   Rectangle(600, 600, 3, 50, 1);  // circle, 20 bars
-  SetSteel(0.012 * s.geo.d_AreaWeb);
+  SetSteel(0.012 * s.geo.areaWeb);
   ExpectSameAsIndependent();
 
-  s.bt_HasFlanges = 1;  // flanged T: the rectangles take part
-  s.d_FlangeWidth[1] = 300;
-  s.d_FlangeThickness[1] = 150;
+  s.hasFlanges = 1;  // flanged T: the rectangles take part
+  s.flangeWidth[1] = 300;
+  s.flangeThickness[1] = 150;
   Rectangle(400, 600, 2, 50);
-  SetSteel(0.018 * s.geo.d_AreaWeb);
+  SetSteel(0.018 * s.geo.areaWeb);
   ExpectSameAsIndependent();
 }
 
@@ -82,7 +82,7 @@ TEST_F(CheckReplay, NewSteelStartsAFreshCheck) {
   // Trials of one steel must not serve the next: the check of a second steel
   // after a first gives the second steel's independent points.
   Rectangle(400, 600, 1, 50);
-  const double area = s.geo.d_AreaWeb;
+  const double area = s.geo.areaWeb;
   SetSteel(0.03 * area);
   const std::vector<uint64_t> expected = Independent(-1.5e6);
   for (const double ratio : {0.01, 0.03}) {

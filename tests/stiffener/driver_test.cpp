@@ -137,9 +137,9 @@ TEST_F(StiffenerDriverTest, PhasesOfDesignedElements) {
   EXPECT_EQ(R().bt_DesignStatus_Shear(5), Fail_ShearStreessExceedMaximum_z);
   // An ultimate moment about z below 0.0001 N-mm becomes +0.0001; the service one stays 0.
   const StiffenerForces& s = BeamState().forces;
-  EXPECT_EQ(s.d_ComboMuz(2, 1), 0.0001);
-  EXPECT_EQ(s.d_ComboMomentAngle(2, 1), std::atan(10e6 / 0.0001));
-  EXPECT_EQ(s.d_ComboMuz(1, 1), 0);
+  EXPECT_EQ(s.Muz(2, 1), 0.0001);
+  EXPECT_EQ(s.momentAngle(2, 1), std::atan(10e6 / 0.0001));
+  EXPECT_EQ(s.Muz(1, 1), 0);
 }
 
 TEST_F(StiffenerDriverTest, FailuresSkipTheLaterPhases) {
@@ -186,7 +186,7 @@ TEST_F(StiffenerDriverTest, FailuresSkipTheLaterPhases) {
   ExpectFields('t', 7, {0, 3, -80, 4, 3000, 0});
   EXPECT_GT(R().f_AvOverS_y(7), 0);
   const StiffenerSection& s = BeamState().section;
-  EXPECT_EQ((std::array{s.d_CoverY, s.d_CoverYst, s.d_CoverZ, s.d_CoverZst}),
+  EXPECT_EQ((std::array{s.coverY, s.coverYst, s.coverZ, s.coverZst}),
             (std::array{50.0, 40.0, 150.0, 140.0}));
 }
 

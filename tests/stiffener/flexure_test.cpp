@@ -20,10 +20,10 @@ class FlexureTest : public FlexureFixture {
     return x;
   }
   double SquashLoad(double as) const {
-    return (s.d_PhiFyComp - s.d_BlockStress) * as + s.geo.d_AreaGross * s.d_BlockStress;
+    return (s.phiFyComp - s.blockStress) * as + s.geo.areaGross * s.blockStress;
   }
   void Check() { CheckSectionForCombos(s, f, x, r); }
-  void Bounds() { DesignAxialBounds(s, f, x, r); }
+  void Bounds() { DesignSectionAxialBounds(s, f, x, r); }
   void Design() {
     Bounds();
     DesignSectionSteel(s, f, x, r);
@@ -39,18 +39,18 @@ TEST_F(FlexureTest, AxialBoundsRaiseTheMinimumOrFail) {
   SetForces(3, 1, -4.0e6, 1e7, 1e7);
   SetForces(4, 1, 0.5e6, 0, 0);
   Bounds();
-  EXPECT_EQ(r.i_ElementStatus, DESIGN_PASS);
-  EXPECT_EQ(x.d_AsMin, x.d_RatioMin * 240000);
-  EXPECT_EQ(x.d_AsMax, 0.04 * 240000);
+  EXPECT_EQ(r.status, DESIGN_PASS);
+  EXPECT_EQ(x.AsMin, x.rhoMin * 240000);
+  EXPECT_EQ(x.AsMax, 0.04 * 240000);
   // 0.8 Po at the raised minimum carries 1.0001 x the largest compression.
-  EXPECT_NEAR(static_cast<double>(0.8f) * SquashLoad(x.d_AsMin), 4.0e6 * 1.0001, 1e-6);
+  EXPECT_NEAR(static_cast<double>(0.8f) * SquashLoad(x.AsMin), 4.0e6 * 1.0001, 1e-6);
 
   // Beyond the maximum: the first of equal forces, zero moments, and no
   // tension test after a compression failure.
   SetForces(1, 1, 9.0e6, 0, 0);
   SetForces(3, 1, -6.0e6, 1e7, 1e7);
   SetForces(4, 1, -6.0e6, 0, 0);
-  r.d_GovMuy = 5;
+  r.govMuy = 5;
   Bounds();
   ExpectRecord(Fail_RequiredRFTExceedMaximum, 3, 0, 0, -6.0e6 * 1.0001);
 
@@ -60,9 +60,9 @@ TEST_F(FlexureTest, AxialBoundsRaiseTheMinimumOrFail) {
   SetForces(3, 1, 0.5e6, 0, 0);
   SetForces(4, 1, 0.5e6, 0, 0);
   Bounds();
-  EXPECT_EQ(r.i_ElementStatus, DESIGN_PASS);
-  EXPECT_NEAR(x.d_AsMin * s.d_PhiFy, 1.0e6 * 1.0001 * 1.01, 1e-6);
-  EXPECT_EQ(x.d_AsMin, x.d_RatioMin * 240000);
+  EXPECT_EQ(r.status, DESIGN_PASS);
+  EXPECT_NEAR(x.AsMin * s.phiFy, 1.0e6 * 1.0001 * 1.01, 1e-6);
+  EXPECT_EQ(x.AsMin, x.rhoMin * 240000);
   SetForces(4, 1, 4.0e6, 0, 0);
   Bounds();
   ExpectRecord(Fail_RequiredRFTExceedMaximum, 4, 0, 0, 4.0e6 * 1.0001);
@@ -75,7 +75,7 @@ TEST_F(FlexureTest, BiaxialCheckAtTheContourPoints) {
   const FlexureWork cap = CapacityFor(4000, p);
   // Muz alone sits on contour point 1: a ratio of exactly 1.0 passes, the
   // next larger moment fails.
-  const double full = std::fabs(cap.d_CapMuz[1]) + std::fabs(cap.d_CapMuy[1]);
+  const double full = std::fabs(cap.capMuz[1]) + std::fabs(cap.capMuy[1]);
   SetForces(1, 1, p, 0, full);
   SetForces(1, 2, p, 0, -0.5 * full);
   Check();
@@ -84,7 +84,7 @@ TEST_F(FlexureTest, BiaxialCheckAtTheContourPoints) {
   Check();
   ExpectRecord(Fail_RequiredRFTExceedMaximum, 1, 0, -std::nextafter(full, 1e300), p);
   // Muy alone (Muz raised to 0.0001) is checked against contour point 7.
-  const double point7 = std::fabs(cap.d_CapMuz[7]) + std::fabs(cap.d_CapMuy[7]);
+  const double point7 = std::fabs(cap.capMuz[7]) + std::fabs(cap.capMuy[7]);
   for (const double scale : {0.999, 1.001}) {
     SetForces(1, 1, p, -scale * point7, 0);
     SetForces(1, 2, p, 0, 1);
@@ -116,15 +116,15 @@ TEST_F(FlexureTest, TiesKeepTheEarlierCombinationAndEnd) {
 
 TEST_F(FlexureTest, FlangedSectionChecksMuyAgainstDirectionsSevenAndEight) {
   SetCombos({1, 1});
-  s.bt_HasFlanges = 1;
-  s.bt_Projection = 1;  // centred flanges: both eccentricities 0
-  s.d_FlangeWidth = {0, 300, 300};
-  s.d_FlangeThickness = {0, 100, 100};
+  s.hasFlanges = 1;
+  s.projection = 1;  // centred flanges: both eccentricities 0
+  s.flangeWidth = {0, 300, 300};
+  s.flangeThickness = {0, 100, 100};
   Web();
   const double p = -500000;
   const FlexureWork cap = CapacityFor(4000, p);
-  const double lower = std::fmin(cap.d_CapMuy[7], cap.d_CapMuy[8]);
-  const double upper = std::fmax(cap.d_CapMuy[7], cap.d_CapMuy[8]);
+  const double lower = std::fmin(cap.capMuy[7], cap.capMuy[8]);
+  const double upper = std::fmax(cap.capMuy[7], cap.capMuy[8]);
   ASSERT_LT(lower, 0);
   SetForces(1, 1, p, upper, 1.0e15);  // Muz plays no part
   SetForces(1, 2, p, 0.5 * upper, 0);
@@ -140,11 +140,11 @@ TEST_F(FlexureTest, FlangedSectionChecksMuyAgainstDirectionsSevenAndEight) {
   // compression only, of the plastic centroid.
   const double moment = 2 * 300 * 100 * 150.0;  // flanges about the mid-plane
   double ePc = 0, eC = 0;
-  s.bt_Projection = 2;
+  s.projection = 2;
   Web();
   FlangeEccentricities(s, 4000, p, ePc, eC);
-  EXPECT_NEAR(eC, -moment / s.geo.d_AreaGross, 1e-9);
-  EXPECT_NEAR(ePc, -moment * s.d_BlockStress / SquashLoad(4000), 1e-9);
+  EXPECT_NEAR(eC, -moment / s.geo.areaGross, 1e-9);
+  EXPECT_NEAR(ePc, -moment * s.blockStress / SquashLoad(4000), 1e-9);
   FlangeEccentricities(s, 4000, 0.0, ePc, eC);
   EXPECT_EQ(ePc, 0.0);
 }
@@ -155,16 +155,16 @@ TEST_F(FlexureTest, SteelSearch) {
   SetForces(1, 1, -500000, 1.0e7, 2.0e7);
   SetForces(2, 1, -300000, 2.0e7, 1.0e7);
   Design();
-  EXPECT_EQ(r.i_ElementStatus, DESIGN_PASS);
-  EXPECT_EQ(r.d_RatioOfSteel, 0.01);
-  EXPECT_EQ(r.d_As, 0.01 * 240000);
-  EXPECT_EQ(x.d_BarArea, 240.0);
+  EXPECT_EQ(r.status, DESIGN_PASS);
+  EXPECT_EQ(r.rho, 0.01);
+  EXPECT_EQ(r.As, 0.01 * 240000);
+  EXPECT_EQ(x.barArea, 240.0);
   // Beyond the maximum: no steel, and the worst end at the maximum steel.
   SetForces(2, 2, -300000, 2.0e9, 1.0e9);
   SetForces(1, 2, -500000, 1.0e9, 1.0e9);
   Design();
   ExpectRecord(Fail_RequiredRFTExceedMaximum, 2, 2.0e9, 1.0e9, -300000);
-  EXPECT_EQ(r.d_As + r.d_RatioOfSteel, 0.0);
+  EXPECT_EQ(r.As + r.rho, 0.0);
 
   // In between: the smallest passing ratio.
   SetForces(1, 1, -800000, 1.0e8, 2.5e8);
@@ -173,31 +173,31 @@ TEST_F(FlexureTest, SteelSearch) {
   SetForces(2, 2, 0, 0, 0);
   SetForces(3, 1, -2000000, 1.2e8, 1.0e8);
   Design();
-  ASSERT_EQ(r.i_ElementStatus, DESIGN_PASS);
+  ASSERT_EQ(r.status, DESIGN_PASS);
   const StiffenerRecord found = r;
-  EXPECT_GT(found.d_RatioOfSteel, 0.01);
-  EXPECT_LT(found.d_RatioOfSteel, 0.04);
-  EXPECT_EQ(found.d_As, found.d_RatioOfSteel * 240000);
+  EXPECT_GT(found.rho, 0.01);
+  EXPECT_LT(found.rho, 0.04);
+  EXPECT_EQ(found.As, found.rho * 240000);
   // The reported record is that of the reported steel, which passes, while
   // one tolerance less fails.
-  SetSteel(found.d_As);
+  SetSteel(found.As);
   Check();
-  ExpectRecord(DESIGN_PASS, found.i_GovCombo, found.d_GovMuy, found.d_GovMuz, found.d_GovPu);
-  SetSteel((found.d_RatioOfSteel - 0.00005) * 240000);
+  ExpectRecord(DESIGN_PASS, found.govCombo, found.govMuy, found.govMuz, found.govPu);
+  SetSteel((found.rho - 0.00005) * 240000);
   Check();
-  EXPECT_EQ(r.i_ElementStatus, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(r.status, Fail_RequiredRFTExceedMaximum);
 
   // A bracket already narrower than the tolerance (adjacent ratios) gets its
   // one trial and stops, though its midpoint is one of its ends.
   SetForces(2, 1, -200000, 0.2e8, 2.6e8);  // no tension: the trial without steel fails
-  x.d_RatioMin = 0.02;
-  s.d_RatioMax = std::nextafter(0.02, 1.0);
-  x.d_AsMin = 0;
-  x.d_AsMax = 0.04 * 240000;  // passes
+  x.rhoMin = 0.02;
+  s.rhoMax = std::nextafter(0.02, 1.0);
+  x.AsMin = 0;
+  x.AsMax = 0.04 * 240000;  // passes
   DesignSectionSteel(s, f, x, r);
-  EXPECT_EQ(r.i_ElementStatus, DESIGN_PASS);
-  EXPECT_TRUE(r.d_RatioOfSteel == 0.02 || r.d_RatioOfSteel == s.d_RatioMax);
-  EXPECT_EQ(r.d_As, r.d_RatioOfSteel * 240000);
+  EXPECT_EQ(r.status, DESIGN_PASS);
+  EXPECT_TRUE(r.rho == 0.02 || r.rho == s.rhoMax);
+  EXPECT_EQ(r.As, r.rho * 240000);
 }
 
 }  // namespace

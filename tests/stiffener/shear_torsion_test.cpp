@@ -53,12 +53,12 @@ TEST(TorsionProperties, SectionsArrangementsAndFlangeOverhangs) {
   };
   for (const Case& c : cases) {
     StiffenerSection s;
-    s.i_SectionType = c.type, s.i_RFTType = c.arrangement, s.bt_Projection = c.projection;
-    s.d_Width = c.w, s.d_Height = c.h, s.d_CoverY = s.d_CoverZ = c.barCover;
-    s.d_CoverYst = s.d_CoverZst = 40;
-    s.d_FlangeWidth = c.flangeW, s.d_FlangeThickness = c.flangeT;
+    s.sectionType = c.type, s.barLayout = c.arrangement, s.projection = c.projection;
+    s.width = c.w, s.height = c.h, s.coverY = s.coverZ = c.barCover;
+    s.coverYst = s.coverZst = 40;
+    s.flangeWidth = c.flangeW, s.flangeThickness = c.flangeT;
     ComputeTorsionSectionProperties(s);
-    const std::array got{s.d_Acp, s.d_Pcp, s.d_Aoh, s.d_Ph, s.d_ShearDepthY, s.d_ShearDepthZ};
+    const std::array got{s.Acp, s.pcp, s.Aoh, s.ph, s.shearDepthY, s.shearDepthZ};
     for (size_t i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(got[i], c.want[i]) << (&c - cases) << ":" << i;
   }
 }
@@ -74,28 +74,28 @@ class ShearTorsionTest : public ::testing::Test {
     ResetGlobalState();
     SetDesignConstants();
     const modGlobal& g = Global();
-    settings.k_shear = g.k_shear, settings.phi_c = g.phi_c, settings.phi_s = g.phi_s;
-    s.d_PhiSqrtFc = s.d_LambdaPhiSqrtFc = g.phi_c * std::sqrt(30.0);
-    s.d_PhiFc = s.d_LambdaPhiFc = g.phi_c * 30.0;
-    s.d_PhiFyStirrup = s.d_PhiFy = g.phi_s * 400.0;
-    s.geo.d_AreaGross = s.d_Acp = 240000, s.d_Pcp = 2000, s.d_Aoh = 166400, s.d_Ph = 1680;
+    settings.kShear = g.k_shear, settings.phiC = g.phi_c, settings.phiS = g.phi_s;
+    s.phiSqrtFc = s.lambdaPhiSqrtFc = g.phi_c * std::sqrt(30.0);
+    s.phiFc = s.lambdaPhiFc = g.phi_c * 30.0;
+    s.phiFyStirrup = s.phiFy = g.phi_s * 400.0;
+    s.geo.areaGross = s.Acp = 240000, s.pcp = 2000, s.Aoh = 166400, s.ph = 1680;
   }
 
   // End 2 gets forces that would change every result if it were read.
   void Combos(const std::vector<Combo>& combos) {
     const int n = static_cast<int>(combos.size());
     f = StiffenerForces{};
-    for (ComboEndArray* a : {&f.d_ComboPu, &f.d_ComboV, &f.d_ComboT}) a->Create(n);
+    for (ComboEndArray* a : {&f.Pu, &f.Vu, &f.Tu}) a->Create(n);
     for (int k = 1; k <= n; ++k) {
       const Combo& c = combos[static_cast<size_t>(k - 1)];
       if (c.type == 1) f.ultimateCombos.push_back(static_cast<int16_t>(k));
-      f.d_ComboPu(k, 1) = c.p, f.d_ComboV(k, 1) = c.v, f.d_ComboT(k, 1) = c.t;
-      f.d_ComboPu(k, 2) = f.d_ComboV(k, 2) = 5e6, f.d_ComboT(k, 2) = 5e9;
+      f.Pu(k, 1) = c.p, f.Vu(k, 1) = c.v, f.Tu(k, 1) = c.t;
+      f.Pu(k, 2) = f.Vu(k, 2) = 5e6, f.Tu(k, 2) = 5e9;
     }
-    f.i_FirstUltimateCombo = f.ultimateCombos.empty() ? 0 : f.ultimateCombos.front();
+    f.firstUltimateCombo = f.ultimateCombos.empty() ? 0 : f.ultimateCombos.front();
   }
 
-  double L() const { return s.d_LambdaPhiSqrtFc; }
+  double L() const { return s.lambdaPhiSqrtFc; }
   double Vc() const { return 0.2 * L() * 300 * sh.depth; }
   double Tc() const { return L() * (240000.0 * 240000.0) / 2000; }  // up to 0.1 Tc is neglected
   static double At(double t) { return t / (2 * 0.85 * 166400 * (0.85f * 400.0)); }
@@ -133,13 +133,13 @@ TEST_F(ShearTorsionTest, MaxShearStress) {
   };
   for (const Case& c : cases) {
     Combos(c.combos);
-    r.i_ElementStatus = DESIGN_PASS;
-    r.d_AvOverS = 7;
+    r.status = DESIGN_PASS;
+    r.AvOverS = 7;
     CheckMaxShearStress(s, f, sh, c.direction, r);
     const Combo& g = c.combos[static_cast<size_t>(c.combo - 1)];
-    EXPECT_EQ(r.i_ElementStatus, c.status) << (&c - cases);
-    EXPECT_EQ((std::array{double(r.i_GovCombo), r.d_GovPu, r.d_GovVu, r.d_GovTu, r.d_GovSpacing,
-                          r.d_AvOverS}),
+    EXPECT_EQ(r.status, c.status) << (&c - cases);
+    EXPECT_EQ((std::array{double(r.govCombo), r.govPu, r.govVu, r.govTu, r.govSpacing,
+                          r.AvOverS}),
               (std::array{double(c.combo), g.p, std::fabs(g.v), c.tu, 0.0, 0.0})) << (&c - cases);
   }
 }
@@ -158,7 +158,7 @@ TEST_F(ShearTorsionTest, ShearStirrups) {
       {500, 1680, {{1, 0, 30e3, 0}, {1, -50, 60e3, 0}}, avMin_, 350, 2},
       // Above 0.1 lambda phi_c f'c bw d = 270 kN: the limit 0.35 d.
       {500, 1680, {{1, 0, 300e3, 0}}, (300e3 - Vc()) / (phiFy_ * 500), 175, 1},
-      {500, 1680, {{1, 0, 0.1 * s.d_LambdaPhiFc * 300 * 500, 0}}, -1, 350, 1},  // at Vlim
+      {500, 1680, {{1, 0, 0.1 * s.lambdaPhiFc * 300 * 500, 0}}, -1, 350, 1},  // at Vlim
       {500, 1680, {{1, -11, 300e3, 0}, {1, -22, -300e3, 0}}, (300e3 - Vc()) / (phiFy_ * 500), 175, 1},
       {1000, 1680, {{1, 0, 530e3, 0}}, (530e3 - 2 * Vc()) / (phiFy_ * 1000), 600, 1},
       {1000, 1680, {{1, 0, 550e3, 0}}, (550e3 - 2 * Vc()) / (phiFy_ * 1000), 300, 1},
@@ -178,14 +178,14 @@ TEST_F(ShearTorsionTest, ShearStirrups) {
   };
   for (const Case& c : cases) {
     sh.depth = c.depth;
-    s.d_Ph = c.ph;
+    s.ph = c.ph;
     Combos(c.combos);
     DesignShearSteel(s, f, sh, settings, r);
     const Combo& g = c.combos[static_cast<size_t>(c.combo - 1)];
     if (c.av >= 0) {
-      EXPECT_NEAR(r.d_AvOverS, c.av, 1e-9) << (&c - cases);
+      EXPECT_NEAR(r.AvOverS, c.av, 1e-9) << (&c - cases);
     }
-    EXPECT_EQ((std::array{r.d_GovSpacing, double(r.i_GovCombo), r.d_GovPu, r.d_GovVu, r.d_GovTu}),
+    EXPECT_EQ((std::array{r.govSpacing, double(r.govCombo), r.govPu, r.govVu, r.govTu}),
               (std::array{c.spacing, double(c.combo), g.p, std::fabs(g.v), std::fabs(g.t)}))
         << (&c - cases);
   }
@@ -197,7 +197,7 @@ TEST_F(ShearTorsionTest, ShearStirrups) {
     for (double side : {-1e-9, 1e-9}) {
       Combos({{1, 0, factors[i] * Vc() * (1 + side), 0}});
       DesignShearSteel(s, f, sh, settings, r);
-      EXPECT_NEAR(r.d_AvOverS, side < 0 ? 0 : avMin_, 1e-9) << depths[i];
+      EXPECT_NEAR(r.AvOverS, side < 0 ? 0 : avMin_, 1e-9) << depths[i];
     }
   }
 }
@@ -205,19 +205,19 @@ TEST_F(ShearTorsionTest, ShearStirrups) {
 TEST_F(ShearTorsionTest, TorsionSteel) {
   Combos({{0, 0, 0, 5e9}, {1, -7, -80e3, -0.1 * Tc()}, {1, 0, 0, 0.05 * Tc()}});
   DesignTorsionSteel(s, f, settings, r);  // nothing above 0.1 Tc: no steel, the first ultimate
-  EXPECT_EQ((std::array{r.d_AtOverS, r.d_Al, r.d_GovSpacing, double(r.i_GovCombo), r.d_GovVu}),
+  EXPECT_EQ((std::array{r.AtOverS, r.Al, r.govSpacing, double(r.govCombo), r.govVu}),
             (std::array{0.0, 0.0, -1.0, 2.0, 80e3}));
 
-  s.d_PhiFy = 0.85f * 500.0;  // longitudinal steel stronger than the stirrups
+  s.phiFy = 0.85f * 500.0;  // longitudinal steel stronger than the stirrups
   Combos({{1, 0, 50e3, 2e7}, {1, -300, 250e3, -5e7}, {1, 0, 10e3, 3e7}, {1, -9, 0, 5e7}});
   DesignTorsionSteel(s, f, settings, r);
-  EXPECT_NEAR(r.d_AtOverS, At(5e7), 1e-12);
-  EXPECT_EQ((std::array{double(r.i_GovCombo), r.d_GovPu, r.d_GovTu, r.d_GovVu, r.d_GovSpacing}),
+  EXPECT_NEAR(r.AtOverS, At(5e7), 1e-12);
+  EXPECT_EQ((std::array{double(r.govCombo), r.govPu, r.govTu, r.govVu, r.govSpacing}),
             (std::array{2.0, -300.0, 5e7, 0.0, 210.0}));
-  EXPECT_EQ(r.d_Al, static_cast<double>(static_cast<float>(r.d_AtOverS * 1680 * phiFy_ / s.d_PhiFy)));
-  s.d_Ph = 4000;
+  EXPECT_EQ(r.Al, static_cast<double>(static_cast<float>(r.AtOverS * 1680 * phiFy_ / s.phiFy)));
+  s.ph = 4000;
   DesignTorsionSteel(s, f, settings, r);
-  EXPECT_EQ(r.d_GovSpacing, 300);
+  EXPECT_EQ(r.govSpacing, 300);
 }
 
 }  // namespace
