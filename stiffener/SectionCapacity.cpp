@@ -57,43 +57,24 @@ inline void IntegratePolygon(const std::array<double, N>& u, const std::array<do
   }
 }
 
-// Steps 1 to 3 of the kernel; kMoments selects the moment sums. Returns the
-// largest bar strain.
+// The bars of the frame for the neutral axis at wNa (depth c): their strains
+// limited to the yield strains, the concrete each bar inside the block
+// displaces, and the sums added to F (and to the moments with kMoments).
+// Returns the largest bar strain.
 template <bool kMoments>
-inline double Integrate(const StiffenerSection& s, const FlexureWork& x, double& F, double& Ma,
-                        double& Mb, double c) {
-  const SectionGeometry& g = s.geo;
-  const double wNa = x.frameTop - c;
-  const double wBlk = x.frameTop - s.beta1 * c;
-  const double stress = s.blockStress;
-  F = 0;
-  Ma = 0;
-  Mb = 0;
-
-  IntegratePolygon<kMoments>(x.frameVertexU, x.frameVertexW, g.numVertices, wNa, wBlk,
-                             stress, F, Ma, Mb);
-  // Without flanges the two rectangles sit at the origin and every one of
-  // their edges adds an exact 0.
-  if (s.hasFlanges != 0) {
-    IntegratePolygon<kMoments>(x.frameLeftFlangeU, x.frameLeftFlangeW, kFlangeVertices, wNa,
-                               wBlk, stress, F, Ma, Mb);
-    IntegratePolygon<kMoments>(x.frameRightFlangeU, x.frameRightFlangeW, kFlangeVertices,
-                               wNa, wBlk, stress, F, Ma, Mb);
-  }
-  if constexpr (kMoments) {
-    Ma = Ma + wNa * F;  // concrete moment from the neutral axis to the origin
-  }
-
+inline double IntegrateBars(const StiffenerSection& s, const FlexureWork& x, double wNa, double c,
+                            double& F, double& Ma, double& Mb) {
   const double epsCu = x.epsCu;
   const double epsY = x.epsYield;
   const double epsYc = x.epsYieldComp;
   const double phiEs = s.phiEs;
+  const double stress = s.blockStress;
   const double inBlock = (1 - s.beta1) * c;
   double largest = -epsCu;
   double sumF = 0;
   double sumFw = 0;
   double sumFu = 0;
-  for (int j = 1; j <= g.numBars; ++j) {
+  for (int j = 1; j <= s.geo.numBars; ++j) {
     const double wj = x.frameBarW[j];
     double e = (wNa - wj) * epsCu / c;
     if (e > largest) {
@@ -120,6 +101,34 @@ inline double Integrate(const StiffenerSection& s, const FlexureWork& x, double&
     Mb = Mb - x.barArea * sumFu;
   }
   return largest;
+}
+
+// The kernel: the stress block over the outline and the flanges, then the
+// bars; kMoments selects the moment sums. Returns the largest bar strain.
+template <bool kMoments>
+inline double Integrate(const StiffenerSection& s, const FlexureWork& x, double& F, double& Ma,
+                        double& Mb, double c) {
+  const double wNa = x.frameTop - c;
+  const double wBlk = x.frameTop - s.beta1 * c;
+  const double stress = s.blockStress;
+  F = 0;
+  Ma = 0;
+  Mb = 0;
+
+  IntegratePolygon<kMoments>(x.frameVertexU, x.frameVertexW, s.geo.numVertices, wNa, wBlk,
+                             stress, F, Ma, Mb);
+  // Without flanges the two rectangles sit at the origin and every one of
+  // their edges adds an exact 0.
+  if (s.hasFlanges != 0) {
+    IntegratePolygon<kMoments>(x.frameLeftFlangeU, x.frameLeftFlangeW, kFlangeVertices, wNa,
+                               wBlk, stress, F, Ma, Mb);
+    IntegratePolygon<kMoments>(x.frameRightFlangeU, x.frameRightFlangeW, kFlangeVertices,
+                               wNa, wBlk, stress, F, Ma, Mb);
+  }
+  if constexpr (kMoments) {
+    Ma = Ma + wNa * F;  // concrete moment from the neutral axis to the origin
+  }
+  return IntegrateBars<kMoments>(s, x, wNa, c, F, Ma, Mb);
 }
 
 // Depth ratios and axial resistances for the current yield strains and steel.
