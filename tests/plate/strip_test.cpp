@@ -33,17 +33,18 @@ class Strip : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetGlobalState();
-    PlateState() = modPlateDesignCSA94{};
     ClearFloatFaults();
     Global().bt_units = 1;
     SetUnitFactors();
     SetDesignConstants();
+    const modGlobal& g = Global();
+    settings = {g.eps_cu, g.eps_t, g.k_Pmax, g.k_Pcomp};
   }
   void TearDown() override { ResetGlobalState(); }
 
   // Element 1 from `in` with its element values prepared, then `direction`
   // if one is given; returns the strip status.
-  static int16_t Element(const PlateInput& in, PlateDirection direction = kPlateElement) {
+  int16_t Element(const PlateInput& in, PlateDirection direction = kPlateElement) {
     typPlateElement& p = Global().PlateElement;
     Global().i_NumPlateElements = 1;
     const std::pair<Array1<double>*, double> fields[] = {
@@ -58,14 +59,13 @@ class Strip : public ::testing::Test {
     p.f_Thickness(1) = in.t;
     p.bt_NumCurtains(1) = in.curtains;
     p.f_CoverToRFT(1) = {0, in.coverX, in.coverY, 0};
-    PreparePlateStrip(1, kPlateElement, S());
-    if (direction != kPlateElement) PreparePlateStrip(1, direction, S());
-    return S().status;
+    PreparePlateStrip(1, kPlateElement, s);
+    if (direction != kPlateElement) PreparePlateStrip(1, direction, s);
+    return s.status;
   }
 
-  static void Combos(const std::vector<Combo>& combos) {
+  void Combos(const std::vector<Combo>& combos) {
     const int n = static_cast<int>(combos.size());
-    PlateDesignValues& v = V();
     StartPlateTables(v, n);
     for (int c = 1; c <= n; ++c) {
       const Combo& k = combos[static_cast<size_t>(c - 1)];
@@ -75,43 +75,40 @@ class Strip : public ::testing::Test {
     }
   }
 
-  static PlateStrip& S() { return PlateState().strip; }
-  static PlateDesignValues& V() { return PlateState().values; }
-  static PlateSettings Settings() {
-    const modGlobal& g = Global();
-    return {g.eps_cu, g.eps_t, g.k_Pmax, g.k_Pcomp};
+  void Check() { CheckStripForCombos(s, v, settings, work); }
+  double Ratio(double Pu, double Mu) {
+    return StripCapacityRatio(s, settings, Pu, Mu, work.lastSearchSteps);
   }
-  static void Check() { CheckStripForCombos(S(), V(), Settings(), PlateState().work); }
-  static int16_t& Steps() { return PlateState().work.lastSearchSteps; }
-  static double Ratio(double Pu, double Mu) {
-    return StripCapacityRatio(S(), Settings(), Pu, Mu, Steps());
-  }
-    // Direction x of `in` with steel As and face B compressed.
-  static void Loaded(const PlateInput& in, double As) {
+  // Direction x of `in` with steel As and face B compressed.
+  void Loaded(const PlateInput& in, double As) {
     ASSERT_EQ(Element(in, kPlateX), DESIGN_PASS);
-    PlateStrip& s = S();
     s.As = As, s.d1 = s.e2, s.d2 = s.t - s.cover, s.yref = s.t / 2;
   }
   // Direction x prepared afresh, then its axial bounds for `combos`.
-  static void Bounds(const std::vector<Combo>& combos) {
+  void Bounds(const std::vector<Combo>& combos) {
     Element(PlateInput{}, kPlateX);
     Combos(combos);
-    DesignStripAxialBounds(S(), V(), Settings());
+    DesignStripAxialBounds(s, v, settings);
   }
-  static void DesignSteel() { DesignStripSteel(S(), V(), Settings(), PlateState().work); }
+  void DesignSteel() { DesignStripSteel(s, v, settings, work); }
   const double P0 = -((340 - 14.49) * 2 + 14.49 * 200);  // compression resistance, As = 2
+
+  PlateSettings settings;
+  PlateStrip s;
+  PlateDesignValues v;
+  PlateStripWork work;
 };
 
 TEST_F(Strip, MaterialValues) {
   Element(PlateInput{.fy = 600});  // tension steel limited to 500, compression to 400
-  EXPECT_NEAR(S().phiFyT, 0.85 * 500, 1e-4);
-  EXPECT_NEAR(S().phiFyC, 0.85 * 400, 1e-4);
-  EXPECT_NEAR(S().epsYt, 500.0 / 200000, 1e-12);
+  EXPECT_NEAR(s.phiFyT, 0.85 * 500, 1e-4);
+  EXPECT_NEAR(s.phiFyC, 0.85 * 400, 1e-4);
+  EXPECT_NEAR(s.epsYt, 500.0 / 200000, 1e-12);
   Element(PlateInput{.fy = 500.00001});  // the limit tests fy rounded to 32 bits
-  EXPECT_DOUBLE_EQ(S().phiFyT, static_cast<double>(0.85f) * 500.00001);
+  EXPECT_DOUBLE_EQ(s.phiFyT, static_cast<double>(0.85f) * 500.00001);
   Element(PlateInput{.fc = 130});  // beta1 0.645 and alpha1 0.655 unfloored
-  EXPECT_DOUBLE_EQ(S().beta1, 0.67);
-  EXPECT_DOUBLE_EQ(S().alpha1PhiFc, static_cast<double>(0.67f) * static_cast<double>(0.6f) * 130);
+  EXPECT_DOUBLE_EQ(s.beta1, 0.67);
+  EXPECT_DOUBLE_EQ(s.alpha1PhiFc, static_cast<double>(0.67f) * static_cast<double>(0.6f) * 130);
 }
 
 TEST_F(Strip, DirectionChecksLaterFailureWins) {
@@ -137,20 +134,32 @@ TEST_F(Strip, DirectionChecksLaterFailureWins) {
     EXPECT_EQ(Element(k.in, k.direction), k.status) << k.in.t << " " << k.direction;
   }
   Element(PlateInput{.minX = 0.1, .minY = 0.1, .coverX = 0.25f}, kPlateX);
-  EXPECT_DOUBLE_EQ(S().cover, 1.0);
-  EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.002f));
-  PreparePlateStrip(1, kPlateY, S());
-  EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.0015f));
+  EXPECT_DOUBLE_EQ(s.cover, 1.0);
+  EXPECT_DOUBLE_EQ(s.rhoMin, static_cast<double>(0.002f));
+  PreparePlateStrip(1, kPlateY, s);
+  EXPECT_DOUBLE_EQ(s.rhoMin, static_cast<double>(0.0015f));
   Element(PlateInput{.minX = static_cast<double>(0.2f)}, kPlateX);  // equal is not below
-  EXPECT_DOUBLE_EQ(S().rhoMin, static_cast<double>(0.2f) / 100);
+  EXPECT_DOUBLE_EQ(s.rhoMin, static_cast<double>(0.2f) / 100);
 }
 
-TEST_F(Strip, PlasticCentroidOfOneCurtain) {
+TEST_F(Strip, SectionResultantsByHand) {
+  // c = 50: a = 44.75, Cc = 648.4275. Layer at 40 mm: strain -0.0007, -119
+  // plus 14.49 of displaced concrete. Layer at 160 mm yields: 340.
+  Loaded(PlateInput{}, 2);
+  double P = 0, M = 0;
+  StripResultants(s, settings, 50, P, M);
+  EXPECT_NEAR(P, -104.51 + 340 - 648.4275, 0.01);
+  EXPECT_NEAR(M, 648.4275 * 77.625 + 104.51 * 60 + 340 * 60, 0.5);
+  StripResultants(s, settings, 5000, P, M);  // all yielded in compression
+  EXPECT_NEAR(P, P0, 0.01);
+  EXPECT_NEAR(M, 0, 0.01);
   // One curtain at 160 mm: the centroid sits at the bars in tension and
-  // moves toward mid-depth in compression.
+  // moves toward mid-depth in compression; only that layer counts.
   Loaded(PlateInput{.curtains = 1}, 2);
-  EXPECT_DOUBLE_EQ(StripPlasticCentroidOffset(S(), 10), -60);
-  EXPECT_NEAR(StripPlasticCentroidOffset(S(), 0), -60 * 651.02 / 3549.02, 1e-4);
+  EXPECT_DOUBLE_EQ(StripPlasticCentroidOffset(s, 10), -60);
+  EXPECT_NEAR(StripPlasticCentroidOffset(s, 0), -60 * 651.02 / 3549.02, 1e-4);
+  StripResultants(s, settings, 50, P, M);
+  EXPECT_NEAR(P, 2 * 340 - 648.4275, 0.01);
 }
 
 TEST_F(Strip, NeutralAxisSearch) {
@@ -168,7 +177,7 @@ TEST_F(Strip, NeutralAxisSearch) {
   const std::pair<double, int> searches[] = {{0, 8}, {-800, 6}, {-2500, 10}, {300, 8}, {600, 4}};
   for (auto [Pu, steps] : searches) {
     Ratio(Pu, 1e7);
-    EXPECT_EQ(Steps(), steps) << Pu;
+    EXPECT_EQ(work.lastSearchSteps, steps) << Pu;
   }
   // Pure bending by hand: c = 34.12, a = 30.54, Cc = 442.5; about mid-depth
   // 442.5 x 84.73 - 102.5 x 60 + 340 x 60 = 51,740.
@@ -187,7 +196,7 @@ TEST_F(Strip, NeutralAxisSearch) {
 
 TEST_F(Strip, TensionTaperAndYieldStrainCap) {
   Loaded(PlateInput{}, 2);
-  const double Tr = S().phiFyT * S().As;
+  const double Tr = s.phiFyT * s.As;
   // At 0.95 Tr the full resistance counts; half-way to Tr only half of it.
   const double r95 = Ratio(0.95 * Tr, 5000);
   ASSERT_GT(r95, 1.0);  // the moment ratio governs
@@ -202,33 +211,33 @@ TEST_F(Strip, TensionTaperAndYieldStrainCap) {
   Loaded(PlateInput{.Es = 100000}, 2);
   Ratio(0, 1000);
   const double capped = static_cast<double>(0.0035f) - 0.0001;
-  EXPECT_DOUBLE_EQ(S().epsYc, capped);
-  PreparePlateStrip(1, kPlateY, S());
-  EXPECT_DOUBLE_EQ(S().epsYc, capped);
-  PreparePlateStrip(1, kPlateElement, S());
-  EXPECT_NEAR(S().epsYc, 0.004, 1e-12);
+  EXPECT_DOUBLE_EQ(s.epsYc, capped);
+  PreparePlateStrip(1, kPlateY, s);
+  EXPECT_DOUBLE_EQ(s.epsYc, capped);
+  PreparePlateStrip(1, kPlateElement, s);
+  EXPECT_NEAR(s.epsYc, 0.004, 1e-12);
 }
 
 TEST_F(Strip, AxialBoundsOverUltimateCombinations) {
   // Compression 4000.4 / (0.8 x 200) = 25.0025 needs (25.0025 - 14.49) /
   // 325.51; the service combination 3 does not count.
   Bounds({{1, 100, -4000, 0, 0}, {1, 300, -4000, 0, 0}, {0, 9000, -90000, 0, 0}});
-  EXPECT_EQ(S().status, DESIGN_PASS);
-  EXPECT_NEAR(S().rhoMin, (25.0025 - 14.49) / 325.51, 1e-6);
-  EXPECT_NEAR(S().AsMin, 200 * (25.0025 - 14.49) / 325.51, 1e-4);
+  EXPECT_EQ(s.status, DESIGN_PASS);
+  EXPECT_NEAR(s.rhoMin, (25.0025 - 14.49) / 325.51, 1e-6);
+  EXPECT_NEAR(s.AsMin, 200 * (25.0025 - 14.49) / 325.51, 1e-4);
   Bounds({{1, 100, -10, 0, 0}, {1, 300, -10, 0, 0}});  // tension governs
-  EXPECT_NEAR(S().rhoMin, 1.01 * 300.03 / 68000, 1e-8);
-  EXPECT_EQ(S().govCombo, 0);
+  EXPECT_NEAR(s.rhoMin, 1.01 * 300.03 / 68000, 1e-8);
+  EXPECT_EQ(s.govCombo, 0);
   // A failure reports no steel, the magnified force, the first of equals.
   Bounds({{1, 0, -8000, 0, 0}, {1, 0, -8000, 0, 0}});
-  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
-  EXPECT_EQ(S().govCombo, 1);
-  EXPECT_DOUBLE_EQ(S().Pu, 1.0001 * -8000);
-  EXPECT_EQ(S().As, 0);
+  EXPECT_EQ(s.status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(s.govCombo, 1);
+  EXPECT_DOUBLE_EQ(s.Pu, 1.0001 * -8000);
+  EXPECT_EQ(s.As, 0);
   Bounds({{1, 100, 0, 0, 0}, {1, 3000, 0, 0, 0}});  // needs 4.46 %
-  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
-  EXPECT_EQ(S().govCombo, 2);
-  EXPECT_DOUBLE_EQ(S().Pu, 1.0001 * 3000);
+  EXPECT_EQ(s.status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(s.govCombo, 2);
+  EXPECT_DOUBLE_EQ(s.Pu, 1.0001 * 3000);
 }
 
 TEST_F(Strip, CheckNamesTheGoverningPairAsStored) {
@@ -236,56 +245,62 @@ TEST_F(Strip, CheckNamesTheGoverningPairAsStored) {
   // combination 3 does not take over.
   Element(PlateInput{}, kPlateX);
   Combos({{1, 0, -100, 2000, -1000}, {1, 0, -100, 3000, -9000}, {1, 0, -100, 3000, -9000}});
-  S().As = 2;
+  s.As = 2;
   Check();
-  EXPECT_EQ(S().status, DESIGN_PASS);
-  EXPECT_TRUE(S().govCombo == 2 && S().Mu == -9000 && S().Pu == 0);
+  EXPECT_EQ(s.status, DESIGN_PASS);
+  EXPECT_TRUE(s.govCombo == 2 && s.Mu == -9000 && s.Pu == 0);
   Combos({{1, 0, 0, 200000, 0}, {1, 0, -100, 3000, -9000}});  // 1 far above the resistance
   Check();
-  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
-  EXPECT_EQ(S().govCombo, 1);
+  EXPECT_EQ(s.status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(s.govCombo, 1);
 
   // One curtain 40 mm off centre toward face B (cover 60, e2 = 140), As 0.4.
   // Tension 100 acts at the bars: M - 4000 about them against about
   // 36 x 138.8 = 4,995 with face B compressed, 36 x 58.8 = 2,115 with face A.
   Element(PlateInput{.curtains = 1, .coverX = 60}, kPlateX);
   Combos({{1, 100, 100, 6000, 6000}});
-  S().As = 0.4;
+  s.As = 0.4;
   Check();
-  EXPECT_EQ(S().status, DESIGN_PASS);
-  EXPECT_EQ(S().Mu, 6000);  // as stored, before the offset
+  EXPECT_EQ(s.status, DESIGN_PASS);
+  EXPECT_EQ(s.Mu, 6000);  // as stored, before the offset
   Combos({{1, 100, 100, -2000, -2000}});
   Check();
-  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
-  EXPECT_EQ(S().d1, 60);
+  EXPECT_EQ(s.status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_EQ(s.d1, 60);
   Combos({{1, 0, 0, 0, 0}});  // a zero moment compresses face B
   Check();
-  EXPECT_EQ(S().d1, 140);
+  EXPECT_EQ(s.d1, 140);
+  // A ratio of exactly 1 passes: the tensile resistance of two curtains.
+  Element(PlateInput{}, kPlateX);
+  s.As = 2;
+  Combos({{1, s.phiFyT * 2, 0, 0, 0}});
+  Check();
+  EXPECT_EQ(s.status, DESIGN_PASS);
 }
 
 TEST_F(Strip, SteelSearch) {
   Bounds({{1, 10, -10, 1000, -1000}, {1, 5, -20, 500, -1500}});
   DesignSteel();  // the minimum passes: exactly the minimum
-  EXPECT_EQ(S().status, DESIGN_PASS);
-  EXPECT_TRUE(S().rho == 0.0025 && S().As == 0.0025 * 200 && S().govCombo == 2);
+  EXPECT_EQ(s.status, DESIGN_PASS);
+  EXPECT_TRUE(s.rho == 0.0025 && s.As == 0.0025 * 200 && s.govCombo == 2);
   Bounds({{1, 0, 0, 4e5, 0}});
   DesignSteel();  // the maximum fails: the direction fails with it
-  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
-  EXPECT_DOUBLE_EQ(S().As, 8);
-  EXPECT_EQ(S().Mu, 4e5);
+  EXPECT_EQ(s.status, Fail_RequiredRFTExceedMaximum);
+  EXPECT_DOUBLE_EQ(s.As, 8);
+  EXPECT_EQ(s.Mu, 4e5);
   // In between: the result passes and a ratio 5e-5 lower fails.
   Bounds({{1, 50, -300, 60000, -20000}, {1, 0, -900, 45000, -45000}});
   DesignSteel();
-  ASSERT_EQ(S().status, DESIGN_PASS);
-  const double rho = S().rho;
+  ASSERT_EQ(s.status, DESIGN_PASS);
+  const double rho = s.rho;
   EXPECT_GT(rho, 0.0025);
-  EXPECT_TRUE(S().As == rho * 200 && S().govCombo == 1 && S().Mu == 60000);
-  S().As = (rho - 5e-5) * 200;
+  EXPECT_TRUE(s.As == rho * 200 && s.govCombo == 1 && s.Mu == 60000);
+  s.As = (rho - 5e-5) * 200;
   Check();
-  EXPECT_EQ(S().status, Fail_RequiredRFTExceedMaximum);
-  S().As = rho * 200;
+  EXPECT_EQ(s.status, Fail_RequiredRFTExceedMaximum);
+  s.As = rho * 200;
   Check();
-  EXPECT_EQ(S().status, DESIGN_PASS);
+  EXPECT_EQ(s.status, DESIGN_PASS);
 }
 
 // The combination check shares the first trials of its neutral-axis searches
@@ -296,23 +311,22 @@ TEST_F(Strip, CheckMatchesSearchesMadeOneByOne) {
     int16_t status, govCombo, steps;
     double Pu, Mu;
   };
-  auto oneByOne = [] {
-    PlateStrip& s = S();
+  auto oneByOne = [&] {
     double rmax = -0.0001;
     Outcome o{DESIGN_PASS, 0, 0, 0, 0};
-    for (const int16_t c : V().ultimateCombos) {
+    for (const int16_t c : v.ultimateCombos) {
       for (int i = 1; i <= 2; ++i) {
-        const double Pu = V().NPlusMinus(c)[i];
-        const double e = StripPlasticCentroidOffset(S(), Pu);
+        const double Pu = v.NPlusMinus(c)[i];
+        const double e = StripPlasticCentroidOffset(s, Pu);
         for (int j = 1; j <= 2; ++j) {
-          const double M = V().MPlusMinus(c)[j];
+          const double M = v.MPlusMinus(c)[j];
           const double moment = M + Pu * e;
           const bool faceB = moment >= 0;
           s.d1 = faceB ? s.e2 : s.cover;
           s.d2 = faceB ? s.t - s.cover : s.t - s.e2;
           s.yref = faceB ? s.t / 2 - e : s.t / 2 + e;
           const double r = Ratio(Pu, faceB ? moment : -moment);
-          o.steps = Steps();
+          o.steps = work.lastSearchSteps;
           if (r > rmax) rmax = r, o.govCombo = c, o.Pu = Pu, o.Mu = M;
         }
       }
@@ -336,14 +350,14 @@ TEST_F(Strip, CheckMatchesSearchesMadeOneByOne) {
       int checks = 0;
       for (size_t n = 1; n <= all.size(); ++n) {
         Combos({all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)});
-        S().As = As;
+        s.As = As;
         const Outcome want = oneByOne();
-        Steps() = -1;
+        work.lastSearchSteps = -1;
         Check();
         SCOPED_TRACE(std::to_string(curtains) + " " + std::to_string(As) + " " + std::to_string(n));
-        EXPECT_EQ(Steps(), want.steps);
-        EXPECT_TRUE(S().status == want.status && S().govCombo == want.govCombo &&
-                    S().Pu == want.Pu && S().Mu == want.Mu);
+        EXPECT_EQ(work.lastSearchSteps, want.steps);
+        EXPECT_TRUE(s.status == want.status && s.govCombo == want.govCombo &&
+                    s.Pu == want.Pu && s.Mu == want.Mu);
         checks += want.steps > 2;  // searches that went past the shared trials
       }
       EXPECT_GT(checks, 0);

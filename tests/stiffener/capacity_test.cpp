@@ -13,15 +13,6 @@ const double kEpsCu = 0.0035f;  // the run's constant, a 32-bit float
 
 class CapacityTest : public FlexureFixture {
  protected:
-  // Direction d of the built geometry (no flanges) as the kernel's frame.
-  void LoadFrame(int d) {
-    x.frameVertexU = s.geo.rotVertexU[d];
-    x.frameVertexW = s.geo.rotVertexW[d];
-    x.frameBarU = s.geo.rotBarU[d];
-    x.frameBarW = s.geo.rotBarW[d];
-    x.frameTop = s.geo.topFibre[d];
-    x.frameBottomBar = s.geo.bottomBar[d];
-  }
   double ForceAt(double c) {
     double F = 0;
     SectionForce(s, x, c, F);
@@ -62,6 +53,7 @@ TEST_F(CapacityTest, DepthSolveLandsOnTheTargetForce) {
   // The depths d k_b and d k_t are taken without iteration when they match.
   const double fBalanced = ForceAt(500 * x.kb);
   EXPECT_EQ(Solve(fBalanced + 0.00009, phi), 500 * x.kb);
+  EXPECT_NE(Solve(fBalanced + 0.00011, phi), 500 * x.kb);
   EXPECT_EQ(phi, 1.0);
   EXPECT_EQ(Solve(ForceAt(500 * x.kt), phi), 500 * x.kt);
   for (const double p : {0.0, -1.0e6, 0.5 * x.Pt, -0.9 * x.Po, fBalanced + 1.0}) {

@@ -30,8 +30,8 @@ class CheckReplay : public FlexureFixture {
   }
 
   // Axial forces from deep compression to beyond 0.95 Pt, in an order that
-  // makes later solves share only part of earlier paths, and one repeated
-  // (the solve ends on a kept trial), through one check against independent
+  // makes later solves share only part of earlier paths, and one repeated,
+  // through one check against independent
   // points, with an angle search between points (it turns the frame and
   // caps the compression yield strain).
   void ExpectSameAsIndependent() {
@@ -41,6 +41,15 @@ class CheckReplay : public FlexureFixture {
     }
     forces.push_back(0);
     forces.push_back(-4.2e6 + 5 * 2.0e5);
+    // Forces that the first trial of a direction meets: the solve ends on a
+    // kept trial, whose moments are kept the first time and replayed after.
+    ComputeCapacityPoints(s, x, 0.0);  // the depth ratios of this steel
+    for (const int d : {1, 4, 1}) {
+      LoadFrame(d);
+      double F = 0;
+      SectionForce(s, x, (x.frameTop - x.frameBottomBar) * x.kb, F);
+      forces.push_back(x.kPcomp * F);
+    }
     std::vector<std::vector<uint64_t>> expected;
     for (const double P : forces) {
       expected.push_back(Independent(P));

@@ -82,6 +82,16 @@ class FlexureFixture : public ::testing::Test {
     x.barArea = as / s.geo.numBars;
   }
 
+  // Direction d of the built geometry as the kernel's frame.
+  void LoadFrame(int d) {
+    const SectionGeometry& g = s.geo;
+    x.frameVertexU = g.rotVertexU[d], x.frameVertexW = g.rotVertexW[d];
+    x.frameLeftFlangeU = g.rotLeftFlangeU[d], x.frameLeftFlangeW = g.rotLeftFlangeW[d];
+    x.frameRightFlangeU = g.rotRightFlangeU[d], x.frameRightFlangeW = g.rotRightFlangeW[d];
+    x.frameBarU = g.rotBarU[d], x.frameBarW = g.rotBarW[d];
+    x.frameTop = g.topFibre[d], x.frameBottomBar = g.bottomBar[d];
+  }
+
   // The element status and the governing record.
   void ExpectRecord(int16_t status, int16_t combo, double muy, double muz, double pu) const {
     EXPECT_EQ(r.status, status);
