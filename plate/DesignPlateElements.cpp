@@ -106,15 +106,6 @@ void PrepareDirection(const typPlateElement& in, int16_t e, PlateDirection direc
   CheckFloatFaults();
 }
 
-// The constants of the standard the strip is designed with.
-void LoadSettings(PlateSettings& settings) {
-  const modGlobal& g = Global();
-  settings.epsCu = g.eps_cu;
-  settings.epsT = g.eps_t;
-  settings.kPmax = g.k_Pmax;
-  settings.kPcomp = g.k_Pcomp;
-}
-
 // Lists the ultimate combinations of the model in ascending order.
 void CollectUltimateCombos(std::vector<int16_t>& list) {
   const modGlobal& g = Global();
@@ -127,6 +118,16 @@ void CollectUltimateCombos(std::vector<int16_t>& list) {
 }
 
 }  // namespace
+
+PlateSettings PlateSettingsOf() {
+  const modGlobal& g = Global();
+  PlateSettings settings;
+  settings.epsCu = g.eps_cu;
+  settings.epsT = g.eps_t;
+  settings.kPmax = g.k_Pmax;
+  settings.kPcomp = g.k_Pcomp;
+  return settings;
+}
 
 void PreparePlateStrip(int16_t element, PlateDirection direction, PlateStrip& strip) {
   const typPlateElement& in = Global().PlateElement;
@@ -250,7 +251,7 @@ void DesignDirection(int16_t element, PlateDirection direction) {
 
   FillDesignValues(element, direction);
   CollectUltimateCombos(state.values.ultimateCombos);
-  LoadSettings(state.settings);
+  state.settings = PlateSettingsOf();
   DesignStripAxialBounds(s, state.values, state.settings);
   if (s.status == DESIGN_PASS) {
     DesignStripSteel(s, state.values, state.settings, state.work);

@@ -12,8 +12,10 @@
 //   PlateStripWork     the trials the neutral-axis searches of one
 //                      combination check share
 // The driver (DesignPlateElements.cpp) fills them from the design model with
-// PreparePlateStrip and the element's forces, calls DesignStripAxialBounds
-// and DesignStripSteel, and stores what the strip holds.
+// PreparePlateStrip, PlateSettingsOf and the element's forces, calls
+// DesignStripAxialBounds and DesignStripSteel, and stores what the strip
+// holds; StripCapacityRatio and StripResultants give the capacity of one
+// strip for one pair of forces.
 //
 // Units inside: N, mm, MPa, N/mm for forces per unit width, N-mm/mm for
 // moments per unit width, mm2/mm for steel areas. Axial force is positive in
@@ -153,6 +155,9 @@ void DesignPlateElements();
 // kPlateElement for the element values, kPlateX / kPlateY for one direction
 // with its status checks.
 void PreparePlateStrip(int16_t element, PlateDirection direction, PlateStrip& strip);
+
+// The constants of the standard the design model runs with.
+PlateSettings PlateSettingsOf();
 
 // Wood-Armer design values of one resultant from its own component, the
 // component of the other direction and the twisting component.

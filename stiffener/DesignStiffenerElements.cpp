@@ -113,8 +113,10 @@ void StartStiffenerResults() {
   }
 }
 
-// The constants of the standard and the calling thread's suspend flag.
-void LoadSettings(StiffenerSettings& settings) {
+}  // namespace
+
+StiffenerSettings StiffenerSettingsOf() {
+  StiffenerSettings settings;
   const modGlobal& g = Global();
   settings.epsCu = g.eps_cu;
   settings.epsT = g.eps_t;
@@ -125,7 +127,10 @@ void LoadSettings(StiffenerSettings& settings) {
   settings.phiC = g.phi_c;
   settings.phiS = g.phi_s;
   settings.suspendFlag = &Design().i_SuspendFlag;
+  return settings;
 }
+
+namespace {
 
 // Moves the covers of a circle of bars so that the circle is centred and
 // fits the smaller side; the y covers given by the host do not count.
@@ -179,15 +184,10 @@ void LoadFactoredStrengths(const modGlobal& g, int e, StiffenerSection& s) {
   s.lambdaPhiFc = LambdaForDensity(density) * s.phiFc;
 }
 
-// The section state of element e in internal units, with the factored
-// strengths of the concrete and the steel, and the settings of the thread.
-void PrepareSectionState(int e) {
-  const modGlobal& g = Global();
+// The section of element e in internal units, with the factored strengths
+// of the concrete and the steel and the covers.
+void ReadSectionProperties(const modGlobal& g, int e, StiffenerSection& s) {
   const typStiffenerElement& in = g.StiffenerElement;
-  modBeamDesignCSA94& state = BeamState();
-  StiffenerSection& s = state.section;
-  LoadSettings(state.settings);
-
   s.sectionType = in.bt_SectionType(e);
   s.height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
   s.width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
@@ -219,6 +219,20 @@ void PrepareSectionState(int e) {
   CheckFloatFaults();
 }
 
+// The section state of element e and the settings of the calling thread.
+void PrepareSectionState(int e) {
+  modBeamDesignCSA94& state = BeamState();
+  state.settings = StiffenerSettingsOf();
+  ReadSectionProperties(Global(), e, state.section);
+}
+
+// The steel ratio limits of element e.
+void ReadRatioLimits(const modGlobal& g, int e, StiffenerSection& s) {
+  const typStiffenerElement& in = g.StiffenerElement;
+  s.rhoMin = CheckedValue(in.f_MinRatioOfRFT(e) / 100);
+  s.rhoMax = CheckedValue(in.f_MaxRatioOfRFT(e) / 100);
+}
+
 // True when every bar line and stirrup line leaves room inside the section.
 bool CoversFit(const StiffenerSection& s) {
   const bool tooLarge = s.height - 0.0001 < 2 * s.coverY ||
@@ -236,10 +250,8 @@ void PrepareFlexurePhase(int16_t e) {
   StiffenerSection& s = state.section;
   StiffenerForces& f = state.forces;
   StiffenerRecord& r = state.record;
-  const typStiffenerElement& in = g.StiffenerElement;
 
-  s.rhoMin = CheckedValue(in.f_MinRatioOfRFT(e) / 100);
-  s.rhoMax = CheckedValue(in.f_MaxRatioOfRFT(e) / 100);
+  ReadRatioLimits(g, e, s);
   if (s.rhoMin > s.rhoMax) {
     r.status = Fail_MinRFTExceedMaximum;
   }
@@ -484,6 +496,16 @@ void PlanStiffenerElementFetches(int16_t e) {
 }
 
 }  // namespace
+
+StiffenerSection StiffenerSectionOf(int16_t element) {
+  const modGlobal& g = Global();
+  StiffenerSection s;
+  ReadSectionProperties(g, element, s);
+  ReadRatioLimits(g, element, s);
+  BuildSectionGeometry(s);
+  ComputeTorsionSectionProperties(s);
+  return s;
+}
 
 void DesignStiffenerElements() {
   modGlobal& g = Global();

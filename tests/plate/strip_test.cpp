@@ -37,8 +37,7 @@ class Strip : public ::testing::Test {
     Global().bt_units = 1;
     SetUnitFactors();
     SetDesignConstants();
-    const modGlobal& g = Global();
-    settings = {g.eps_cu, g.eps_t, g.k_Pmax, g.k_Pcomp};
+    settings = PlateSettingsOf();
   }
   void TearDown() override { ResetGlobalState(); }
 

@@ -31,13 +31,14 @@ TEST_F(CapacityTest, FlangesOnlyWhenTheSectionHasThem) {
   // flush with z = -W/2, centred on the mid-plane.
   s.hasFlanges = 1;
   s.flangeWidth = {0, 300, 0};
-  const double z[][5] = {{0, 200, 100, 80}, {2, -100, -200, -200}, {1, 50, -50, -60}};
+  const double z[][6] = {{0, 200, 100, 100, 200, 80},
+                         {2, -100, -200, -200, -100, -200},
+                         {1, 50, -50, -50, 50, -60}};
   for (const auto& row : z) {
     s.projection = static_cast<uint8_t>(row[0]);
     Rectangle(400, 600, 0, 50);
-    EXPECT_EQ(g.leftFlangeZ[1], row[1]) << row[0];
-    EXPECT_EQ(g.leftFlangeZ[2], row[2]) << row[0];
-    EXPECT_EQ(g.rightFlangeZ[2], row[3]) << row[0];
+    EXPECT_EQ(g.leftFlangeZ, (FlangeArray{0, row[1], row[2], row[3], row[4]})) << row[0];
+    EXPECT_EQ(g.rightFlangeZ[2], row[5]) << row[0];
     EXPECT_EQ(g.leftFlangeY, (FlangeArray{0, -300, -300, -600, -600})) << row[0];
     EXPECT_EQ(g.areaGross, 270000.0);
     EXPECT_EQ(g.sectionDepth[1], 900.0);  // deeper downward only

@@ -135,6 +135,14 @@ TEST_F(StiffenerDriverTest, PhasesOfDesignedElements) {
   EXPECT_DOUBLE_EQ(R().f_Vu_z(4), 150);
   // Element 5 (circular): the shear width is 0.8 D.
   EXPECT_EQ(R().bt_DesignStatus_Shear(5), Fail_ShearStreessExceedMaximum_z);
+  // The section of an element built on its own is the one the phase designed.
+  const StiffenerSection& designed = BeamState().section;
+  const StiffenerSection built = StiffenerSectionOf(5);
+  EXPECT_EQ((std::array{built.width, built.lambdaPhiSqrtFc, built.coverYst, built.rhoMax,
+                        built.geo.areaWeb, built.geo.sectionDepth[4], built.Acp, built.shearDepthZ}),
+            (std::array{designed.width, designed.lambdaPhiSqrtFc, designed.coverYst,
+                        designed.rhoMax, designed.geo.areaWeb, designed.geo.sectionDepth[4],
+                        designed.Acp, designed.shearDepthZ}));
   // An ultimate moment about z below 0.0001 N-mm becomes +0.0001; the service one stays 0.
   const StiffenerForces& s = BeamState().forces;
   EXPECT_EQ(s.Muz(2, 1), 0.0001);
