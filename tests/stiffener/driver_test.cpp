@@ -160,6 +160,7 @@ TEST_F(StiffenerDriverTest, FailuresSkipTheLaterPhases) {
          {.arrangement = 3, .coverYst = 299},
          {.width = 600, .height = 400, .arrangement = 3, .coverZst = 200},
          {}, {},  // 6 and 7 fail the shear check along y and along z
+         {.coverZst = 199.99996f},  // 8: the z stirrup line leaves less than 0.0001
          // Last: a circle centred on the smaller side of a wide web (y covers ignored).
          {.width = 600, .height = 400, .arrangement = 3, .coverY = 120, .coverYst = 100}});
   Set(3, 2, {-100, 0, 150, 0, 10, 20});
@@ -193,6 +194,7 @@ TEST_F(StiffenerDriverTest, FailuresSkipTheLaterPhases) {
   ExpectFields('z', 7, {0, 3, -80, 4, 3000, 0});
   ExpectFields('t', 7, {0, 3, -80, 4, 3000, 0});
   EXPECT_GT(R().f_AvOverS_y(7), 0);
+  EXPECT_EQ(R().bt_DesignStatus_flex(8), Fail_CoverTooLarge);
   const StiffenerSection& s = BeamState().section;
   EXPECT_EQ((std::array{s.coverY, s.coverYst, s.coverZ, s.coverZst}),
             (std::array{50.0, 40.0, 150.0, 140.0}));
