@@ -99,15 +99,17 @@ class Strip : public ::testing::Test {
 };
 
 TEST_F(Strip, MaterialValues) {
-  Element(PlateInput{.fy = 600});  // tension steel limited to 500, compression to 400
-  EXPECT_NEAR(s.phiFyT, 0.85 * 500, 1e-4);
-  EXPECT_NEAR(s.phiFyC, 0.85 * 400, 1e-4);
-  EXPECT_NEAR(s.epsYt, 500.0 / 200000, 1e-12);
-  Element(PlateInput{.fy = 500.00001});  // the limit tests fy rounded to 32 bits
-  EXPECT_DOUBLE_EQ(s.phiFyT, static_cast<double>(0.85f) * 500.00001);
+  const modGlobal& g = Global();
+  const double phiS = g.phi_s;
+  Element(PlateInput{.fy = 600});  // the tension and the compression limits of fy
+  EXPECT_EQ(s.phiFyT, phiS * g.fy_max);
+  EXPECT_EQ(s.phiFyC, phiS * g.fyc_max);
+  EXPECT_EQ(s.epsYt, s.phiFyT / (phiS * 200000));
+  Element(PlateInput{.fy = g.fy_max + 0.00001});  // the limit tests fy rounded to 32 bits
+  EXPECT_EQ(s.phiFyT, phiS * (g.fy_max + 0.00001));
   Element(PlateInput{.fc = 130});  // beta1 0.645 and alpha1 0.655 unfloored
   EXPECT_DOUBLE_EQ(s.beta1, 0.67);
-  EXPECT_DOUBLE_EQ(s.alpha1PhiFc, static_cast<double>(0.67f) * static_cast<double>(0.6f) * 130);
+  EXPECT_DOUBLE_EQ(s.alpha1PhiFc, static_cast<double>(0.67f) * g.phi_c * 130);
 }
 
 TEST_F(Strip, DirectionChecksLaterFailureWins) {
@@ -132,13 +134,18 @@ TEST_F(Strip, DirectionChecksLaterFailureWins) {
   for (const auto& k : cases) {
     EXPECT_EQ(Element(k.in, k.direction), k.status) << k.in.t << " " << k.direction;
   }
+  // A minimum below the floor of its direction is raised to it; one equal
+  // to it in 32 bits keeps its own value.
+  const modGlobal& g = Global();
   Element(PlateInput{.minX = 0.1, .minY = 0.1, .coverX = 0.25f}, kPlateX);
   EXPECT_DOUBLE_EQ(s.cover, 1.0);
-  EXPECT_DOUBLE_EQ(s.rhoMin, static_cast<double>(0.002f));
+  EXPECT_EQ(s.rhoMin, g.rho_min_floor);
   PreparePlateStrip(1, kPlateY, s);
-  EXPECT_DOUBLE_EQ(s.rhoMin, static_cast<double>(0.0015f));
-  Element(PlateInput{.minX = static_cast<double>(0.2f)}, kPlateX);  // equal is not below
-  EXPECT_DOUBLE_EQ(s.rhoMin, static_cast<double>(0.2f) / 100);
+  EXPECT_EQ(s.rhoMin, g.rho_min_floor_v);
+  const double atFloor = static_cast<float>(100.0 * g.rho_min_floor);  // in percent
+  Element(PlateInput{.minX = atFloor}, kPlateX);
+  ASSERT_NE(atFloor / 100, static_cast<double>(g.rho_min_floor));
+  EXPECT_EQ(s.rhoMin, atFloor / 100);
 }
 
 TEST_F(Strip, SectionResultantsByHand) {

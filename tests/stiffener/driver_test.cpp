@@ -30,9 +30,12 @@ struct Element {
   float coverZ = 50, coverY = 50, coverZst = 40, coverYst = 40;
 };
 
-// 30 kN-m on the 400 x 600 web with 40 mm stirrup cover: At/s (mm2/m) and Al (mm2).
-constexpr double kAt30 = 311.91774477769296;
-constexpr double kAl30 = 524.0217895507812;
+// One-leg torsion stirrups (mm2/mm) for 30 kN-m on the 400 x 600 web with
+// 40 mm stirrup cover: the shear flow on 0.85 Aoh, Aoh = 320 x 520.
+double At30() {
+  const modGlobal& g = Global();
+  return 30e6 / (((2 * static_cast<double>(g.k_shear)) * (0.85 * 166400)) * (g.phi_s * 400.0));
+}
 
 class StiffenerDriverTest : public ::testing::Test {
  protected:
@@ -113,10 +116,13 @@ TEST_F(StiffenerDriverTest, PhasesOfDesignedElements) {
   EXPECT_EQ(Design().sErrorMessage, "phase");
   // Element 1: the torsion of combination 3 governs both shears and torsion.
   EXPECT_EQ(R().bt_DesignStatus_Shear(1), DESIGN_PASS);
-  ExpectFields('y', 1, {2 * kAt30, 3, -50, 30, 0, 210}, 1e-9);
-  ExpectFields('z', 1, {2 * kAt30, 3, -50, 30, 20, 210}, 1e-9);
-  ExpectFields('t', 1, {kAt30, 3, -50, 30, 0, 210}, 1e-9);
-  EXPECT_EQ(R().f_Al(1), kAl30);
+  const double at30 = 1000 * At30();  // mm2/m
+  ExpectFields('y', 1, {2 * at30, 3, -50, 30, 0, 210}, 1e-9);
+  ExpectFields('z', 1, {2 * at30, 3, -50, 30, 20, 210}, 1e-9);
+  ExpectFields('t', 1, {at30, 3, -50, 30, 0, 210}, 1e-9);
+  // Al = At ph fyt / fy in 32 bits, ph = 1680.
+  const double phiFy = Global().phi_s * 400.0;
+  EXPECT_EQ(R().f_Al(1), static_cast<float>(((At30() * 1680) * phiFy) / phiFy));
   // Element 2: no stirrups along y; the minimum along z at 0.7 d = 245 (d = 350,
   // bw = 600); no torsion steel, the torsion fields carrying the z shear.
   ExpectFields('y', 2, {0, 2, -100, 1, 0, -1});
@@ -128,7 +134,7 @@ TEST_F(StiffenerDriverTest, PhasesOfDesignedElements) {
   EXPECT_EQ(R().f_As(3) + R().f_RatioOfSteel(3) + R().f_Pu_flex(3), 0);
   EXPECT_EQ(R().i_DesignComboIndex_flex(3), 2);
   EXPECT_EQ(R().bt_DesignStatus_Shear(3), DESIGN_PASS);
-  EXPECT_NEAR(R().f_AtOverS(3), kAt30, 1e-9);
+  EXPECT_NEAR(R().f_AtOverS(3), at30, 1e-9);
   // Element 4 (flanged): nothing along y, z designed.
   ExpectFields('y', 4, {0, 2, 0, 0, 0, -1});
   EXPECT_EQ(R().bt_DesignStatus_Shear(4), DESIGN_PASS);
