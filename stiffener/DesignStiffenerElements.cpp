@@ -113,25 +113,6 @@ void StartStiffenerResults() {
   }
 }
 
-}  // namespace
-
-StiffenerSettings StiffenerSettingsOf() {
-  StiffenerSettings settings;
-  const modGlobal& g = Global();
-  settings.epsCu = g.eps_cu;
-  settings.epsT = g.eps_t;
-  settings.kPmax = g.k_Pmax;
-  settings.kPcomp = g.k_Pcomp;
-  settings.kPtens = g.k_Ptens;
-  settings.kShear = g.k_shear;
-  settings.phiC = g.phi_c;
-  settings.phiS = g.phi_s;
-  settings.suspendFlag = &Design().i_SuspendFlag;
-  return settings;
-}
-
-namespace {
-
 // Moves the covers of a circle of bars so that the circle is centred and
 // fits the smaller side; the y covers given by the host do not count.
 void CentreCircularCovers(StiffenerSection& s) {
@@ -496,6 +477,21 @@ void PlanStiffenerElementFetches(int16_t e) {
 }
 
 }  // namespace
+
+StiffenerSettings StiffenerSettingsOf() {
+  StiffenerSettings settings;
+  const modGlobal& g = Global();
+  settings.epsCu = g.eps_cu;
+  settings.epsT = g.eps_t;
+  settings.kPmax = g.k_Pmax;
+  settings.kPcomp = g.k_Pcomp;
+  settings.kPtens = g.k_Ptens;
+  settings.kShear = g.k_shear;
+  settings.phiC = g.phi_c;
+  settings.phiS = g.phi_s;
+  settings.suspendFlag = &Design().i_SuspendFlag;
+  return settings;
+}
 
 StiffenerSection StiffenerSectionOf(int16_t element) {
   const modGlobal& g = Global();
