@@ -206,6 +206,16 @@ TEST_F(StiffenerDriverTest, FailuresSkipTheLaterPhases) {
             (std::array{50.0, 40.0, 150.0, 140.0}));
 }
 
+TEST_F(StiffenerDriverTest, StrengthsAboveTheirLimits) {
+  Model(1, {1}, {{.fc = 90, .fy = 600}});
+  SetDesignConstants();
+  const modGlobal& g = Global();
+  const StiffenerSection s = StiffenerSectionOf(1);
+  EXPECT_EQ((std::array{s.phiFy, s.phiFyComp, s.phiFyStirrup, s.phiFc}),
+            (std::array{g.phi_s * static_cast<double>(g.fy_max), g.phi_s * double(g.fyc_max),
+                        g.phi_s * double(g.fyt_max), g.phi_c * double(g.fc_max)}));
+}
+
 TEST_F(StiffenerDriverTest, RunStops) {
   Model(1, {0, 0}, {Element{}});  // only service combinations: zero results, combination 0
   EXPECT_THROW(RunPhase(), RunTimeError);
