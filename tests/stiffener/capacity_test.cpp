@@ -50,6 +50,10 @@ TEST_F(CapacityTest, DepthSolveLandsOnTheTargetForce) {
   SetSteel(4000);
   ComputeCapacityPoints(s, x, 0.0);  // depth ratios and resistances of this steel
   LoadFrame(1);
+  // The squash load: the steel less the concrete it displaces, and the whole
+  // concrete of the section.
+  EXPECT_EQ(x.Po, x.kPcomp * ((s.phiFyComp - s.blockStress) * 4000 +
+                             s.geo.areaGross * s.blockStress));
   double phi = 0;
   // The depths d k_b and d k_t are taken without iteration when they match.
   const double fBalanced = ForceAt(500 * x.kb);
