@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/ForceSource.h"
+#include "stiffener/StiffenerSection.h"
 
 namespace ostrel {
 
@@ -22,6 +23,17 @@ void DesignStiffenerElement(int16_t e, ForceSource& forces);
 // On a worker thread before its first element: the stiffener working state
 // of the calling (host's) thread, copied. The host's thread waits meanwhile.
 std::function<void()> CopyStiffenerStateToWorker();
+
+// Section of stiffener element `element` (1-based) of the design model, as
+// the stiffener phase designs it: sizes, factored strengths and covers in
+// internal units, the steel ratio limits, the geometry and bar layout, and
+// the torsion properties. Throws RunTimeError for a value that is not
+// finite in internal units.
+StiffenerSection StiffenerSectionOf(int16_t element);
+
+// The constants of the standard the design model runs with, and the
+// calling thread's suspend flag.
+StiffenerSettings StiffenerSettingsOf();
 
 }  // namespace ostrel
 
