@@ -179,6 +179,41 @@ uint8_t clsDesignCSA94::SetPlateElementProperties(
       });
 }
 
+namespace {
+
+// The section checks of SetStiffenerElementProperties in their order: the
+// message of the first that fails, or null. `height` and `projection` are
+// the values after a circular section has been made as high as it is wide
+// with its flanges centred.
+const char* StiffenerSectionRefusal(uint8_t sectionType, uint8_t projection, uint8_t rftType,
+                                    float width, float height, float coverZ, float coverY) {
+  if (sectionType > 1) {
+    return "Stiffener element: Unrecognized web shape";
+  }
+  if (projection > 2) {
+    return "Stiffener element: Unrecognized projection option";
+  }
+  if (rftType > 3) {
+    return "Stiffener element: Unrecognized RFT arrangement";
+  }
+  if (Compared(coverZ) < 0.0001 || Compared(coverY) < 0.0001) {
+    return "clsWallDesign::SetStiffenerElementProperties: cover is too small";
+  }
+  // Each bound is evaluated in 64-bit and rounded to a 32-bit float.
+  const float boundY = static_cast<float>(0.5 * Compared(height) - 0.0001);
+  const float boundZ = static_cast<float>(0.5 * Compared(width) - 0.0001);
+  if (coverY > boundY || coverZ > boundZ) {
+    return "Stiffener element: cover is too large";
+  }
+  if (sectionType == 1 && rftType != 3) {
+    return "Stiffener element: Non-Circular reinforcement arrangement is assigned to a "
+           "circular stiffener";
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 uint8_t clsDesignCSA94::SetStiffenerElementProperties(
     int32_t l_ElementNumber, uint8_t bt_SectionType, uint8_t bt_SectionProjection,
     float f_SectionWidth, float f_sectionHeight, float f_LeftFlangeWidth,
@@ -194,36 +229,13 @@ uint8_t clsDesignCSA94::SetStiffenerElementProperties(
         if (l_ElementNumber < 1 || l_ElementNumber > g.i_NumStiffenerElements) {
           return Outcome::Refused("Stiffener element: Element number is out of range");
         }
-        if (bt_SectionType > 1) {
-          return Outcome::Refused("Stiffener element: Unrecognized web shape");
-        }
         // A circular section is as high as it is wide, with its flanges centred.
-        float height = f_sectionHeight;
-        uint8_t projection = bt_SectionProjection;
-        if (bt_SectionType == 1) {
-          height = f_SectionWidth;
-          projection = 1;
-        }
-        if (projection > 2) {
-          return Outcome::Refused("Stiffener element: Unrecognized projection option");
-        }
-        if (bt_RFTType > 3) {
-          return Outcome::Refused("Stiffener element: Unrecognized RFT arrangement");
-        }
-        if (Compared(f_Cover_Z) < 0.0001 || Compared(f_Cover_Y) < 0.0001) {
-          return Outcome::Refused(
-              "clsWallDesign::SetStiffenerElementProperties: cover is too small");
-        }
-        // Each bound is evaluated in 64-bit and rounded to a 32-bit float.
-        const float boundY = static_cast<float>(0.5 * Compared(height) - 0.0001);
-        const float boundZ = static_cast<float>(0.5 * Compared(f_SectionWidth) - 0.0001);
-        if (f_Cover_Y > boundY || f_Cover_Z > boundZ) {
-          return Outcome::Refused("Stiffener element: cover is too large");
-        }
-        if (bt_SectionType == 1 && bt_RFTType != 3) {
-          return Outcome::Refused(
-              "Stiffener element: Non-Circular reinforcement arrangement is assigned to a "
-              "circular stiffener");
+        const float height = bt_SectionType == 1 ? f_SectionWidth : f_sectionHeight;
+        const uint8_t projection = bt_SectionType == 1 ? 1 : bt_SectionProjection;
+        if (const char* refusal = StiffenerSectionRefusal(bt_SectionType, projection, bt_RFTType,
+                                                          f_SectionWidth, height, f_Cover_Z,
+                                                          f_Cover_Y)) {
+          return Outcome::Refused(refusal);
         }
 
         // Reach every field first, so that a released array stores nothing.
