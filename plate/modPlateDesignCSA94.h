@@ -78,6 +78,10 @@ void WoodArmerPair(const double& own, const double& other, const double& twist, 
 // Strip set-up of plate element `element`: kPlateElement for the element
 // values, kPlateX / kPlateY for one direction with its status checks.
 void PreparePlateStrip(int16_t element, PlateDirection direction);
+// The same for element `element` of model g (its unit factors and design
+// constants), into strip s.
+void PreparePlateStrip(const modGlobal& g, int16_t element, PlateDirection direction,
+                       PlateStrip& s);
 
 // Sizes the N+- and M+- tables for `combos` combinations (zero-filled).
 void StartPlateTables(int combos);
@@ -104,6 +108,23 @@ void StripSectionResultants(const double& c, double& P, double& M);
 
 // Offset of the plastic centroid of a one-curtain strip from mid-thickness.
 double StripPlasticCentroidOffset(const double& Pu);
+double StripPlasticCentroidOffset(const PlateStrip& s, double Pu);
+
+// The ratio the combination check finds for one design pair (Pu, M) of the
+// Wood-Armer tables, for the steel of strip s: M (as stored) is taken about
+// the plastic centroid, its sign picks the compressed face and the layers.
+double StripPairRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double M);
+
+// Compression resistance P0 (negative), tensile resistance Tr and moment
+// resistance Mr about the plastic centroid of strip s for the axial force Pu,
+// with face B (faceB) or face A compressed: what the ratio of a pair divides by.
+struct StripResistance {
+  double P0;
+  double Tr;
+  double Mr;
+};
+StripResistance StripMomentResistance(PlateStrip& s, double epsCu, double epsT, double Pu,
+                                      bool faceB);
 
 // One step of the neutral-axis bracket: true when P is within 0.0001 of the
 // target, otherwise the side of the bracket that P belongs to is replaced.
