@@ -386,6 +386,25 @@ double PairRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double e, 
   return CapacityRatio(s, epsCu, epsT, Pu, Mu, steps, tree);
 }
 
+// The largest ratio of the four design pairs of one combination (N+- by
+// M+-, in slot order; the first of equal ratios counts).
+StripComboRatio ComboRatio(PlateStrip& s, double epsCu, double epsT,
+                           const std::array<double, 3>& N, const std::array<double, 3>& M,
+                           int16_t& steps, std::array<StripTrialTree, 2>* trees) {
+  StripComboRatio worst{-0.0001, kPositive, kPositive};
+  for (int i = kPositive; i <= kNegative; ++i) {
+    const double Pu = N[i];
+    const double e = PlasticCentroidOffset(s, Pu);
+    for (int j = kPositive; j <= kNegative; ++j) {
+      const double r = PairRatio(s, epsCu, epsT, Pu, e, M[j], steps, trees);
+      if (r > worst.r) {
+        worst = {r, i, j};
+      }
+    }
+  }
+  return worst;
+}
+
 // The trial trees of the calling thread's combination checks, one per sense
 // of the moment (face B compressed, face A compressed).
 std::array<StripTrialTree, 2>& CheckTrialTrees() {
@@ -555,18 +574,12 @@ void CheckStripForCombos() {
   for (const int16_t c : p.ultimateCombos) {
     const std::array<double, 3>& N = p.NPlusMinus(c);
     const std::array<double, 3>& M = p.MPlusMinus(c);
-    for (int i = kPositive; i <= kNegative; ++i) {
-      const double Pu = N[i];
-      const double e = PlasticCentroidOffset(s, Pu);
-      for (int j = kPositive; j <= kNegative; ++j) {
-        const double r = PairRatio(s, epsCu, epsT, Pu, e, M[j], p.lastSearchSteps, &trees);
-        if (r > rmax) {
-          rmax = r;
-          s.govCombo = c;
-          s.Pu = N[i];
-          s.Mu = M[j];
-        }
-      }
+    const StripComboRatio worst = ComboRatio(s, epsCu, epsT, N, M, p.lastSearchSteps, &trees);
+    if (worst.r > rmax) {
+      rmax = worst.r;
+      s.govCombo = c;
+      s.Pu = N[worst.i];
+      s.Mu = M[worst.j];
     }
   }
 
@@ -590,10 +603,11 @@ double StripPlasticCentroidOffset(const double& Pu) {
   return PlasticCentroidOffset(PlateState().strip, Pu);
 }
 
-double StripPairRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double M) {
+StripComboRatio StripCombinationRatio(PlateStrip& s, double epsCu, double epsT,
+                                      const std::array<double, 3>& N,
+                                      const std::array<double, 3>& M) {
   int16_t steps = 0;
-  const double e = PlasticCentroidOffset(s, Pu);
-  return PairRatio(s, epsCu, epsT, Pu, e, M, steps, nullptr);
+  return ComboRatio(s, epsCu, epsT, N, M, steps, nullptr);
 }
 
 StripResistance StripMomentResistance(PlateStrip& s, double epsCu, double epsT, double Pu,

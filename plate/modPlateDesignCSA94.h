@@ -110,10 +110,19 @@ void StripSectionResultants(const double& c, double& P, double& M);
 double StripPlasticCentroidOffset(const double& Pu);
 double StripPlasticCentroidOffset(const PlateStrip& s, double Pu);
 
-// The ratio the combination check finds for one design pair (Pu, M) of the
-// Wood-Armer tables, for the steel of strip s: M (as stored) is taken about
-// the plastic centroid, its sign picks the compressed face and the layers.
-double StripPairRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double M);
+// The ratio the combination check finds for one combination, for the steel
+// of strip s: the largest over the four design pairs (N[i], M[j]) of its
+// Wood-Armer values (slot 1 positive, slot 2 negative), each moment (as
+// stored) taken about the plastic centroid, its sign picking the compressed
+// face and the layers; i and j name the governing pair.
+struct StripComboRatio {
+  double r;
+  int i;
+  int j;
+};
+StripComboRatio StripCombinationRatio(PlateStrip& s, double epsCu, double epsT,
+                                      const std::array<double, 3>& N,
+                                      const std::array<double, 3>& M);
 
 // Compression resistance P0 (negative), tensile resistance Tr and moment
 // resistance Mr about the plastic centroid of strip s for the axial force Pu,

@@ -193,15 +193,6 @@ void DesignFlexurePhase(int16_t e) {
   r.bt_DesignStatus_flex(e) = s.i_ElementStatus;
 }
 
-// Shear state of one direction: effective depth, web width resisting the
-// shear (0.8 of the diameter for a circular section), and the section's
-// dimension along the shear.
-void SetShearState(double depth, double across, double along) {
-  modBeamDesignCSA94& s = BeamState();
-  s.d_ShearDepth = depth;
-  s.d_ShearWidth = s.i_SectionType == 1 ? 0.8 * across : across;
-  s.d_ShearHeight = along;
-}
 
 void ResetShearSlots() {
   modBeamDesignCSA94& s = BeamState();
@@ -270,7 +261,7 @@ void DesignShearPhaseY(int16_t e) {
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchShearForces(e, kShearY, true);
-  SetShearState(s.d_ShearDepthY, s.d_Width, s.d_Height);
+  PrepareShearDirection(s, true);
   ResetShearSlots();
   // The flanges of a flanged element carry the shear along y: no design.
   if (s.bt_HasFlanges == 0) {
@@ -291,7 +282,7 @@ void DesignShearPhaseZ(int16_t e) {
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchShearForces(e, kShearZ, false);
-  SetShearState(s.d_ShearDepthZ, s.d_Height, s.d_Width);
+  PrepareShearDirection(s, false);
   ResetShearSlots();
   if (s.i_ElementStatus == DESIGN_PASS) {
     CheckMaxShearStress(0);
@@ -443,6 +434,14 @@ void PrepareUltimateMoments(modBeamDesignCSA94& s, int k) {
     s.d_ComboMomentAngle(k, end) =
         std::atan(std::fabs(s.d_ComboMuy(k, end)) / std::fabs(s.d_ComboMuz(k, end)));
   }
+}
+
+void PrepareShearDirection(modBeamDesignCSA94& s, bool alongY) {
+  const double depth = alongY ? s.d_ShearDepthY : s.d_ShearDepthZ;
+  const double across = alongY ? s.d_Width : s.d_Height;
+  s.d_ShearDepth = depth;
+  s.d_ShearWidth = s.i_SectionType == 1 ? 0.8 * across : across;
+  s.d_ShearHeight = alongY ? s.d_Height : s.d_Width;
 }
 
 bool CoversFit(const modBeamDesignCSA94& s) {

@@ -23,6 +23,11 @@ bool CoversFit(const modBeamDesignCSA94& s);
 // angle atan(|Muy| / |Muz|) of both ends.
 void PrepareUltimateMoments(modBeamDesignCSA94& s, int k);
 
+// Shear state of one direction (along y, or along z): effective depth, web
+// width resisting the shear (0.8 of the diameter for a circular section), and
+// the section's dimension along the shear.
+void PrepareShearDirection(modBeamDesignCSA94& s, bool alongY);
+
 }  // namespace ostrel
 
 #endif  // OSTREL_STIFFENER_STIFFENERDESIGN_H

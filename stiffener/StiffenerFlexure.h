@@ -59,6 +59,9 @@ void ComputeSectionResultants(double& F, double& Ma, double& Mb, const double& c
 void ComputeSectionResultants(modBeamDesignCSA94& s, double& F, double& Ma, double& Mb,
                               const double& c);
 
+// Makes fixed direction d (1..8) the current frame of the kernel.
+void LoadCapacityDirection(modBeamDesignCSA94& s, int d);
+
 // Force-only twin of the kernel; returns the largest bar strain (before the
 // yield limits), starting from -eps_cu.
 double ComputeSectionForce(double& F, const double& c);
