@@ -75,6 +75,12 @@ void DesignPlateElements();
 void WoodArmerPair(const double& own, const double& other, const double& twist, double& plus,
                    double& minus);
 
+// Design values N+- and M+- (slot 1 plus, slot 2 minus) of one direction
+// from the six resultants Nx, Ny, Nxy, Mx, My, Mxy of one combination in the
+// host's units (g's unit factors).
+void PlateDesignValues(const modGlobal& g, const float raw[6], PlateDirection direction,
+                       std::array<double, 3>& N, std::array<double, 3>& M);
+
 // Strip set-up of plate element `element`: kPlateElement for the element
 // values, kPlateX / kPlateY for one direction with its status checks.
 void PreparePlateStrip(int16_t element, PlateDirection direction);
