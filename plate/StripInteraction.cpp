@@ -36,6 +36,7 @@ StripInteraction::StripInteraction(const modGlobal& model, int16_t e, PlateDirec
   s_.As = ratio * s_.t;
   const StripResistance r = StripMomentResistance(s_, model.eps_cu, model.eps_t, 0.0, true);
   tr_ = r.Tr;
+  p0_ = r.P0;
   cap_ = static_cast<double>(model.k_Pmax) * static_cast<double>(model.k_Pcomp) * r.P0;
   CheckFloatFaults();
 }
@@ -63,6 +64,15 @@ double StripInteraction::DemandCapacity(const float raw[6], double& N, double& M
   std::array<double, 3> n{};
   std::array<double, 3> m{};
   PlateDesignValues(model_, raw, direction_, n, m);
+  // Beyond the compression resistance the strip's neutral-axis search has
+  // no answer (the design's axial bounds never let a check get there): the
+  // ratio is the axial one, N / P0, of the more compressive value.
+  const int i = n[2] < n[1] ? 2 : 1;
+  if (n[i] < p0_) {
+    N = n[i];
+    M = m[1];
+    return n[i] / p0_;
+  }
   const StripComboRatio worst = StripCombinationRatio(s_, model_.eps_cu, model_.eps_t, n, m);
   CheckFloatFaults();
   N = n[worst.i];

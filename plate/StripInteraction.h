@@ -36,6 +36,7 @@ class StripInteraction {
 
   // The ratio the strip check finds for one combination with the six
   // resultants `raw` (host units), and its governing design pair (N, M).
+  // An axial force beyond the compression resistance P0 gives N / P0.
   double DemandCapacity(const float raw[6], double& N, double& M);
 
  private:
@@ -43,6 +44,7 @@ class StripInteraction {
   PlateDirection direction_;
   PlateStrip s_;
   double tr_ = 0;
+  double p0_ = 0;
   double cap_ = 0;
 };
 

@@ -157,6 +157,13 @@ int StiffenerInteraction::Contour(double P, int k, double* muy, double* muz) {
 
 bool StiffenerInteraction::DemandCapacity(double P, double Muy, double Muz, double& ratio) {
   modBeamDesignCSA94& s = *s_;
+  // Beyond the squash load the depth solve has no answer (the design's
+  // axial bounds never let a check get there): the ratio is the axial one.
+  FindAxialResistances();
+  if (P < -s.flex.d_Po) {
+    ratio = P / -s.flex.d_Po;
+    return true;
+  }
   StartCombinations(s, 1);
   SetLoad(s, 1, 1, P, Muy, Muz);
   // The other end: a demand the check answers without a search of its own

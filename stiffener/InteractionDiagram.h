@@ -69,7 +69,8 @@ class StiffenerInteraction {
 
   // The ratio the combination check compares with 1.0 for the load (P, Muy,
   // Muz) at one end; false when the check gives it no ratio (no contour
-  // segment holds its angle).
+  // segment holds its angle). An axial compression beyond the squash load
+  // Po gives the axial ratio -P / Po.
   bool DemandCapacity(double P, double Muy, double Muz, double& ratio);
 
   // The shear stress check of one direction (along y, or along z) for the
