@@ -15,6 +15,7 @@
 #include <CLI/CLI.hpp>
 
 #include "DesignSession.h"
+#include "Explain.h"
 #include "Job.h"
 #include "JobAnalysis.h"
 #include "OstrelDesignCSA94.h"
@@ -76,6 +77,15 @@ struct OutputOptions {
   std::string json_path;  // empty: standard output
   std::string csv_dir;    // empty: no CSV
   std::string save_path;  // empty: not saved (run only)
+  bool explain = false;     // explanations added to the results JSON (run only)
+  const Job* job = nullptr;  // the job designed, for the explanations
+};
+
+// `explain`: the element whose explanation is printed instead of the results.
+struct ExplainOptions {
+  int plate = 0;
+  int stiffener = 0;
+  std::optional<float> ratio;
 };
 
 // Prints one line naming an output that cannot be written and returns false;
@@ -109,7 +119,15 @@ int LibraryFailure(const MessageLines& messages, int shown_before, const std::st
 // was named.
 int WriteOutputs(clsDesignCSA94* design, const DesignResults& results, UnitSystem units,
                  const OutputOptions& out, MessageLines& messages) {
-  const std::string json = ResultsJson(results);
+  std::string json;
+  try {
+    json = out.explain && out.job != nullptr
+               ? WithExplanations(ResultsJson(results), *out.job, results)
+               : ResultsJson(results);
+  } catch (const std::exception& e) {
+    Say(e.what());
+    return kExitFailed;
+  }
   try {
     StagedOutputs staged;
     if (!out.json_path.empty()) {
@@ -150,8 +168,8 @@ struct Design {
   ~Design() { clsDesignCSA94_Release(object); }
 };
 
-int RunJob(const std::string& job_path, const OutputOptions& out, bool no_progress,
-           int32_t threads) {
+int RunJob(const std::string& job_path, OutputOptions out, bool no_progress, int32_t threads,
+           const ExplainOptions* explain) {
   if (!CheckOutputTargets(out)) {
     return kExitUsage;
   }
@@ -207,6 +225,23 @@ int RunJob(const std::string& job_path, const OutputOptions& out, bool no_progre
                       static_cast<int>(job.stiffeners.size()), results)) {
     return kExitFailed;
   }
+  if (explain != nullptr) {
+    try {
+      const bool plate = explain->plate > 0;
+      const std::string text =
+          ExplainElement(job, results, plate ? ElementKind::Plate : ElementKind::Stiffener,
+                         plate ? explain->plate : explain->stiffener, explain->ratio, true)
+              .dump(2) +
+          "\n";
+      std::fwrite(text.data(), 1, text.size(), stdout);
+      std::fflush(stdout);
+      return kExitDone;
+    } catch (const std::exception& e) {
+      Say(e.what());
+      return kExitFailed;
+    }
+  }
+  out.job = &job;
   const int status = WriteOutputs(design.object, results, static_cast<UnitSystem>(job.bt_units),
                                   out, messages);
   if (status == kExitDone) {
@@ -319,6 +354,10 @@ int Main(int argc, char** argv) {
   run->add_option("--save-results", run_out.save_path,
                   "Append the design-results block to this file and print its offset.");
   run->add_flag("--no-progress", no_progress, "Do not draw the progress window.");
+  bool with_explain = false;
+  run->add_flag("--explain", with_explain,
+                "Add to every element of the results JSON, under \"explain\", its demands "
+                "against the capacity and the reason for its status.");
   int32_t threads = 0;
   run->add_option("--threads", threads,
                   "Worker threads designing the elements: 0 (the default) one per hardware "
@@ -342,6 +381,25 @@ int Main(int argc, char** argv) {
   show->add_option("--units", units, "Unit system of the stored design, for the CSV headers.")
       ->check(CLI::IsMember({"si", "us"}));
 
+  std::string explain_job_path;
+  ExplainOptions explain;
+  float explain_ratio = 0;
+  CLI::App* explain_cmd = app.add_subcommand(
+      "explain", "Design a job and print one element's demands against its capacity (JSON).");
+  explain_cmd->add_option("JOB", explain_job_path, "The design job (JSON).")->required();
+  CLI::Option* plate_opt =
+      explain_cmd->add_option("--plate", explain.plate, "The plate element to explain.")
+          ->check(CLI::PositiveNumber);
+  CLI::Option* stiffener_opt =
+      explain_cmd->add_option("--stiffener", explain.stiffener, "The stiffener to explain.")
+          ->check(CLI::PositiveNumber);
+  plate_opt->excludes(stiffener_opt);
+  CLI::Option* ratio_opt = explain_cmd->add_option(
+      "--ratio", explain_ratio,
+      "Evaluate at this steel ratio (percent, both directions of a plate) instead of the "
+      "designed one.")->check(CLI::Range(0.0f, 100.0f));
+  explain_cmd->add_flag("--no-progress", no_progress, "Do not draw the progress window.");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -352,7 +410,22 @@ int Main(int argc, char** argv) {
     return kExitUsage;
   }
   if (run->parsed()) {
-    return RunJob(job_path, run_out, no_progress, threads);
+    run_out.explain = with_explain;
+    return RunJob(job_path, run_out, no_progress, threads, nullptr);
+  }
+  if (explain_cmd->parsed()) {
+    if (plate_opt->count() + stiffener_opt->count() != 1) {
+      Say("explain needs --plate N or --stiffener N (see " + std::string(kProgram) + " --help)");
+      return kExitUsage;
+    }
+    if (ratio_opt->count() != 0) {
+      if (!(explain_ratio > 0)) {
+        Say("--ratio must be greater than 0");
+        return kExitUsage;
+      }
+      explain.ratio = explain_ratio;
+    }
+    return RunJob(explain_job_path, OutputOptions{}, no_progress, 0, &explain);
   }
   return ShowStored(stored_path, offset, units, show_out);
 }
