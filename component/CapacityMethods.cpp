@@ -235,18 +235,17 @@ uint8_t clsDesignCSA94::StiffenerCurve(uint8_t bt_units, const OstrelStiffenerPr
     StiffenerInteraction section(g, 1, ratio);
     const int first = l_Direction == 0 ? 1 : l_Direction;
     const int last = l_Direction == 0 ? OSTREL_STIFFENER_DIRECTIONS : l_Direction;
-    std::vector<StiffenerInteraction::Point> curve(static_cast<size_t>(n));
-    StiffenerInteraction::Point marks[StiffenerInteraction::kNumControl];
+    const size_t directions = static_cast<size_t>(last - first + 1);
+    std::vector<StiffenerInteraction::Point> curve(directions * static_cast<size_t>(n));
+    std::vector<StiffenerInteraction::Point> marks(directions * StiffenerInteraction::kNumControl);
+    section.Curves(first, last, n, curve.data(), marks.data());
     std::vector<OstrelCurvePoint> outPoints;
     std::vector<OstrelCurvePoint> outControl;
-    for (int d = first; d <= last; ++d) {
-      section.Curve(d, n, curve.data(), marks);
-      for (const StiffenerInteraction::Point& p : curve) {
-        outPoints.push_back(HostPoint(p, g));
-      }
-      for (const StiffenerInteraction::Point& p : marks) {
-        outControl.push_back(HostPoint(p, g));
-      }
+    for (const StiffenerInteraction::Point& p : curve) {
+      outPoints.push_back(HostPoint(p, g));
+    }
+    for (const StiffenerInteraction::Point& p : marks) {
+      outControl.push_back(HostPoint(p, g));
     }
     points = std::move(outPoints);
     control = std::move(outControl);

@@ -81,9 +81,8 @@ bool StiffenerInteraction::Flanged() const { return s_->bt_HasFlanges != 0; }
 
 double StiffenerInteraction::DirectionAngleDeg(int d) { return d == 8 ? 270.0 : (d - 1) * 15.0; }
 
-StiffenerInteraction::Point StiffenerInteraction::Capacity(int d, double P) {
-  modBeamDesignCSA94& s = *s_;
-  ComputeCapacityPoints(s, P);
+StiffenerInteraction::Point StiffenerInteraction::PointOf(int d, double P) const {
+  const modBeamDesignCSA94& s = *s_;
   Point p;
   p.P = P;
   p.Muy = s.flex.d_CapMuy[d];
@@ -94,26 +93,41 @@ StiffenerInteraction::Point StiffenerInteraction::Capacity(int d, double P) {
   return p;
 }
 
-void StiffenerInteraction::Curve(int d, int n, Point* points, Point* control) {
+StiffenerInteraction::Point StiffenerInteraction::Capacity(int d, double P) {
+  ComputeCapacityPoints(*s_, P);
+  return PointOf(d, P);
+}
+
+void StiffenerInteraction::Curves(int first, int last, int n, Point* points, Point* control) {
   modBeamDesignCSA94& s = *s_;
   FindAxialResistances();
+  // One set of capacity points serves every direction at one axial force.
+  auto atForce = [&](double P, Point* out, int stride) {
+    ComputeCapacityPoints(s, P);
+    for (int d = first; d <= last; ++d) {
+      out[(d - first) * stride] = PointOf(d, P);
+    }
+  };
   for (int i = 0; i < n; ++i) {
     const double P = i == n - 1 ? cap_ : pt_ + (cap_ - pt_) * (static_cast<double>(i) / (n - 1));
-    points[i] = Capacity(d, P);
+    atForce(P, points + i, n);
   }
   if (control == nullptr) {
     return;
   }
-  control[kTension] = Capacity(d, pt_);
-  control[kPureBending] = Capacity(d, 0.0);
-  // Balanced: the depth solve's first trial, the extreme bar at yield as the
-  // concrete reaches its crushing strain; a solve for that force ends there.
-  LoadCapacityDirection(s, d);
-  const double depth = s.flex.d_FrameTop - s.flex.d_FrameBottomBar;
-  double F = 0;
-  ComputeSectionForce(s, F, depth * s.flex.d_Kb);
-  control[kBalanced] = Capacity(d, s.flex.k_Pcomp * F);
-  control[kCap] = Capacity(d, cap_);
+  atForce(pt_, control + kTension, kNumControl);
+  atForce(0.0, control + kPureBending, kNumControl);
+  atForce(cap_, control + kCap, kNumControl);
+  for (int d = first; d <= last; ++d) {
+    // Balanced: the depth solve's first trial, the extreme bar at yield as
+    // the concrete reaches its crushing strain; a solve for that force ends
+    // there.
+    LoadCapacityDirection(s, d);
+    const double depth = s.flex.d_FrameTop - s.flex.d_FrameBottomBar;
+    double F = 0;
+    ComputeSectionForce(s, F, depth * s.flex.d_Kb);
+    control[(d - first) * kNumControl + kBalanced] = Capacity(d, s.flex.k_Pcomp * F);
+  }
   CheckFloatFaults();
 }
 

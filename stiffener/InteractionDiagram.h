@@ -56,9 +56,11 @@ class StiffenerInteraction {
   // Capacity of fixed direction d (1..8) for the axial force P.
   Point Capacity(int d, double P);
 
-  // n >= 2 points of direction d from pure tension to the compressive cap,
-  // equally spaced in P, and the four control points.
-  void Curve(int d, int n, Point* points, Point* control);
+  // For each fixed direction d = first..last (within 1..8): n >= 2 points
+  // from pure tension to the compressive cap, equally spaced in P, into
+  // points[(d - first) * n ...], and the four control points into
+  // control[(d - first) * 4 ...] (control may be null).
+  void Curves(int first, int last, int n, Point* points, Point* control);
 
   // The capacity moments (magnitudes) at axial force P for k >= 2 demand
   // directions from pure Muz (0 degrees) to pure Muy (90 degrees), each the
@@ -80,6 +82,8 @@ class StiffenerInteraction {
 
  private:
   void FindAxialResistances();
+  // Direction d of the capacity points the state holds, at axial force P.
+  Point PointOf(int d, double P) const;
 
   std::unique_ptr<modBeamDesignCSA94> s_;
   bool resistancesKnown_ = false;
