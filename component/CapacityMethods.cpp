@@ -232,13 +232,13 @@ uint8_t clsDesignCSA94::StiffenerCurve(uint8_t bt_units, const OstrelStiffenerPr
     if (l_Direction < 0 || l_Direction > OSTREL_STIFFENER_DIRECTIONS) {
       Refuse("the direction must be 1 to 8, or 0 for all eight");
     }
-    StiffenerInteraction section(g, 1, ratio);
+    StiffenerInteraction diagram(g, 1, ratio);
     const int first = l_Direction == 0 ? 1 : l_Direction;
     const int last = l_Direction == 0 ? OSTREL_STIFFENER_DIRECTIONS : l_Direction;
     const size_t directions = static_cast<size_t>(last - first + 1);
     std::vector<StiffenerInteraction::Point> curve(directions * static_cast<size_t>(n));
     std::vector<StiffenerInteraction::Point> marks(directions * StiffenerInteraction::kNumControl);
-    section.Curves(first, last, n, curve.data(), marks.data());
+    diagram.Curves(first, last, n, curve.data(), marks.data());
     std::vector<OstrelCurvePoint> outPoints;
     std::vector<OstrelCurvePoint> outControl;
     for (const StiffenerInteraction::Point& p : curve) {
