@@ -4,6 +4,7 @@
 // strip in pure bending; and the refusals, one line each.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
