@@ -78,9 +78,26 @@ TEST(CliExplain, RunExplainAddsTheObjectToEveryElementAndFailuresSayWhyInNumbers
         ++failed;
         EXPECT_TRUE(std::regex_search(e["reason"].get<std::string>(), number)) << e["reason"];
       }
+      // At the designed ratio every passing direction holds, and one that
+      // needs more than the maximum does not hold at the maximum.
+      const bool plate = e["status"].is_object();
+      for (const char* d : {"x", "y"}) {
+        const int status = plate ? e["status"][d].get<int>() : e["status"].get<int>();
+        const ojson& dc = plate ? e["governing"][d]["dc"] : e["governing"]["dc"];
+        if (status <= 1) {
+          EXPECT_LE(dc.get<double>(), 1.0) << e["reason"];
+        } else if (status == 3) {
+          EXPECT_GT(dc.get<double>(), 1.0) << e["reason"];
+        }
+        if (!plate) break;
+      }
     }
   }
   EXPECT_GT(failed, 0);
+  // 0.01 percentage points below its designed ratio, plate 1 fails along y.
+  const float y = results["plates"][0]["explain"]["ratio"]["y"].get<float>();
+  const ojson below = Explain({"--plate", "1", "--ratio", std::to_string(y - 0.01f)});
+  EXPECT_GT(below["governing"]["y"]["dc"].get<double>(), 1.0);
   // The same object as `explain` gives, without its curves.
   ojson alone = Explain({"--stiffener", "13"});
   alone.erase("curves");
