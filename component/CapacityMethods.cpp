@@ -252,6 +252,32 @@ uint8_t clsDesignCSA94::StiffenerCurve(uint8_t bt_units, const OstrelStiffenerPr
   });
 }
 
+uint8_t clsDesignCSA94::StiffenerMomentCurve(uint8_t bt_units,
+                                             const OstrelStiffenerProperties& section,
+                                             float f_RatioOfSteel, double d_AngleDeg,
+                                             int32_t l_NumPoints,
+                                             std::vector<OstrelCurvePoint>& points) {
+  return RunCapacityFunction("OstrelDesignCSA94_StiffenerMomentCurve", [&] {
+    modGlobal g;
+    StartModel(bt_units, g);
+    SetStiffener(section, g);
+    const double ratio = RatioFraction(f_RatioOfSteel);
+    const int n = CountInRange(l_NumPoints, 2, kMaxCurvePoints, "points");
+    if (!std::isfinite(d_AngleDeg)) {
+      Refuse("the moment direction is not a finite number");
+    }
+    StiffenerInteraction diagram(g, 1, ratio);
+    std::vector<StiffenerInteraction::Point> curve(static_cast<size_t>(n));
+    const double degree = (4 * std::atan(1.0)) / 180;
+    diagram.MomentCurve(std::fmod(d_AngleDeg, 360.0) * degree, n, curve.data());
+    std::vector<OstrelCurvePoint> out;
+    for (const StiffenerInteraction::Point& p : curve) {
+      out.push_back(HostPoint(p, g));
+    }
+    points = std::move(out);
+  });
+}
+
 uint8_t clsDesignCSA94::StiffenerContour(uint8_t bt_units,
                                          const OstrelStiffenerProperties& section,
                                          float f_RatioOfSteel, float f_P,

@@ -63,6 +63,25 @@ OSTREL_API uint8_t OstrelDesignCSA94_StiffenerCurve(uint8_t bt_units,
   });
 }
 
+OSTREL_API uint8_t OstrelDesignCSA94_StiffenerMomentCurve(uint8_t bt_units,
+                                                          const OstrelStiffenerProperties* section,
+                                                          float f_RatioOfSteel, double d_AngleDeg,
+                                                          int32_t l_NumPoints,
+                                                          OstrelCurvePoint* points) {
+  return Guarded([&]() -> uint8_t {
+    if (!Present("OstrelDesignCSA94_StiffenerMomentCurve", section, points)) {
+      return 1;
+    }
+    std::vector<OstrelCurvePoint> p;
+    if (clsDesignCSA94::StiffenerMomentCurve(bt_units, *section, f_RatioOfSteel, d_AngleDeg,
+                                             l_NumPoints, p) != 0) {
+      return 1;
+    }
+    std::copy(p.begin(), p.end(), points);
+    return 0;
+  });
+}
+
 OSTREL_API uint8_t OstrelDesignCSA94_StiffenerContour(uint8_t bt_units,
                                                       const OstrelStiffenerProperties* section,
                                                       float f_RatioOfSteel, float f_P,

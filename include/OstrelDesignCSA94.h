@@ -236,6 +236,17 @@ OSTREL_API uint8_t OstrelDesignCSA94_StiffenerCurve(
     int32_t l_Direction, int32_t l_NumPoints, OstrelCurvePoint* points,
     OstrelCurvePoint* control);
 
+/* Axial force-moment curve in the moment direction d_AngleDeg (degrees from
+ * the +Muz axis toward +Muy; the biaxial check compares magnitudes, so the
+ * quadrant does not matter; a flanged section takes 90 or 270 only):
+ * l_NumPoints (2..10000) points equally spaced in P from pure tension to the
+ * cap, each the capacity along that direction as the design's check measures
+ * it (d_M its size, with its components d_Muy and d_Muz). A point whose
+ * direction the check gives no ratio has d_M = 0. */
+OSTREL_API uint8_t OstrelDesignCSA94_StiffenerMomentCurve(
+    uint8_t bt_units, const OstrelStiffenerProperties* section, float f_RatioOfSteel,
+    double d_AngleDeg, int32_t l_NumPoints, OstrelCurvePoint* points);
+
 /* Muy-Muz contour at the axial force f_P, by the design's capacity along a
  * demand direction: for l_NumDirections (2..3600) demand directions equally
  * spaced from pure Muz (0 degrees) to pure Muy (90 degrees), the capacity

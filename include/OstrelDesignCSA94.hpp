@@ -98,6 +98,9 @@ struct OSTREL_API clsDesignCSA94 {
                                 float f_RatioOfSteel, int32_t l_Direction, int32_t l_NumPoints,
                                 std::vector<OstrelCurvePoint>& points,
                                 std::vector<OstrelCurvePoint>& control);
+  static uint8_t StiffenerMomentCurve(uint8_t bt_units, const OstrelStiffenerProperties& section,
+                                      float f_RatioOfSteel, double d_AngleDeg,
+                                      int32_t l_NumPoints, std::vector<OstrelCurvePoint>& points);
   static uint8_t StiffenerContour(uint8_t bt_units, const OstrelStiffenerProperties& section,
                                   float f_RatioOfSteel, float f_P, int32_t l_NumDirections,
                                   std::vector<double>& d_Muy, std::vector<double>& d_Muz);

@@ -131,6 +131,28 @@ void StiffenerInteraction::Curves(int first, int last, int n, Point* points, Poi
   CheckFloatFaults();
 }
 
+void StiffenerInteraction::MomentCurve(double angle, int n, Point* points) {
+  FindAxialResistances();
+  const double muy = kContourDemand * std::sin(angle);
+  const double muz = kContourDemand * std::cos(angle);
+  if (Flanged() && std::fabs(muz) > 1e-6 * kContourDemand) {
+    throw CapacityRefusal("a flanged section is checked for Muy alone: its moment direction is "
+                          "90 or 270 degrees");
+  }
+  for (int i = 0; i < n; ++i) {
+    const double P = i == n - 1 ? cap_ : pt_ + (cap_ - pt_) * (static_cast<double>(i) / (n - 1));
+    double ratio = 0;
+    Point& p = points[i];
+    p.P = P;
+    if (DemandCapacity(P, muy, Flanged() ? 0.0 : muz, ratio) && ratio > 0) {
+      p.Muy = muy / ratio;
+      p.Muz = Flanged() ? 0.0 : muz / ratio;
+    }
+    p.M = std::hypot(p.Muy, p.Muz);
+  }
+  CheckFloatFaults();
+}
+
 int StiffenerInteraction::Contour(double P, int k, double* muy, double* muz) {
   modBeamDesignCSA94& s = *s_;
   if (Flanged()) {

@@ -62,6 +62,14 @@ class StiffenerInteraction {
   // control[(d - first) * 4 ...] (control may be null).
   void Curves(int first, int last, int n, Point* points, Point* control);
 
+  // n >= 2 points from pure tension to the compressive cap, equally spaced
+  // in P, of the capacity along the moment direction `angle` (radians from
+  // the +Muz axis toward +Muy): each the unit demand of that direction scaled
+  // by the inverse of its demand/capacity ratio, exactly as the check
+  // measures it. A flanged section (Muy alone) takes only the directions of
+  // +Muy and -Muy.
+  void MomentCurve(double angle, int n, Point* points);
+
   // The capacity moments (magnitudes) at axial force P for k >= 2 demand
   // directions from pure Muz (0 degrees) to pure Muy (90 degrees), each the
   // demand scaled by its demand/capacity ratio. Directions for which the

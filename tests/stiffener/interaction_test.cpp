@@ -81,6 +81,22 @@ TEST(InteractionClosedForm, RectangleTensionCapAndPureBending) {
   for (const OstrelCurvePoint& q : points) EXPECT_LE(q.d_M, control[2].d_M * (1 + 1e-9));
 }
 
+// Along pure Muz and pure Muy the curve of a moment direction is the curve
+// of the fixed direction the check reads there (1 and 7).
+TEST(InteractionClosedForm, MomentDirectionCurvesMeetTheFixedDirections) {
+  const OstrelStiffenerProperties p = Rectangle();
+  for (const auto& [angle, direction] : {std::pair{0.0, 1}, std::pair{90.0, 7}}) {
+    std::vector<OstrelCurvePoint> along, fixed, control;
+    ASSERT_EQ(clsDesignCSA94::StiffenerMomentCurve(1, p, 2.0f, angle, 20, along), 0);
+    ASSERT_EQ(clsDesignCSA94::StiffenerCurve(1, p, 2.0f, direction, 20, fixed, control), 0);
+    for (size_t i = 1; i < 20; ++i) {
+      EXPECT_DOUBLE_EQ(along[i].d_P, fixed[i].d_P);
+      EXPECT_NEAR(along[i].d_M, std::hypot(fixed[i].d_Muy, fixed[i].d_Muz), 1e-6 * along[i].d_M)
+          << angle << " degrees, point " << i;
+    }
+  }
+}
+
 TEST(InteractionClosedForm, SinglyReinforcedStripInPureBending) {
   // One curtain 150 deep from face B: As = 0.5 % of 200 mm.
   OstrelPlateProperties p{200, 30, 400, 200000, 0, 4, 0, 4, 1, 50, 50};
