@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
+# Usage: scripts/bootstrap.sh          what the library and ostrel-design need
+#        scripts/bootstrap.sh --test   also what the tests, benchmarks and
+#                                      fuzz targets need
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
-          clang libclang-rt-14-dev)
+packages=(cmake make g++ libcli11-dev libsimdjson-dev)
+if [ "${1:-}" = "--test" ]; then
+  packages+=(libgtest-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
