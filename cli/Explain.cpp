@@ -59,6 +59,10 @@ double Tidy(float v) {
   return std::strtod(buffer, nullptr);
 }
 
+// A design value that comes from 32-bit analysis forces, shown to the
+// precision those have.
+double Tidy(double v) { return Tidy(static_cast<float>(v)); }
+
 void Check(uint8_t result, const std::string& what) {
   if (result != 0) {
     throw ExplainError("cannot evaluate " + what);
@@ -377,7 +381,8 @@ DirectionExplained ExplainPlateDirection(const Job& job, const DesignResults& re
       Check(OstrelDesignCSA94_PlateStripDemandCapacity(job.bt_units, &plate, *ratio, direction,
                                                        f, &dc, &N, &M),
             "plate " + std::to_string(e));
-      demands.push_back({{"combination", c}, {"direction", x ? "x" : "y"}, {"P", N}, {"M", M},
+      demands.push_back({{"combination", c}, {"direction", x ? "x" : "y"}, {"P", Tidy(N)},
+                         {"M", Tidy(M)},
                          {"dc", dc}});
       if (dc > gov_dc) gov_dc = dc, gov_combo = c;
     }
