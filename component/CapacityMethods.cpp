@@ -9,11 +9,10 @@
 #include <string>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "hosting/MessageBox.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/MessageBox.h"
 #include "plate/StripInteraction.h"
-#include "run/modDesign.h"
 #include "stiffener/InteractionDiagram.h"
 
 using namespace ostrel;
@@ -23,22 +22,19 @@ namespace {
 constexpr int32_t kMaxCurvePoints = 10000;
 constexpr int32_t kMaxContourDirections = 3600;
 
-// Runs one capacity function: the calling thread's floating-point flags and
-// suspend flag are kept as they were, a refusal or any failure becomes one
-// message box of one line and the result 1.
+// Runs one capacity function: the calling thread's floating-point flags are
+// kept as they were (the routines run with a suspend flag of their own that
+// is never set, so a run suspended on this thread is not waited for), and a
+// refusal or any failure becomes one message box of one line and the
+// result 1.
 uint8_t RunCapacityFunction(const char* name, const std::function<void()>& body) {
   std::string why;
   {
     FloatFlagsScope keepFlags;
-    // A suspended run's wait must not be entered from here.
-    int16_t& suspend = Design().i_SuspendFlag;
-    const int16_t suspended = suspend;
-    suspend = 0;
     try {
       ClearFloatFaults();
       body();
       CheckFloatFaults();
-      suspend = suspended;
       return 0;
     } catch (const CapacityRefusal& refusal) {
       why = refusal.what();
@@ -49,7 +45,6 @@ uint8_t RunCapacityFunction(const char* name, const std::function<void()>& body)
     } catch (...) {
       why = "unexpected error";
     }
-    suspend = suspended;
   }
   ShowMessageBox(std::string(name) + ": " + why);
   return 1;
@@ -135,6 +130,8 @@ void SetStiffener(const OstrelStiffenerProperties& p, modGlobal& g) {
   s.f_density.Create(1);
   s.f_fy.Create(1);
   s.f_Es.Create(1);
+  s.f_MinRatioOfRFT.Create(1);
+  s.f_MaxRatioOfRFT.Create(1);
   s.bt_RFTType.Create(1);
   s.f_Cover.Create(1);
   s.f_Cover_st.Create(1);
@@ -151,6 +148,9 @@ void SetStiffener(const OstrelStiffenerProperties& p, modGlobal& g) {
   s.f_density(1) = Finite(p.f_density, "the density");
   s.f_fy(1) = Positive(p.f_fy, "fy");
   s.f_Es(1) = Positive(p.f_Es, "Es");
+  // The ratio limits play no part in a capacity; finite, they are harmless.
+  s.f_MinRatioOfRFT(1) = std::isfinite(p.f_MinRatioOfRFT) ? p.f_MinRatioOfRFT : 0.0f;
+  s.f_MaxRatioOfRFT(1) = std::isfinite(p.f_MaxRatioOfRFT) ? p.f_MaxRatioOfRFT : 0.0f;
   s.bt_RFTType(1) = p.bt_RFTType;
   s.f_Cover(1) = {0, coverY, coverZ, 0};
   s.f_Cover_st(1) = {0, Finite(p.f_Cover_Y_st, "the y stirrup cover"),

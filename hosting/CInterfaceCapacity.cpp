@@ -9,7 +9,7 @@
 
 #include "OstrelDesignCSA94.h"
 #include "OstrelDesignCSA94.hpp"
-#include "hosting/MessageBox.h"
+#include "platform/MessageBox.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Interaction diagram of a plate strip from the design's own strip routines.
 #include "plate/StripInteraction.h"
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
 
 namespace ostrel {
 
@@ -25,7 +25,7 @@ const char* GeometryRefusal(int16_t status) {
 
 StripInteraction::StripInteraction(const modGlobal& model, int16_t e, PlateDirection direction,
                                    double ratio)
-    : model_(model), direction_(direction) {
+    : model_(model), settings_(PlateSettingsOf(model)), direction_(direction) {
   PreparePlateStrip(model, e, kPlateElement, s_);
   PreparePlateStrip(model, e, direction, s_);
   // The steel ratio limits do not matter for the resistance of a given steel.
@@ -34,10 +34,10 @@ StripInteraction::StripInteraction(const modGlobal& model, int16_t e, PlateDirec
   }
   s_.rho = ratio;
   s_.As = ratio * s_.t;
-  const StripResistance r = StripMomentResistance(s_, model.eps_cu, model.eps_t, 0.0, true);
+  const StripResistance r = StripMomentResistance(s_, settings_, 0.0, true);
   tr_ = r.Tr;
   p0_ = r.P0;
-  cap_ = static_cast<double>(model.k_Pmax) * static_cast<double>(model.k_Pcomp) * r.P0;
+  cap_ = settings_.kPmax * settings_.kPcomp * r.P0;
   CheckFloatFaults();
 }
 
@@ -49,7 +49,7 @@ void StripInteraction::Curve(int n, double* N, double* M) {
       const int step = faceB ? i : n - 1 - i;
       const double P =
           step == n - 1 ? cap_ : tr_ + (cap_ - tr_) * (static_cast<double>(step) / (n - 1));
-      const StripResistance r = StripMomentResistance(s_, model_.eps_cu, model_.eps_t, P, faceB);
+      const StripResistance r = StripMomentResistance(s_, settings_, P, faceB);
       // The resistance is about the plastic centroid; the design value M is
       // about mid-thickness.
       const double e = StripPlasticCentroidOffset(s_, P);
@@ -63,7 +63,7 @@ void StripInteraction::Curve(int n, double* N, double* M) {
 double StripInteraction::DemandCapacity(const float raw[6], double& N, double& M) {
   std::array<double, 3> n{};
   std::array<double, 3> m{};
-  PlateDesignValues(model_, raw, direction_, n, m);
+  WoodArmerValues(model_, raw, direction_, n, m);
   // Beyond the compression resistance the strip's neutral-axis search has
   // no answer (the design's axial bounds never let a check get there): the
   // ratio is the axial one, N / P0, of the more compressive value.
@@ -73,7 +73,7 @@ double StripInteraction::DemandCapacity(const float raw[6], double& N, double& M
     M = m[1];
     return n[i] / p0_;
   }
-  const StripComboRatio worst = StripCombinationRatio(s_, model_.eps_cu, model_.eps_t, n, m);
+  const StripComboRatio worst = StripCombinationRatio(s_, settings_, n, m);
   CheckFloatFaults();
   N = n[worst.i];
   M = m[worst.j];

@@ -41,6 +41,7 @@ class StripInteraction {
 
  private:
   const modGlobal& model_;
+  PlateSettings settings_;
   PlateDirection direction_;
   PlateStrip s_;
   double tr_ = 0;

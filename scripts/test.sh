@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh --test
 
+# The package tests (install and find, Debian package, Python, Dask) need a few more.
+scripts/bootstrap-package-tests.sh
 jobs=$(nproc)
 
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_TESTS=ON \

@@ -4,12 +4,11 @@
 
 #include <cmath>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 #include "stiffener/StiffenerShearTorsion.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 
@@ -20,36 +19,34 @@ namespace {
 // 0.0001 floor of Muz from turning the demand.
 constexpr double kContourDemand = 1e9;
 
-// Writes one load into end `end` of combination k of the state's tables.
-void SetLoad(modBeamDesignCSA94& s, int k, int end, double P, double Muy, double Muz) {
-  s.d_ComboPu(k, end) = P;
-  s.d_ComboMuy(k, end) = Muy;
-  s.d_ComboMuz(k, end) = Muz;
+// Writes one load into end `end` of combination k of the forces.
+void SetLoad(StiffenerForces& f, int k, int end, double P, double Muy, double Muz) {
+  f.Pu(k, end) = P;
+  f.Muy(k, end) = Muy;
+  f.Muz(k, end) = Muz;
 }
 
-void StartCombinations(modBeamDesignCSA94& s, int count) {
-  s.d_ComboPu.Create(count);
-  s.d_ComboMuy.Create(count);
-  s.d_ComboMuz.Create(count);
-  s.d_ComboMomentAngle.Create(count);
+void StartCombinations(StiffenerForces& f, int count) {
+  f.Pu.Create(count);
+  f.Muy.Create(count);
+  f.Muz.Create(count);
+  f.momentAngle.Create(count);
 }
 
 }  // namespace
 
 StiffenerInteraction::StiffenerInteraction(const modGlobal& model, int e, double ratio)
-    : s_(std::make_unique<modBeamDesignCSA94>()) {
-  modBeamDesignCSA94& s = *s_;
-  s.i_ElementStatus = DESIGN_PASS;
-  PrepareSectionState(model, e, s);
-  if (!CoversFit(s)) {
+    : section_(StiffenerSectionOf(model, static_cast<int16_t>(e))),
+      work_(std::make_unique<FlexureWork>()) {
+  if (!CoversFit(section_)) {
     throw CapacityRefusal("the covers leave no room for the bars");
   }
-  BuildSectionGeometry(model, s);
-  ComputeTorsionSectionProperties(s);
+  FlexureWork& x = *work_;
+  StartFlexureWork(StiffenerSettingsOf(model), x);
   // The steel as a ratio trial of the flexure search sets it.
-  s.d_As = ratio * s.geo.d_AreaWeb;
-  s.flex.d_BarArea = s.d_As / s.geo.d_NumBars;
-  StartCapacityCheck(s);
+  x.As = ratio * section_.geo.areaWeb;
+  x.barArea = x.As / section_.geo.numBars;
+  StartCapacityCheck(x);
   CheckFloatFaults();
 }
 
@@ -58,10 +55,10 @@ void StiffenerInteraction::FindAxialResistances() {
     return;
   }
   // One set of capacity points fixes the axial resistances of this steel.
-  modBeamDesignCSA94& s = *s_;
-  ComputeCapacityPoints(s, 0.0);
-  pt_ = s.flex.d_Pt;
-  cap_ = -(s.flex.k_Pmax * s.flex.d_Po);
+  FlexureWork& x = *work_;
+  ComputeCapacityPoints(section_, x, 0.0);
+  pt_ = x.Pt;
+  cap_ = -(x.kPmax * x.Po);
   resistancesKnown_ = true;
 }
 
@@ -77,33 +74,32 @@ double StiffenerInteraction::CompressiveCap() {
 
 StiffenerInteraction::~StiffenerInteraction() = default;
 
-bool StiffenerInteraction::Flanged() const { return s_->bt_HasFlanges != 0; }
+bool StiffenerInteraction::Flanged() const { return section_.hasFlanges != 0; }
 
 double StiffenerInteraction::DirectionAngleDeg(int d) { return d == 8 ? 270.0 : (d - 1) * 15.0; }
 
 StiffenerInteraction::Point StiffenerInteraction::PointOf(int d, double P) const {
-  const modBeamDesignCSA94& s = *s_;
   Point p;
   p.P = P;
-  p.Muy = s.flex.d_CapMuy[d];
-  p.Muz = s.flex.d_CapMuz[d];
+  p.Muy = work_->capMuy[d];
+  p.Muz = work_->capMuz[d];
   // Back into the frame of the direction: Ma, the moment about the neutral
   // axis, is negative when the face toward +w is compressed.
-  p.M = -(p.Muz * s.geo.d_DirCos[d] + p.Muy * s.geo.d_DirSin[d]);
+  p.M = -(p.Muz * section_.geo.dirCos[d] + p.Muy * section_.geo.dirSin[d]);
   return p;
 }
 
 StiffenerInteraction::Point StiffenerInteraction::Capacity(int d, double P) {
-  ComputeCapacityPoints(*s_, P);
+  ComputeCapacityPoints(section_, *work_, P);
   return PointOf(d, P);
 }
 
 void StiffenerInteraction::Curves(int first, int last, int n, Point* points, Point* control) {
-  modBeamDesignCSA94& s = *s_;
+  FlexureWork& x = *work_;
   FindAxialResistances();
   // One set of capacity points serves every direction at one axial force.
   auto atForce = [&](double P, Point* out, int stride) {
-    ComputeCapacityPoints(s, P);
+    ComputeCapacityPoints(section_, x, P);
     for (int d = first; d <= last; ++d) {
       out[(d - first) * stride] = PointOf(d, P);
     }
@@ -122,11 +118,11 @@ void StiffenerInteraction::Curves(int first, int last, int n, Point* points, Poi
     // Balanced: the depth solve's first trial, the extreme bar at yield as
     // the concrete reaches its crushing strain; a solve for that force ends
     // there.
-    LoadCapacityDirection(s, d);
-    const double depth = s.flex.d_FrameTop - s.flex.d_FrameBottomBar;
+    LoadCapacityDirection(section_, x, d);
+    const double depth = x.frameTop - x.frameBottomBar;
     double F = 0;
-    ComputeSectionForce(s, F, depth * s.flex.d_Kb);
-    control[(d - first) * kNumControl + kBalanced] = Capacity(d, s.flex.k_Pcomp * F);
+    SectionForce(section_, x, depth * x.kb, F);
+    control[(d - first) * kNumControl + kBalanced] = Capacity(d, x.kPcomp * F);
   }
   CheckFloatFaults();
 }
@@ -154,36 +150,36 @@ void StiffenerInteraction::MomentCurve(double angle, int n, Point* points) {
 }
 
 int StiffenerInteraction::Contour(double P, int k, double* muy, double* muz) {
-  modBeamDesignCSA94& s = *s_;
+  StiffenerForces& f = forces_;
   if (Flanged()) {
     throw CapacityRefusal("a flanged section is checked for Muy alone and has no Muy-Muz contour");
   }
   // Two demand directions per combination, one at each end.
   const int combos = (k + 1) / 2;
-  StartCombinations(s, combos);
+  StartCombinations(f, combos);
   const double quarter = (4 * std::atan(1.0)) / 2;
   for (int j = 0; j < 2 * combos; ++j) {
     const int c = j / 2 + 1;
     const int end = j % 2 + 1;
     if (j >= k) {
-      SetLoad(s, c, end, P, 0, 0);
+      SetLoad(f, c, end, P, 0, 0);
       continue;
     }
     const double psi = quarter * (static_cast<double>(j) / (k - 1));
     const double demandMuz = j == k - 1 ? 0.0 : kContourDemand * std::cos(psi);
-    SetLoad(s, c, end, P, kContourDemand * std::sin(psi), demandMuz);
+    SetLoad(f, c, end, P, kContourDemand * std::sin(psi), demandMuz);
   }
   int written = 0;
   for (int c = 1; c <= combos; ++c) {
-    PrepareUltimateMoments(s, c);
-    const EndRatios ratios = CombinationRatios(s, c);
+    PrepareUltimateMoments(f, c);
+    const EndRatios ratios = CombinationRatios(section_, f, *work_, c);
     for (int end = 1; end <= 2; ++end) {
       const int j = 2 * (c - 1) + end - 1;
       if (j >= k || !ratios.has[end] || !(ratios.r[end] > 0)) {
         continue;
       }
-      muy[written] = std::fabs(s.d_ComboMuy(c, end)) / ratios.r[end];
-      muz[written] = (j == k - 1 ? 0.0 : std::fabs(s.d_ComboMuz(c, end))) / ratios.r[end];
+      muy[written] = std::fabs(f.Muy(c, end)) / ratios.r[end];
+      muz[written] = (j == k - 1 ? 0.0 : std::fabs(f.Muz(c, end))) / ratios.r[end];
       ++written;
     }
   }
@@ -192,25 +188,25 @@ int StiffenerInteraction::Contour(double P, int k, double* muy, double* muz) {
 }
 
 bool StiffenerInteraction::DemandCapacity(double P, double Muy, double Muz, double& ratio) {
-  modBeamDesignCSA94& s = *s_;
+  StiffenerForces& f = forces_;
   // Beyond the squash load the depth solve has no answer (the design's
   // axial bounds never let a check get there): the ratio is the axial one.
   FindAxialResistances();
-  if (P < -s.flex.d_Po) {
-    ratio = P / -s.flex.d_Po;
+  if (P < -work_->Po) {
+    ratio = P / -work_->Po;
     return true;
   }
-  StartCombinations(s, 1);
-  SetLoad(s, 1, 1, P, Muy, Muz);
+  StartCombinations(f, 1);
+  SetLoad(f, 1, 1, P, Muy, Muz);
   // The other end: a demand the check answers without a search of its own
   // (a zero moment sits on the first contour point), or, flanged, the same.
   if (Flanged()) {
-    SetLoad(s, 1, 2, P, Muy, Muz);
+    SetLoad(f, 1, 2, P, Muy, Muz);
   } else {
-    SetLoad(s, 1, 2, P, 0, 0);
+    SetLoad(f, 1, 2, P, 0, 0);
   }
-  PrepareUltimateMoments(s, 1);
-  const EndRatios ratios = CombinationRatios(s, 1);
+  PrepareUltimateMoments(f, 1);
+  const EndRatios ratios = CombinationRatios(section_, f, *work_, 1);
   CheckFloatFaults();
   ratio = ratios.has[1] ? ratios.r[1] : 0.0;
   return ratios.has[1];
@@ -218,11 +214,10 @@ bool StiffenerInteraction::DemandCapacity(double P, double Muy, double Muz, doub
 
 ShearStressCheck StiffenerInteraction::ShearStress(bool alongY, double V, double T,
                                                    bool& checked) {
-  modBeamDesignCSA94& s = *s_;
-  PrepareShearDirection(s, alongY);
   // A flanged element gets no shear check along y.
-  checked = !(alongY && s.bt_HasFlanges != 0);
-  const ShearStressCheck check = ShearStressRatios(s, std::fabs(V), std::fabs(T));
+  checked = !(alongY && section_.hasFlanges != 0);
+  const ShearStressCheck check =
+      ShearStressRatios(section_, ShearDirectionOf(section_, alongY), std::fabs(V), std::fabs(T));
   CheckFloatFaults();
   return check;
 }

@@ -13,13 +13,14 @@
 
 #include <memory>
 
-#include "component/CheckedMath.h"
+#include "model/CheckedMath.h"
+#include "stiffener/FlexureState.h"
+#include "stiffener/StiffenerSection.h"
 #include "stiffener/StiffenerShearTorsion.h"
 
 namespace ostrel {
 
 struct modGlobal;
-struct modBeamDesignCSA94;
 
 class StiffenerInteraction {
  public:
@@ -93,7 +94,9 @@ class StiffenerInteraction {
   // Direction d of the capacity points the state holds, at axial force P.
   Point PointOf(int d, double P) const;
 
-  std::unique_ptr<modBeamDesignCSA94> s_;
+  StiffenerSection section_;
+  StiffenerForces forces_;
+  std::unique_ptr<FlexureWork> work_;
   bool resistancesKnown_ = false;
   double pt_ = 0;
   double cap_ = 0;

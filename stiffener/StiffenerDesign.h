@@ -1,32 +1,58 @@
-// The stiffener phase of a design run.
+// The stiffener phase of a design run, element by element: the run's element
+// loop starts the phase, then designs each element (on the host's thread or
+// on workers, see run/ElementWorkers.h).
 #ifndef OSTREL_STIFFENER_STIFFENERDESIGN_H
 #define OSTREL_STIFFENER_STIFFENERDESIGN_H
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/ForceSource.h"
+#include "stiffener/StiffenerSection.h"
 
 namespace ostrel {
 
 struct modGlobal;
-struct modBeamDesignCSA94;
 
-// Designs every stiffener element of the model (the run's stiffener phase).
-void DesignStiffenerElements();
+// Fresh stiffener result fields and per-combination force arrays. A model
+// without an ultimate combination stops the run here, with its message.
+void StartStiffenerPhase();
 
-// The section state of element e of model g in internal units (g's unit
-// factors and design constants), with the factored strengths of the concrete
-// and the steel.
-void PrepareSectionState(const modGlobal& g, int e, modBeamDesignCSA94& s);
+// The whole design of stiffener element e, its forces from `forces`, its
+// results stored into the model of the calling thread.
+void DesignStiffenerElement(int16_t e, ForceSource& forces);
+
+// On a worker thread before its first element: the stiffener working state
+// of the calling (host's) thread, copied. The host's thread waits meanwhile.
+std::function<void()> CopyStiffenerStateToWorker();
+
+// Section of stiffener element `element` (1-based) of the design model, as
+// the stiffener phase designs it: sizes, factored strengths and covers in
+// internal units, the steel ratio limits, the geometry and bar layout, and
+// the torsion properties. Throws RunTimeError for a value that is not
+// finite in internal units.
+StiffenerSection StiffenerSectionOf(int16_t element);
+
+// The same for element `element` of model g (its input, unit factors and
+// design constants).
+StiffenerSection StiffenerSectionOf(const modGlobal& g, int16_t element);
+
+// The constants of the standard the design model runs with, and the
+// calling thread's suspend flag.
+StiffenerSettings StiffenerSettingsOf();
+// The constants of model g, with a suspend flag that is never set.
+StiffenerSettings StiffenerSettingsOf(const modGlobal& g);
 
 // True when every bar line and stirrup line leaves room inside the section.
-bool CoversFit(const modBeamDesignCSA94& s);
+bool CoversFit(const StiffenerSection& s);
 
 // The moments of ultimate combination k as the flexure check reads them: a
 // moment about z below 0.0001 in magnitude becomes +0.0001, and the demand
 // angle atan(|Muy| / |Muz|) of both ends.
-void PrepareUltimateMoments(modBeamDesignCSA94& s, int k);
+void PrepareUltimateMoments(StiffenerForces& f, int k);
 
-// Shear state of one direction (along y, or along z): effective depth, web
-// width resisting the shear (0.8 of the diameter for a circular section), and
-// the section's dimension along the shear.
-void PrepareShearDirection(modBeamDesignCSA94& s, bool alongY);
+// The section as it resists the shear along y (alongY) or along z.
+ShearDirection ShearDirectionOf(const StiffenerSection& s, bool alongY);
 
 }  // namespace ostrel
 

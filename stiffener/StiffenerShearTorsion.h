@@ -1,28 +1,35 @@
 // Shear and torsion of a stiffener section: the torsion section properties,
 // the upper limit of the shear stress, and the stirrup and longitudinal
-// torsion steel. All of them work on BeamState() of the calling thread and
-// read the design constants from Global().
+// torsion steel. Each works on the section, forces and settings it is given
+// (StiffenerSection.h) and writes what it finds into the record; only the
+// end-1 forces of the ultimate combinations are designed for.
 #ifndef OSTREL_STIFFENER_STIFFENERSHEARTORSION_H
 #define OSTREL_STIFFENER_STIFFENERSHEARTORSION_H
 
 #include <cstdint>
 
-namespace ostrel {
+#include "stiffener/StiffenerSection.h"
 
-struct modBeamDesignCSA94;
+namespace ostrel {
 
 // Outside area and perimeter of the concrete (effective flange overhangs
 // included), area and perimeter of the stirrup centreline, and the effective
-// shear depths along y and z of the element's section.
-void ComputeTorsionSectionProperties();
-void ComputeTorsionSectionProperties(modBeamDesignCSA94& s);
+// shear depths along y and z of the section.
+void ComputeTorsionSectionProperties(StiffenerSection& section);
 
-// The two upper limits of the shear stress for one shear force V and torsion
-// T (magnitudes, N and N-mm) in the direction of the shear state of s: the
-// shear stress against lambda phi_c sqrt(f'c) (as the share the steel must
-// carry, (v - 0.2 lambda phi_c sqrt(f'c)) / (0.8 lambda phi_c sqrt(f'c))),
-// and shear plus torsion stress against 0.25 phi_c f'c. The larger ratio is
-// the one CheckMaxShearStress compares.
+// Checks every ultimate combination against the two upper limits of the
+// shear stress in `shear`, the direction designed (1 = shear along y, any
+// other value = along z), records the worst combination and fails the
+// element (status 7 or 8) when the worst ratio exceeds 1.
+void CheckMaxShearStress(const StiffenerSection& section, const StiffenerForces& forces,
+                         const ShearDirection& shear, uint8_t direction, StiffenerRecord& record);
+
+// The two upper limits of the shear stress for one shear force v and torsion
+// t (magnitudes, N and N-mm) in `shear`: the shear stress against
+// lambda phi_c sqrt(f'c) (as the share the steel must carry,
+// (v - 0.2 lambda phi_c sqrt(f'c)) / (0.8 lambda phi_c sqrt(f'c))), and shear
+// plus torsion stress against 0.25 phi_c f'c. The larger ratio is the one
+// CheckMaxShearStress compares.
 struct ShearStressCheck {
   double shearStress = 0;     // V / (d b), MPa
   double shearLimit = 0;      // lambda phi_c sqrt(f'c)
@@ -32,21 +39,19 @@ struct ShearStressCheck {
   double crushingRatio = 0;   // the second ratio
   double Governing() const { return steelRatio > crushingRatio ? steelRatio : crushingRatio; }
 };
-ShearStressCheck ShearStressRatios(const modBeamDesignCSA94& s, double v, double t);
+ShearStressCheck ShearStressRatios(const StiffenerSection& section, const ShearDirection& shear,
+                                   double v, double t);
 
-// Checks every ultimate combination (end 1) against the two upper limits of
-// the shear stress for the direction now designed (1 = shear along y, any
-// other value = along z), records the worst combination in the governing
-// slots and fails the element (status 7 or 8) when the worst ratio exceeds 1.
-void CheckMaxShearStress(const uint8_t& bt_Direction);
-
-// Stirrups per unit length for the shear of the direction now designed plus
-// twice the one-leg torsion stirrups, over the ultimate combinations.
-void DesignShearSteel();
+// Stirrups per unit length for the shear in `shear` plus twice the one-leg
+// torsion stirrups, over the ultimate combinations.
+void DesignShearSteel(const StiffenerSection& section, const StiffenerForces& forces,
+                      const ShearDirection& shear, const StiffenerSettings& settings,
+                      StiffenerRecord& record);
 
 // Torsion stirrups (one leg) per unit length and the longitudinal torsion
 // steel, over the ultimate combinations.
-void DesignTorsionSteel();
+void DesignTorsionSteel(const StiffenerSection& section, const StiffenerForces& forces,
+                        const StiffenerSettings& settings, StiffenerRecord& record);
 
 }  // namespace ostrel
 
