@@ -14,12 +14,14 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "DesignSession.h"
+#include "Explain.h"
 #include "Job.h"
 #include "JobAnalysis.h"
 #include "OstrelDesignCSA94.h"
@@ -85,6 +87,15 @@ struct OutputOptions {
   std::string csv_dir;    // empty: no CSV
   std::string save_path;  // empty: not saved (run only)
   int precision = 4;      // significant digits of the CSV values
+  bool explain = false;      // explanations added to the results JSON (run only)
+  const Job* job = nullptr;  // the job designed, for the explanations
+};
+
+// `explain`: the element whose explanation is printed instead of the results.
+struct ExplainOptions {
+  int plate = 0;
+  int stiffener = 0;
+  std::optional<float> ratio;
 };
 
 constexpr const char* kCsvNames[] = {"nodes.csv", "plates.csv", "stiffeners.csv"};
@@ -174,7 +185,9 @@ int WriteOutputs(clsDesignCSA94* design, const DesignResults& results,
                  MessageLines& messages) {
   try {
     staged.SetContents(out.json_path.empty() ? "-" : out.json_path,
-                       ResultsJson(results, context));
+                       out.explain && out.job != nullptr
+                           ? WithExplanations(ResultsJson(results, context), *out.job, results)
+                           : ResultsJson(results, context));
     if (!out.csv_dir.empty()) {
       staged.SetContents(CsvPath(out.csv_dir, kCsvNames[0]), NodesCsv(results, context));
       staged.SetContents(CsvPath(out.csv_dir, kCsvNames[1]), PlatesCsv(results, context));
@@ -219,8 +232,8 @@ std::string SecondsText(double seconds) {
   return text;
 }
 
-int RunJob(const std::string& job_path, const OutputOptions& out, bool no_progress,
-           int32_t threads) {
+int RunJob(const std::string& job_path, OutputOptions out, bool no_progress, int32_t threads,
+           const ExplainOptions* explain) {
   StagedOutputs staged;
   if (!PrepareOutputs(out, {{"the job", job_path}}, staged)) {
     return kExitUsage;
@@ -294,6 +307,23 @@ int RunJob(const std::string& job_path, const OutputOptions& out, bool no_progre
                       static_cast<int>(job.stiffeners.size()), results)) {
     return LibraryFailure(messages, before, "the results could not be read");
   }
+  if (explain != nullptr) {
+    try {
+      const bool plate = explain->plate > 0;
+      staged.SetContents("-", ExplainElement(job, results,
+                                             plate ? ElementKind::Plate : ElementKind::Stiffener,
+                                             plate ? explain->plate : explain->stiffener,
+                                             explain->ratio, true)
+                                      .dump(2) +
+                                  "\n");
+      staged.Commit();
+    } catch (const std::runtime_error& e) {
+      Say(e.what());
+      return kExitFailed;
+    }
+    return kExitDone;
+  }
+  out.job = &job;
   ResultsContext context;
   context.units = job.bt_units == 0 ? UnitSystem::US : UnitSystem::SI;
   context.combination_names = job.combination_names;
@@ -454,6 +484,9 @@ int Main(int argc, char** argv) {
                   "value exactly.")
       ->check(CLI::Range(1, 9));
   run->add_flag("--no-progress", no_progress, "Do not draw the progress window.");
+  run->add_flag("--explain", run_out.explain,
+                "Add to every element of the results JSON, under \"explain\", its demands "
+                "against the capacity and the reason for its status.");
   int32_t threads = 0;
   run->add_option("--threads", threads,
                   "Worker threads designing the elements: 0 (the default) one per hardware "
@@ -485,6 +518,27 @@ int Main(int argc, char** argv) {
                    "The job of the stored design: its unit system and combination names.")
       ->excludes(units_option);
 
+  std::string explain_job_path;
+  ExplainOptions explain;
+  float explain_ratio = 0;
+  CLI::App* explain_cmd = app.add_subcommand(
+      "explain", "Design a job and print one element's demands against its capacity (JSON).");
+  explain_cmd->add_option("JOB", explain_job_path, "The design job (JSON).")->required();
+  CLI::Option* plate_opt =
+      explain_cmd->add_option("--plate", explain.plate, "The plate element to explain.")
+          ->check(CLI::PositiveNumber);
+  CLI::Option* stiffener_opt =
+      explain_cmd->add_option("--stiffener", explain.stiffener, "The stiffener to explain.")
+          ->check(CLI::PositiveNumber);
+  plate_opt->excludes(stiffener_opt);
+  CLI::Option* ratio_opt =
+      explain_cmd
+          ->add_option("--ratio", explain_ratio,
+                       "Evaluate at this steel ratio (percent, both directions of a plate) "
+                       "instead of the designed one.")
+          ->check(CLI::Range(0.0f, 100.0f));
+  explain_cmd->add_flag("--no-progress", no_progress, "Do not draw the progress window.");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -495,7 +549,21 @@ int Main(int argc, char** argv) {
     return kExitUsage;
   }
   if (run->parsed()) {
-    return RunJob(job_path, run_out, no_progress, threads);
+    return RunJob(job_path, run_out, no_progress, threads, nullptr);
+  }
+  if (explain_cmd->parsed()) {
+    if (plate_opt->count() + stiffener_opt->count() != 1) {
+      Say("explain needs --plate N or --stiffener N (see " + std::string(kProgram) + " --help)");
+      return kExitUsage;
+    }
+    if (ratio_opt->count() != 0) {
+      if (!(explain_ratio > 0)) {
+        Say("--ratio must be greater than 0");
+        return kExitUsage;
+      }
+      explain.ratio = explain_ratio;
+    }
+    return RunJob(explain_job_path, OutputOptions{}, no_progress, 0, &explain);
   }
   return ShowStored(stored_path, offset, units, show_job, show_out);
 }

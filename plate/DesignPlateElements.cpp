@@ -22,6 +22,9 @@ modPlateDesignCSA94& PlateState() {
 
 namespace {
 
+// Positions in one GetPlateElementForces answer.
+enum PlateForce { kNx = 0, kNy = 1, kNxy = 2, kMx = 3, kMy = 4, kMxy = 5 };
+
 double Converted(double value, float factor) {
   return CheckedValue(value * static_cast<double>(factor));
 }
@@ -32,8 +35,7 @@ double Limited(double strength, float limit) {
   return static_cast<float>(strength) > limit ? static_cast<double>(limit) : strength;
 }
 
-void PrepareElement(const typPlateElement& in, int16_t e, PlateStrip& s) {
-  const modGlobal& g = Global();
+void PrepareElement(const modGlobal& g, const typPlateElement& in, int16_t e, PlateStrip& s) {
   const double phiS = g.phi_s;
   s.t = Converted(in.f_Thickness(e), g.f_LengthFactor);
   s.fc = Converted(in.f_fc(e), g.f_StressFactor);
@@ -63,8 +65,8 @@ void PrepareElement(const typPlateElement& in, int16_t e, PlateStrip& s) {
 
 // Covers of one direction: the distances of the two curtains from the faces
 // and the checks that they fit the thickness.
-void PrepareCovers(const typPlateElement& in, int16_t e, bool x, PlateStrip& s) {
-  const modGlobal& g = Global();
+void PrepareCovers(const modGlobal& g, const typPlateElement& in, int16_t e, bool x,
+                   PlateStrip& s) {
   s.cover = Converted(in.f_CoverToRFT(e)[x ? 1 : 2], g.f_LengthFactor);
   if (s.cover < 1.0) {
     s.cover = 1.0;
@@ -87,12 +89,11 @@ void PrepareCovers(const typPlateElement& in, int16_t e, bool x, PlateStrip& s) 
   }
 }
 
-void PrepareDirection(const typPlateElement& in, int16_t e, PlateDirection direction,
-                      PlateStrip& s) {
-  const modGlobal& g = Global();
+void PrepareDirection(const modGlobal& g, const typPlateElement& in, int16_t e,
+                      PlateDirection direction, PlateStrip& s) {
   const bool x = direction == kPlateX;
   s.status = DESIGN_PASS;
-  PrepareCovers(in, e, x, s);
+  PrepareCovers(g, in, e, x, s);
 
   s.rhoMin = CheckedValue(x ? in.f_MinRatioOfRFT(e) : in.f_MinRatioOfRFT_v(e)) / 100;
   const float floor = x ? g.rho_min_floor : g.rho_min_floor_v;
@@ -119,8 +120,9 @@ void CollectUltimateCombos(std::vector<int16_t>& list) {
 
 }  // namespace
 
-PlateSettings PlateSettingsOf() {
-  const modGlobal& g = Global();
+PlateSettings PlateSettingsOf() { return PlateSettingsOf(Global()); }
+
+PlateSettings PlateSettingsOf(const modGlobal& g) {
   PlateSettings settings;
   settings.epsCu = g.eps_cu;
   settings.epsT = g.eps_t;
@@ -130,18 +132,36 @@ PlateSettings PlateSettingsOf() {
 }
 
 void PreparePlateStrip(int16_t element, PlateDirection direction, PlateStrip& strip) {
-  const typPlateElement& in = Global().PlateElement;
+  PreparePlateStrip(Global(), element, direction, strip);
+}
+
+void PreparePlateStrip(const modGlobal& g, int16_t element, PlateDirection direction,
+                       PlateStrip& strip) {
   if (direction == kPlateElement) {
-    PrepareElement(in, element, strip);
+    PrepareElement(g, g.PlateElement, element, strip);
   } else {
-    PrepareDirection(in, element, direction, strip);
+    PrepareDirection(g, g.PlateElement, element, direction, strip);
+  }
+}
+
+void WoodArmerValues(const modGlobal& g, const float raw[6], PlateDirection direction,
+                     std::array<double, 3>& N, std::array<double, 3>& M) {
+  double v[6];
+  for (int k = 0; k < 6; ++k) {
+    const float factor = k < kMx ? g.f_ForcePerLengthFactor : g.f_MomentPerLengthFactor;
+    v[k] = CheckedValue(static_cast<double>(raw[k]) * static_cast<double>(factor));
+  }
+  if (direction == kPlateX) {
+    WoodArmerPair(v[kNx], v[kNy], v[kNxy], N[1], N[2]);
+    WoodArmerPair(v[kMx], v[kMy], v[kMxy], M[1], M[2]);
+  } else {
+    WoodArmerPair(v[kNy], v[kNx], v[kNxy], N[1], N[2]);
+    WoodArmerPair(v[kMy], v[kMx], v[kMxy], M[1], M[2]);
   }
 }
 
 namespace {
 
-// Positions in one GetPlateElementForces answer.
-enum PlateForce { kNx = 0, kNy = 1, kNxy = 2, kMx = 3, kMy = 4, kMxy = 5 };
 
 // The result fields of one direction.
 struct DirectionFields {
@@ -200,24 +220,10 @@ int16_t StartPlateResults() {
 void FillDesignValues(int16_t element, PlateDirection direction, ForceSource& forces) {
   const modGlobal& g = Global();
   modPlateDesignCSA94& state = PlateState();
-  const bool x = direction == kPlateX;
   for (int c = 1; c <= g.i_NumLoadCombos; ++c) {
     float raw[6] = {};
     forces.PlateForces(element, static_cast<int16_t>(c), raw);
-    double v[6];
-    for (int k = 0; k < 6; ++k) {
-      const float factor = k < kMx ? g.f_ForcePerLengthFactor : g.f_MomentPerLengthFactor;
-      v[k] = CheckedValue(static_cast<double>(raw[k]) * static_cast<double>(factor));
-    }
-    std::array<double, 3>& N = state.values.NPlusMinus(c);
-    std::array<double, 3>& M = state.values.MPlusMinus(c);
-    if (x) {
-      WoodArmerPair(v[kNx], v[kNy], v[kNxy], N[1], N[2]);
-      WoodArmerPair(v[kMx], v[kMy], v[kMxy], M[1], M[2]);
-    } else {
-      WoodArmerPair(v[kNy], v[kNx], v[kNxy], N[1], N[2]);
-      WoodArmerPair(v[kMy], v[kMx], v[kMxy], M[1], M[2]);
-    }
+    WoodArmerValues(g, raw, direction, state.values.NPlusMinus(c), state.values.MPlusMinus(c));
   }
   CheckFloatFaults();
 }

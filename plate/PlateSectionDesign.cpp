@@ -205,11 +205,11 @@ AxialTrial SearchStripDepth(const PlateStrip& s, double epsCu, double epsT, doub
   return trial;
 }
 
-// The capacity ratio of one (Pu, Mu) pair for the strip's current steel and
-// layers; `steps` receives the number of search steps taken. `tree` (may be
+// The resistances of the strip's current steel and layers for the axial
+// force Pu; `steps` receives the number of search steps taken. `tree` (may be
 // null) holds the trials of earlier searches of the same check and sense.
-double CapacityRatio(PlateStrip& s, const PlateSettings& settings, double Pu, double Mu,
-                     int16_t& steps, StripTrialTree* tree) {
+StripResistance Resistance(PlateStrip& s, const PlateSettings& settings, double Pu,
+                           int16_t& steps, StripTrialTree* tree) {
   const double epsCu = settings.epsCu;
   // The compression yield strain stays below the crushing strain.
   if (epsCu - 0.0001 < s.epsYc) {
@@ -249,9 +249,40 @@ double CapacityRatio(PlateStrip& s, const PlateSettings& settings, double Pu, do
   if (Mr < 0.0001) {
     Mr = 0.0001;
   }
-  const double rM = Mu / Mr;
-  const double rP = Pu <= 0 ? Pu / res.P0 : Pu / res.Tr;
+  return {res.P0, res.Tr, Mr};
+}
+
+// The capacity ratio of one (Pu, Mu) pair, the larger of the moment and the
+// axial ratio.
+double CapacityRatio(PlateStrip& s, const PlateSettings& settings, double Pu, double Mu,
+                     int16_t& steps, StripTrialTree* tree) {
+  const StripResistance r = Resistance(s, settings, Pu, steps, tree);
+  const double rM = Mu / r.Mr;
+  const double rP = Pu <= 0 ? Pu / r.P0 : Pu / r.Tr;
   return rP > rM ? rP : rM;
+}
+
+// The largest ratio of the four design pairs of one combination (N+- by
+// M+-, in slot order, each moment about the plastic centroid with the layers
+// of its sense; the first of equal ratios counts).
+StripComboRatio ComboRatio(PlateStrip& s, const PlateSettings& settings,
+                           const std::array<double, 3>& N, const std::array<double, 3>& M,
+                           int16_t& steps, std::array<StripTrialTree, 2>* trees) {
+  StripComboRatio worst{-0.0001, kPositive, kPositive};
+  for (int i = kPositive; i <= kNegative; ++i) {
+    const double Pu = N[i];
+    const double e = StripPlasticCentroidOffset(s, Pu);
+    for (int j = kPositive; j <= kNegative; ++j) {
+      const double moment = M[j] + Pu * e;
+      StripTrialTree* tree = trees != nullptr ? &(*trees)[moment >= 0 ? 0 : 1] : nullptr;
+      const double Mu = OrientForMoment(s, moment, e);
+      const double r = CapacityRatio(s, settings, Pu, Mu, steps, tree);
+      if (r > worst.r) {
+        worst = {r, i, j};
+      }
+    }
+  }
+  return worst;
 }
 
 // Raises the minimum steel to the ratio that an axial force of combination
@@ -394,27 +425,33 @@ void CheckStripForCombos(PlateStrip& s, const PlateDesignValues& v, const PlateS
   for (const int16_t c : v.ultimateCombos) {
     const std::array<double, 3>& N = v.NPlusMinus(c);
     const std::array<double, 3>& M = v.MPlusMinus(c);
-    for (int i = kPositive; i <= kNegative; ++i) {
-      const double Pu = N[i];
-      const double e = StripPlasticCentroidOffset(s, Pu);
-      for (int j = kPositive; j <= kNegative; ++j) {
-        const double moment = M[j] + Pu * e;
-        StripTrialTree& tree = work.trees[moment >= 0 ? 0 : 1];
-        const double Mu = OrientForMoment(s, moment, e);
-        const double r = CapacityRatio(s, settings, Pu, Mu, work.lastSearchSteps, &tree);
-        if (r > rmax) {
-          rmax = r;
-          s.govCombo = c;
-          s.Pu = N[i];
-          s.Mu = M[j];
-        }
-      }
+    const StripComboRatio worst =
+        ComboRatio(s, settings, N, M, work.lastSearchSteps, &work.trees);
+    if (worst.r > rmax) {
+      rmax = worst.r;
+      s.govCombo = c;
+      s.Pu = N[worst.i];
+      s.Mu = M[worst.j];
     }
   }
 
   if (rmax > 1.0) {
     s.status = Fail_RequiredRFTExceedMaximum;
   }
+}
+
+StripComboRatio StripCombinationRatio(PlateStrip& s, const PlateSettings& settings,
+                                      const std::array<double, 3>& N,
+                                      const std::array<double, 3>& M) {
+  int16_t steps = 0;
+  return ComboRatio(s, settings, N, M, steps, nullptr);
+}
+
+StripResistance StripMomentResistance(PlateStrip& s, const PlateSettings& settings, double Pu,
+                                      bool faceB) {
+  int16_t steps = 0;
+  OrientForMoment(s, faceB ? 0.0 : -1.0, StripPlasticCentroidOffset(s, Pu));
+  return Resistance(s, settings, Pu, steps, nullptr);
 }
 
 double StripCapacityRatio(PlateStrip& s, const PlateSettings& settings, double Pu, double Mu,

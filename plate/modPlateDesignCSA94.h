@@ -153,8 +153,20 @@ enum PlateDirection : int { kPlateElement = 0, kPlateX = 1, kPlateY = 2 };
 // with its status checks.
 void PreparePlateStrip(int16_t element, PlateDirection direction, PlateStrip& strip);
 
-// The constants of the standard the design model runs with.
+// The same for element `element` of model g (its input, unit factors and
+// design constants).
+void PreparePlateStrip(const modGlobal& g, int16_t element, PlateDirection direction,
+                       PlateStrip& strip);
+
+// The constants of the standard the design model runs with; of model g.
 PlateSettings PlateSettingsOf();
+PlateSettings PlateSettingsOf(const modGlobal& g);
+
+// Design values N+- and M+- (slot 1 plus, slot 2 minus) of one direction
+// from the six resultants Nx, Ny, Nxy, Mx, My, Mxy of one combination in the
+// host's units (g's unit factors).
+void WoodArmerValues(const modGlobal& g, const float raw[6], PlateDirection direction,
+                     std::array<double, 3>& N, std::array<double, 3>& M);
 
 // Wood-Armer design values of one resultant from its own component, the
 // component of the other direction and the twisting component.
@@ -180,6 +192,32 @@ void CheckStripForCombos(PlateStrip& strip, const PlateDesignValues& values,
 // current steel and layers; `steps` receives the search steps taken.
 double StripCapacityRatio(PlateStrip& strip, const PlateSettings& settings, double Pu, double Mu,
                           int16_t& steps);
+
+// The ratio the combination check finds for one combination, for the steel
+// of the strip: the largest over the four design pairs (N[i], M[j]) of its
+// Wood-Armer values (slot 1 positive, slot 2 negative), each moment (as
+// stored) taken about the plastic centroid, its sign picking the compressed
+// face and the layers; i and j name the governing pair.
+struct StripComboRatio {
+  double r;
+  int i;
+  int j;
+};
+StripComboRatio StripCombinationRatio(PlateStrip& strip, const PlateSettings& settings,
+                                      const std::array<double, 3>& N,
+                                      const std::array<double, 3>& M);
+
+// Compression resistance P0 (negative), tensile resistance Tr and moment
+// resistance Mr about the plastic centroid of the strip for the axial force
+// Pu, with face B (faceB) or face A compressed: what the ratio of a pair
+// divides by.
+struct StripResistance {
+  double P0;
+  double Tr;
+  double Mr;
+};
+StripResistance StripMomentResistance(PlateStrip& strip, const PlateSettings& settings, double Pu,
+                                      bool faceB);
 
 // Axial force and moment of the strip for a neutral-axis depth c.
 void StripResultants(const PlateStrip& strip, const PlateSettings& settings, double c, double& P,

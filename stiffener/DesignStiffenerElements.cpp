@@ -160,8 +160,8 @@ void LoadFactoredStrengths(const modGlobal& g, int e, StiffenerSection& s) {
   s.phiSqrtFc = phiC * std::sqrt(fcShear);
   s.phiFc = phiC * fcShear;
   const double density = Converted(in.f_density(e), g.f_DensityFactor);
-  s.lambdaPhiSqrtFc = LambdaForDensity(density) * s.phiSqrtFc;
-  s.lambdaPhiFc = LambdaForDensity(density) * s.phiFc;
+  s.lambdaPhiSqrtFc = LambdaForDensity(g, density) * s.phiSqrtFc;
+  s.lambdaPhiFc = LambdaForDensity(g, density) * s.phiFc;
 }
 
 // The section of element e in internal units, with the factored strengths
@@ -213,15 +213,6 @@ void ReadRatioLimits(const modGlobal& g, int e, StiffenerSection& s) {
   s.rhoMax = CheckedValue(in.f_MaxRatioOfRFT(e) / 100);
 }
 
-// True when every bar line and stirrup line leaves room inside the section.
-bool CoversFit(const StiffenerSection& s) {
-  const bool tooLarge = s.height - 0.0001 < 2 * s.coverY ||
-                        s.width - 0.0001 < 2 * s.coverZ ||
-                        s.height - 0.0001 < 2 * s.coverYst ||
-                        s.width - 0.0001 < 2 * s.coverZst;
-  return !tooLarge;
-}
-
 // The flexure phase up to its design: the ratio limits, fresh governing
 // values, the section geometry, and the end forces of every combination.
 void PrepareFlexurePhase(int16_t e, ForceSource& forces) {
@@ -256,14 +247,7 @@ void PrepareFlexurePhase(int16_t e, ForceSource& forces) {
     if (!ultimate) {
       continue;
     }
-    for (int end = 1; end <= 2; ++end) {
-      // A zero moment about z would leave the demand angle undefined.
-      if (std::fabs(f.Muz(k, end)) < 0.0001) {
-        f.Muz(k, end) = 0.0001;
-      }
-      f.momentAngle(k, end) =
-          std::atan(std::fabs(f.Muy(k, end)) / std::fabs(f.Muz(k, end)));
-    }
+    PrepareUltimateMoments(f, k);
   }
 }
 
@@ -476,9 +460,36 @@ void DesignStiffenerElement(int16_t e, ForceSource& forces) {
   }
 }
 
+bool CoversFit(const StiffenerSection& s) {
+  const bool tooLarge = s.height - 0.0001 < 2 * s.coverY ||
+                        s.width - 0.0001 < 2 * s.coverZ ||
+                        s.height - 0.0001 < 2 * s.coverYst ||
+                        s.width - 0.0001 < 2 * s.coverZst;
+  return !tooLarge;
+}
+
+void PrepareUltimateMoments(StiffenerForces& f, int k) {
+  for (int end = 1; end <= 2; ++end) {
+    // A zero moment about z would leave the demand angle undefined.
+    if (std::fabs(f.Muz(k, end)) < 0.0001) {
+      f.Muz(k, end) = 0.0001;
+    }
+    f.momentAngle(k, end) = std::atan(std::fabs(f.Muy(k, end)) / std::fabs(f.Muz(k, end)));
+  }
+}
+
+ShearDirection ShearDirectionOf(const StiffenerSection& s, bool alongY) {
+  return alongY ? ShearState(s, s.shearDepthY, s.width) : ShearState(s, s.shearDepthZ, s.height);
+}
+
 StiffenerSettings StiffenerSettingsOf() {
+  StiffenerSettings settings = StiffenerSettingsOf(Global());
+  settings.suspendFlag = &Design().i_SuspendFlag;
+  return settings;
+}
+
+StiffenerSettings StiffenerSettingsOf(const modGlobal& g) {
   StiffenerSettings settings;
-  const modGlobal& g = Global();
   settings.epsCu = g.eps_cu;
   settings.epsT = g.eps_t;
   settings.kPmax = g.k_Pmax;
@@ -487,12 +498,12 @@ StiffenerSettings StiffenerSettingsOf() {
   settings.kShear = g.k_shear;
   settings.phiC = g.phi_c;
   settings.phiS = g.phi_s;
-  settings.suspendFlag = &Design().i_SuspendFlag;
   return settings;
 }
 
-StiffenerSection StiffenerSectionOf(int16_t element) {
-  const modGlobal& g = Global();
+StiffenerSection StiffenerSectionOf(int16_t element) { return StiffenerSectionOf(Global(), element); }
+
+StiffenerSection StiffenerSectionOf(const modGlobal& g, int16_t element) {
   StiffenerSection s;
   ReadSectionProperties(g, element, s);
   ReadRatioLimits(g, element, s);

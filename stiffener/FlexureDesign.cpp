@@ -77,42 +77,6 @@ void SetGoverning(const StiffenerForces& f, int k, double muy, double muz, Stiff
   r.govMuz = muz;
 }
 
-// Both ends of combination k against the biaxial contour of the capacity
-// points of its axial force P; `best` is the largest ratio so far.
-void CheckBiaxialEnds(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x, int k,
-                      double P, double& best, StiffenerRecord& r) {
-  const Contour ct = BuildContour(x);
-  for (int end = 1; end <= 2; ++end) {
-    double ratio = 0;
-    if (BiaxialRatio(s, f, x, ct, P, k, end, ratio) && ratio > best) {
-      best = ratio;
-      SetGoverning(f, k, f.Muy(k, end), f.Muz(k, end), r);
-    }
-  }
-}
-
-// Flanged section: Muy only, against the resistances in its two senses
-// (directions 7 and 8), about the plastic centroid.
-void CheckFlangedEnds(const StiffenerSection& s, const StiffenerForces& f, const FlexureWork& x,
-                      int k, double P, double& best, StiffenerRecord& r) {
-  double ePc = 0;
-  double eC = 0;
-  FlangeEccentricities(s, x.As, P, ePc, eC);
-  double lower = P * ePc + x.capMuy[7];
-  double upper = P * ePc + x.capMuy[8];
-  if (lower > upper) {
-    std::swap(lower, upper);
-  }
-  for (int end = 1; end <= 2; ++end) {
-    const double m = f.Muy(k, end) + (ePc - eC) * P;
-    const double ratio = std::fabs(m > 0 ? m / upper : m / lower);
-    if (ratio > best) {
-      best = ratio;
-      SetGoverning(f, k, f.Muy(k, end), 0, r);
-    }
-  }
-}
-
 void TakeSnapshot(const StiffenerRecord& r, FlexureWork& x) {
   x.snapGovCombo = r.govCombo;
   x.snapGovMuy = r.govMuy;
@@ -218,6 +182,37 @@ void FlangeEccentricities(const StiffenerSection& s, double as, double P, double
   }
 }
 
+EndRatios CombinationRatios(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+                            int k) {
+  EndRatios out;
+  // The resistance for the axial force at end 1 serves both ends.
+  const double P = f.Pu(k, 1);
+  ComputeCheckCapacityPoints(s, x, P);
+  if (s.hasFlanges == 0) {
+    const Contour ct = BuildContour(x);
+    for (int end = 1; end <= 2; ++end) {
+      out.has[end] = BiaxialRatio(s, f, x, ct, P, k, end, out.r[end]);
+    }
+    return out;
+  }
+  // Flanged section: Muy only, against the resistances in its two senses
+  // (directions 7 and 8), about the plastic centroid.
+  double ePc = 0;
+  double eC = 0;
+  FlangeEccentricities(s, x.As, P, ePc, eC);
+  double lower = P * ePc + x.capMuy[7];
+  double upper = P * ePc + x.capMuy[8];
+  if (lower > upper) {
+    std::swap(lower, upper);
+  }
+  for (int end = 1; end <= 2; ++end) {
+    const double m = f.Muy(k, end) + (ePc - eC) * P;
+    out.r[end] = std::fabs(m > 0 ? m / upper : m / lower);
+    out.has[end] = true;
+  }
+  return out;
+}
+
 void CheckSectionForCombos(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
                            StiffenerRecord& r) {
   r.status = DESIGN_PASS;
@@ -226,13 +221,12 @@ void CheckSectionForCombos(const StiffenerSection& s, const StiffenerForces& f, 
   StartCapacityCheck(x);
   for (const int16_t combo : f.ultimateCombos) {
     const int k = combo;
-    // The resistance for the axial force at end 1 serves both ends.
-    const double P = f.Pu(k, 1);
-    ComputeCheckCapacityPoints(s, x, P);
-    if (s.hasFlanges == 0) {
-      CheckBiaxialEnds(s, f, x, k, P, best, r);
-    } else {
-      CheckFlangedEnds(s, f, x, k, P, best, r);
+    const EndRatios ratios = CombinationRatios(s, f, x, k);
+    for (int end = 1; end <= 2; ++end) {
+      if (ratios.has[end] && ratios.r[end] > best) {
+        best = ratios.r[end];
+        SetGoverning(f, k, f.Muy(k, end), s.hasFlanges == 0 ? f.Muz(k, end) : 0, r);
+      }
     }
   }
   if (best > 1.0) {

@@ -503,6 +503,10 @@ void CapacityAtAngle(const StiffenerSection& s, FlexureWork& x, double a, double
 
 }  // namespace
 
+void LoadCapacityDirection(const StiffenerSection& section, FlexureWork& work, int d) {
+  LoadDirection(section, work, d);
+}
+
 void SectionResultants(const StiffenerSection& s, const FlexureWork& x, double c, double& F,
                        double& Ma, double& Mb) {
   Integrate<true>(s, x, F, Ma, Mb, c);

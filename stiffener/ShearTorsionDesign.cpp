@@ -115,22 +115,31 @@ void CombinationStirrups(const StiffenerSection& s, const ShearDirection& sh, do
 
 }  // namespace
 
+ShearStressCheck ShearStressRatios(const StiffenerSection& s, const ShearDirection& sh, double v,
+                                   double t) {
+  ShearStressCheck out;
+  const double c1 = 0.2 * s.lambdaPhiSqrtFc;  // concrete share of the shear stress
+  const double c2 = 0.8 * s.lambdaPhiSqrtFc;  // largest steel share
+  const double c3 = 0.25 * s.phiFc;           // crushing of the diagonals
+  out.shearStress = v / (sh.depth * sh.width);
+  out.shearLimit = c1 + c2;
+  const double excess = out.shearStress - c1 > 0 ? out.shearStress - c1 : 0.0;
+  out.steelRatio = excess / c2;
+  out.combinedStress = (t * s.ph) / (s.Aoh * s.Aoh) + out.shearStress;
+  out.combinedLimit = c3;
+  out.crushingRatio = out.combinedStress / c3;
+  return out;
+}
+
 void CheckMaxShearStress(const StiffenerSection& s, const StiffenerForces& f,
                          const ShearDirection& sh, uint8_t direction, StiffenerRecord& r) {
-  const double c1 = 0.2 * s.lambdaPhiSqrtFc;   // concrete share of the shear stress
-  const double c2 = 0.8 * s.lambdaPhiSqrtFc;   // largest steel share
-  const double c3 = 0.25 * s.phiFc;            // crushing of the diagonals
   double best = -1;
 
   for (const int16_t k : f.ultimateCombos) {
     const double p = f.Pu(k, 1);
     const double v = std::fabs(f.Vu(k, 1));
     const double t = std::fabs(f.Tu(k, 1));
-    const double stress = v / (sh.depth * sh.width);
-    const double excess = stress - c1 > 0 ? stress - c1 : 0.0;
-    const double steelRatio = excess / c2;
-    const double crushingRatio = ((t * s.ph) / (s.Aoh * s.Aoh) + stress) / c3;
-    const double ratio = steelRatio > crushingRatio ? steelRatio : crushingRatio;
+    const double ratio = ShearStressRatios(s, sh, v, t).Governing();
     if (ratio > best) {
       best = ratio;
       r.govSpacing = 0;

@@ -12,6 +12,8 @@
 
 namespace ostrel {
 
+struct modGlobal;
+
 // Fresh stiffener result fields and per-combination force arrays. A model
 // without an ultimate combination stops the run here, with its message.
 void StartStiffenerPhase();
@@ -31,9 +33,26 @@ std::function<void()> CopyStiffenerStateToWorker();
 // finite in internal units.
 StiffenerSection StiffenerSectionOf(int16_t element);
 
+// The same for element `element` of model g (its input, unit factors and
+// design constants).
+StiffenerSection StiffenerSectionOf(const modGlobal& g, int16_t element);
+
 // The constants of the standard the design model runs with, and the
 // calling thread's suspend flag.
 StiffenerSettings StiffenerSettingsOf();
+// The constants of model g, with a suspend flag that is never set.
+StiffenerSettings StiffenerSettingsOf(const modGlobal& g);
+
+// True when every bar line and stirrup line leaves room inside the section.
+bool CoversFit(const StiffenerSection& s);
+
+// The moments of ultimate combination k as the flexure check reads them: a
+// moment about z below 0.0001 in magnitude becomes +0.0001, and the demand
+// angle atan(|Muy| / |Muz|) of both ends.
+void PrepareUltimateMoments(StiffenerForces& f, int k);
+
+// The section as it resists the shear along y (alongY) or along z.
+ShearDirection ShearDirectionOf(const StiffenerSection& s, bool alongY);
 
 }  // namespace ostrel
 

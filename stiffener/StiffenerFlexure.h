@@ -50,6 +50,23 @@ void DesignSectionSteel(const StiffenerSection& section, const StiffenerForces& 
 void CheckSectionForCombos(const StiffenerSection& section, const StiffenerForces& forces,
                            FlexureWork& work, StiffenerRecord& record);
 
+// Demand/capacity ratios of both ends of ultimate combination k for the
+// trial steel, as CheckSectionForCombos compares them with 1.0: the capacity
+// for the axial force at end 1 serves both ends; biaxial against the contour
+// of directions 1..7, or, for a flanged section, Muy alone about the plastic
+// centroid against directions 7 and 8. has[end] is false when no contour
+// segment holds the demand angle (the end gives no ratio). The depth solves
+// replay the trials of the current check (StartCapacityCheck).
+struct EndRatios {
+  bool has[3] = {};
+  double r[3] = {};
+};
+EndRatios CombinationRatios(const StiffenerSection& section, const StiffenerForces& forces,
+                            FlexureWork& work, int k);
+
+// Makes fixed direction d (1..8) the work's frame.
+void LoadCapacityDirection(const StiffenerSection& section, FlexureWork& work, int d);
+
 // Offsets of the plastic centroid (e_pc, for the axial force P and steel
 // area as) and of the gross-section centroid (e_c) of a flanged section from
 // the web mid-plane.

@@ -24,6 +24,24 @@ void ComputeTorsionSectionProperties(StiffenerSection& section);
 void CheckMaxShearStress(const StiffenerSection& section, const StiffenerForces& forces,
                          const ShearDirection& shear, uint8_t direction, StiffenerRecord& record);
 
+// The two upper limits of the shear stress for one shear force v and torsion
+// t (magnitudes, N and N-mm) in `shear`: the shear stress against
+// lambda phi_c sqrt(f'c) (as the share the steel must carry,
+// (v - 0.2 lambda phi_c sqrt(f'c)) / (0.8 lambda phi_c sqrt(f'c))), and shear
+// plus torsion stress against 0.25 phi_c f'c. The larger ratio is the one
+// CheckMaxShearStress compares.
+struct ShearStressCheck {
+  double shearStress = 0;     // V / (d b), MPa
+  double shearLimit = 0;      // lambda phi_c sqrt(f'c)
+  double steelRatio = 0;      // the first ratio
+  double combinedStress = 0;  // T ph / Aoh^2 + V / (d b)
+  double combinedLimit = 0;   // 0.25 phi_c f'c
+  double crushingRatio = 0;   // the second ratio
+  double Governing() const { return steelRatio > crushingRatio ? steelRatio : crushingRatio; }
+};
+ShearStressCheck ShearStressRatios(const StiffenerSection& section, const ShearDirection& shear,
+                                   double v, double t);
+
 // Stirrups per unit length for the shear in `shear` plus twice the one-leg
 // torsion stirrups, over the ultimate combinations.
 void DesignShearSteel(const StiffenerSection& section, const StiffenerForces& forces,
