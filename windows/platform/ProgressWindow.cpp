@@ -110,9 +110,6 @@ HWND CreateProgressWindow(const OstrelProgressView& view) {
     EnableWindow(owner, FALSE);
     tWindow.owner = owner;
   }
-  ShowWindow(hwnd, SW_SHOW);
-  SetForegroundWindow(hwnd);
-  UpdateWindow(hwnd);
   return hwnd;
 }
 
@@ -164,6 +161,10 @@ void PumpProgressWindow(void* /*context*/, const OstrelProgressView* view) {
   if (tWindow.hwnd == nullptr || !IsWindow(tWindow.hwnd)) {
     tWindow.hwnd = CreateProgressWindow(*view);
     if (tWindow.hwnd == nullptr) return;
+    ShowView(tWindow.hwnd, *view);
+    ShowWindow(tWindow.hwnd, SW_SHOW);
+    SetForegroundWindow(tWindow.hwnd);
+    UpdateWindow(tWindow.hwnd);
   }
   ShowView(tWindow.hwnd, *view);
   // While the design only waits, sleep until input arrives (or a short
