@@ -1,0 +1,279 @@
+#include "model/CrMath.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace ostrel {
+
+namespace {
+
+// ---- Double-double arithmetic: an unevaluated sum hi + lo, |lo| <= ulp(hi)/2.
+// Error-free transformations; the products use Dekker's splitting, so no
+// fused multiply-add is needed (and none may be contracted: -ffp-contract=off).
+
+struct DD {
+  double hi, lo;
+};
+
+constexpr DD TwoSum(double a, double b) {
+  const double s = a + b;
+  const double bb = s - a;
+  return {s, (a - (s - bb)) + (b - bb)};
+}
+
+constexpr DD FastTwoSum(double a, double b) {  // |a| >= |b|
+  const double s = a + b;
+  return {s, b - (s - a)};
+}
+
+constexpr DD Split(double a) {  // |a| < 2^996
+  const double c = 134217729.0 * a;
+  const double hi = c - (c - a);
+  return {hi, a - hi};
+}
+
+constexpr DD TwoProd(double a, double b) {
+  const double p = a * b;
+  const DD x = Split(a), y = Split(b);
+  return {p, ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
+}
+
+constexpr DD Add(DD a, DD b) {
+  DD s = TwoSum(a.hi, b.hi);
+  const DD t = TwoSum(a.lo, b.lo);
+  s = FastTwoSum(s.hi, s.lo + t.hi);
+  return FastTwoSum(s.hi, s.lo + t.lo);
+}
+
+constexpr DD Neg(DD a) { return {-a.hi, -a.lo}; }
+constexpr DD Sub(DD a, DD b) { return Add(a, Neg(b)); }
+
+constexpr DD Mul(DD a, DD b) {
+  const DD p = TwoProd(a.hi, b.hi);
+  return FastTwoSum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
+}
+
+constexpr DD Mul(DD a, double b) {
+  const DD p = TwoProd(a.hi, b);
+  return FastTwoSum(p.hi, p.lo + a.lo * b);
+}
+
+constexpr DD Div(DD a, DD b) {
+  const double q1 = a.hi / b.hi;
+  DD r = Sub(a, Mul(b, q1));
+  const double q2 = r.hi / b.hi;
+  r = Sub(r, Mul(b, q2));
+  const double q3 = r.hi / b.hi;
+  return Add(FastTwoSum(q1, q2), DD{q3, 0});
+}
+
+DD Sqrt(DD a) {  // a > 0: one Newton step from the double root
+  const double s = std::sqrt(a.hi);
+  const DD r = Sub(a, TwoProd(s, s));
+  return FastTwoSum(s, r.hi / (2 * s));
+}
+
+// pi/2 as a double-double, and in four pieces for the reduction of moderate
+// arguments: the first two have 33 significant bits, so k times them is exact
+// for |k| < 2^20.
+constexpr DD kPio2{0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54};
+constexpr double kPio2Part1 = 0x1.921fb544p+0;
+constexpr double kPio2Part2 = 0x1.0b4611a6p-34;
+constexpr double kPio2Part3 = 0x1.3198a2e037073p-69;
+constexpr double kPio2Part4 = 0x1.129024e088a67p-123;
+constexpr double kTwoOverPi = 0x1.45f306dc9c883p-1;
+constexpr double kPio4 = 0x1.921fb54442d18p-1;
+// Above this, |k| could reach 2^20: the reduction uses the bits of 2/pi.
+constexpr double kModerateLimit = 8.0e5;
+
+// The first 1280 bits of the fraction of 2/pi (0.A2F9836E...), enough for
+// every double exponent.
+constexpr uint64_t kTwoOverPiBits[20] = {
+    0xA2F9836E4E441529, 0xFC2757D1F534DDC0, 0xDB6295993C439041, 0xFE5163ABDEBBC561,
+    0xB7246E3A424DD2E0, 0x06492EEA09D1921C, 0xFE1DEB1CB129A73E, 0xE88235F52EBB4484,
+    0xE99C7026B45F7E41, 0x3991D639835339F4, 0x9C845F8BBDF9283B, 0x1FF897FFDE05980F,
+    0xEF2F118B5A0A6D1F, 0x6D367ECF27CB09B7, 0x4F463F669E5FEA2D, 0x7527BAC7EBE5F17B,
+    0x3D0739F78A5292EA, 0x6BFB5FB11F8D5D08, 0x56033046FC7B6BAB, 0xF0CFBC209AF4361D};
+
+// Taylor coefficients: (-1)^k / (2k+1)! for the sine, (-1)^k / (2k)! for the
+// cosine, (-1)^k / (2k+1) for the arc tangent. Sine and cosine are summed for
+// |r| <= pi/4, where the first term left out is below 2^-110 of the result;
+// the arc tangent for |u| <= tan(pi/32), likewise.
+constexpr int kSinTerms = 14, kCosTerms = 15, kAtanTerms = 17;
+
+struct Coefficients {
+  std::array<DD, kSinTerms> sin{};
+  std::array<DD, kCosTerms> cos{};
+  std::array<DD, kAtanTerms> atan{};
+};
+
+constexpr Coefficients MakeCoefficients() {
+  Coefficients c;
+  DD inverseFactorial{1, 0};  // 1/n!
+  for (int n = 0; n < 2 * kCosTerms; ++n) {
+    if (n > 0) inverseFactorial = Div(inverseFactorial, DD{static_cast<double>(n), 0});
+    const DD term = (n / 2) % 2 == 0 ? inverseFactorial : Neg(inverseFactorial);
+    if (n % 2 == 0) {
+      c.cos[n / 2] = term;
+    } else if (n / 2 < kSinTerms) {
+      c.sin[n / 2] = term;
+    }
+  }
+  for (int k = 0; k < kAtanTerms; ++k) {
+    const DD inverse = Div(DD{1, 0}, DD{2.0 * k + 1, 0});
+    c.atan[k] = k % 2 == 0 ? inverse : Neg(inverse);
+  }
+  return c;
+}
+
+constexpr Coefficients kCoefficients = MakeCoefficients();
+
+template <size_t N>
+DD Horner(const std::array<DD, N>& c, DD x2) {
+  DD p = c[N - 1];
+  for (size_t k = N - 1; k-- > 0;) p = Add(Mul(p, x2), c[k]);
+  return p;
+}
+
+DD SinKernel(DD r) { return Mul(Horner(kCoefficients.sin, Mul(r, r)), r); }
+DD CosKernel(DD r) { return Horner(kCoefficients.cos, Mul(r, r)); }
+
+// Bits [pos, pos + n) of a little-endian multi-word integer (n <= 64); bits
+// outside the words read as 0.
+uint64_t Bits(const uint64_t* words, int count, int pos, int n) {
+  uint64_t out = 0;
+  for (int i = 0; i < n; ++i) {
+    const int k = pos + i;
+    if (k >= 0 && k < 64 * count && ((words[k / 64] >> (k % 64)) & 1u) != 0) {
+      out |= uint64_t{1} << i;
+    }
+  }
+  return out;
+}
+
+// 64 bits of 2/pi from bit j on (bit 1 is the first after the point).
+uint64_t TwoOverPiWord(int j) {
+  const int index = (j - 1) / 64, offset = (j - 1) % 64;
+  uint64_t w = kTwoOverPiBits[index] << offset;
+  if (offset != 0) w |= kTwoOverPiBits[index + 1] >> (64 - offset);
+  return w;
+}
+
+// |x| >= kModerateLimit: x = m 2^e exactly; x (2/pi) modulo 4 from a 256-bit
+// window of 2/pi (the bits before it only add multiples of 4), giving the
+// quadrant and a 192-bit fraction.
+DD ReduceLarge(double ax, int& quadrant) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &ax, sizeof bits);
+  const int e = static_cast<int>((bits >> 52) & 0x7FF) - 1075;
+  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  const int j0 = e - 1 > 1 ? e - 1 : 1;
+  uint64_t window[4];  // little-endian
+  for (int i = 0; i < 4; ++i) window[i] = TwoOverPiWord(j0 + 64 * (3 - i));
+  uint64_t product[5];
+  unsigned __int128 carry = 0;
+  for (int i = 0; i < 4; ++i) {
+    const unsigned __int128 t = static_cast<unsigned __int128>(m) * window[i] + carry;
+    product[i] = static_cast<uint64_t>(t);
+    carry = t >> 64;
+  }
+  product[4] = static_cast<uint64_t>(carry);
+  const int point = j0 + 255 - e;  // the binary point of the product
+  quadrant = static_cast<int>(Bits(product, 5, point, 2));
+  uint64_t fraction[3];
+  for (int i = 0; i < 3; ++i) fraction[i] = Bits(product, 5, point - 192 + 64 * i, 64);
+  // A fraction of one half or more is taken as the next quadrant minus the rest.
+  bool negative = false;
+  if ((fraction[2] >> 63) != 0) {
+    quadrant = (quadrant + 1) & 3;
+    negative = true;
+    uint64_t borrow = 1;  // two's complement of the 192-bit fraction
+    for (uint64_t& w : fraction) {
+      w = ~w + borrow;
+      borrow = (borrow != 0 && w == 0) ? 1 : 0;
+    }
+  }
+  int top = 191;
+  while (top >= 0 && Bits(fraction, 3, top, 1) == 0) --top;
+  if (top < 0) return DD{0, 0};
+  const double hi = std::ldexp(static_cast<double>(Bits(fraction, 3, top - 52, 53)), top - 52 - 192);
+  const double lo = std::ldexp(static_cast<double>(Bits(fraction, 3, top - 105, 53)), top - 105 - 192);
+  const DD r = Mul(FastTwoSum(hi, lo), kPio2);
+  return negative ? Neg(r) : r;
+}
+
+// x = q pi/2 + r with |r| <= about pi/4; quadrant = q mod 4.
+DD Reduce(double x, int& quadrant) {
+  const double ax = std::fabs(x);
+  if (ax <= kPio4) {
+    quadrant = 0;
+    return DD{x, 0};
+  }
+  if (ax < kModerateLimit) {
+    const double k = std::nearbyint(x * kTwoOverPi);
+    // x - k P1 and k P2 are exact; the rest is carried in double-double.
+    DD r = TwoSum(x - k * kPio2Part1, -(k * kPio2Part2));
+    r = Sub(r, TwoProd(k, kPio2Part3));
+    r = Sub(r, DD{k * kPio2Part4, 0});
+    quadrant = static_cast<int>(static_cast<int64_t>(k) & 3);
+    return r;
+  }
+  int q = 0;
+  DD r = ReduceLarge(ax, q);
+  if (x < 0) {
+    r = Neg(r);
+    q = (4 - q) & 3;
+  }
+  quadrant = q;
+  return r;
+}
+
+double Round(DD a) { return a.hi + a.lo; }
+
+}  // namespace
+
+double CrSin(double x) {
+  if (!std::isfinite(x)) return x - x;  // NaN; invalid for an infinity
+  if (std::fabs(x) < 0x1p-26) return x;  // sin x rounds to x
+  int quadrant = 0;
+  const DD r = Reduce(x, quadrant);
+  switch (quadrant) {
+    case 0: return Round(SinKernel(r));
+    case 1: return Round(CosKernel(r));
+    case 2: return -Round(SinKernel(r));
+    default: return -Round(CosKernel(r));
+  }
+}
+
+double CrCos(double x) {
+  if (!std::isfinite(x)) return x - x;
+  if (std::fabs(x) < 0x1p-27) return 1.0;  // cos x rounds to 1
+  int quadrant = 0;
+  const DD r = Reduce(x, quadrant);
+  switch (quadrant) {
+    case 0: return Round(CosKernel(r));
+    case 1: return -Round(SinKernel(r));
+    case 2: return -Round(CosKernel(r));
+    default: return Round(SinKernel(r));
+  }
+}
+
+double CrAtan(double x) {
+  if (std::isnan(x)) return x + x;
+  const double ax = std::fabs(x);
+  if (ax < 0x1p-27) return x;  // atan x rounds to x
+  // Beyond 2^54, pi/2 - 1/x lies within half an ulp above the double of pi/2.
+  if (ax > 0x1p54) return std::copysign(kPio2.hi, x);
+  // atan(1/u) = pi/2 - atan(u) for u > 1; then three halvings,
+  // atan(u) = 2 atan(u / (1 + sqrt(1 + u^2))), bring u below tan(pi/32).
+  DD u = ax > 1 ? Div(DD{1, 0}, DD{ax, 0}) : DD{ax, 0};
+  for (int i = 0; i < 3; ++i) u = Div(u, Add(DD{1, 0}, Sqrt(Add(DD{1, 0}, Mul(u, u)))));
+  DD a = Mul(Horner(kCoefficients.atan, Mul(u, u)), u);
+  a = DD{a.hi * 8, a.lo * 8};
+  if (ax > 1) a = Sub(kPio2, a);
+  const double result = Round(a);
+  return x < 0 ? -result : result;
+}
+
+}  // namespace ostrel
