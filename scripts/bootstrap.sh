@@ -1,23 +1,38 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
+#   --windows  also what the test command needs for the Windows COM server:
+#              MinGW-w64, widl, Wine, Xvfb and xdotool (without their
+#              recommended extras)
 set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
           clang libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -eq 0 ]; then
+windows_packages=()
+if [ "${1:-}" = "--windows" ]; then
+  windows_packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xdotool)
+fi
+missing() {
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      echo "$p"
+    fi
+  done
+}
+mapfile -t missing_main < <(missing "${packages[@]}")
+mapfile -t missing_windows < <(missing "${windows_packages[@]}")
+if [ ${#missing_main[@]} -eq 0 ] && [ ${#missing_windows[@]} -eq 0 ]; then
   exit 0
 fi
-echo "Installing missing packages: ${missing[*]}" >&2
+echo "Installing missing packages: ${missing_main[*]} ${missing_windows[*]}" >&2
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update
-$sudo apt-get install -y "${missing[@]}"
+if [ ${#missing_main[@]} -ne 0 ]; then
+  $sudo apt-get install -y "${missing_main[@]}"
+fi
+if [ ${#missing_windows[@]} -ne 0 ]; then
+  $sudo apt-get install -y --no-install-recommends "${missing_windows[@]}"
+fi

@@ -8,20 +8,21 @@
 # the AnalysisResults failure paths; lets xdotool find the progress window by
 # its caption and click Suspend, Continue, Suspend and Cancel (a screenshot is
 # saved as BUILD_DIR/frmDesign-suspended.bmp); unregisters and checks that no
-# key is left. Exits 77 (skipped) when Wine, MinGW-w64 or Xvfb is missing.
+# key is left. Exits 77 (skipped) when Wine is not installed.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dump="$1"
 out="$2"
 
 wine=""
-for w in wine64 /usr/lib/wine/wine64 wine; do
+for w in wine64 /usr/lib/wine/wine64; do
   if command -v "$w" >/dev/null 2>&1; then wine="$(command -v "$w")"; break; fi
 done
-for tool in x86_64-w64-mingw32-g++-posix Xvfb xdotool; do
-  command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+[ -n "$wine" ] || { echo "skipped: Wine (wine64) is not installed"; exit 77; }
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-widl Xvfb xdotool; do
+  command -v "$tool" >/dev/null 2>&1 ||
+    { echo "Wine is installed but $tool is not (scripts/bootstrap.sh --windows)"; exit 1; }
 done
-[ -n "$wine" ] || { echo "skipped: Wine is not installed"; exit 77; }
 
 OSTREL_JOBS="${OSTREL_JOBS:-2}" nice -n 10 "$root/scripts/build-windows.sh" "$out" >"$out.log" 2>&1 ||
   { cat "$out.log"; exit 1; }

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the release build, then the same
+# Builds everything and runs every test: the release build (with the Windows
+# COM server cross-built and tested under Wine), then the same
 # suite under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # worker-thread tests under ThreadSanitizer, and short fuzz runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/bootstrap.sh
+# The Windows COM server's test (WindowsComServerUnderWine) needs Wine and MinGW-w64.
+scripts/bootstrap.sh --windows
 
 jobs=$(nproc)
 
