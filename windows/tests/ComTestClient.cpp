@@ -426,6 +426,32 @@ int Golden(const std::string& modelsFile, const std::string& goldenFile) {
     Check(id == expected[i], "dispatch identifier of " + Narrow(names[i]));
   }
 
+  // The registered type library: its version and locale, and the status enumeration.
+  ITypeLib* lib = nullptr;
+  Check(SUCCEEDED(LoadRegTypeLib(LIBID_OstrelDesignCSA94, 1, 0, 0x409, &lib)),
+        "type library 1.0, locale 0x409 registered");
+  if (lib != nullptr) {
+    const GUID statusEnum = {0xEC218C12, 0x45C0, 0x44A6,
+                             {0x92, 0x5B, 0x79, 0xB5, 0x1D, 0x34, 0xF0, 0x51}};
+    ITypeInfo* info = nullptr;
+    TYPEATTR* attr = nullptr;
+    VARDESC* var = nullptr;
+    BSTR name = nullptr;
+    UINT got = 0;
+    Check(SUCCEEDED(lib->GetTypeInfoOfGuid(statusEnum, &info)) &&
+              SUCCEEDED(info->GetTypeAttr(&attr)) && attr->typekind == TKIND_ENUM &&
+              attr->cVars == 9 && SUCCEEDED(info->GetVarDesc(7, &var)) &&
+              var->lpvarValue->lVal == 7 &&
+              SUCCEEDED(info->GetNames(var->memid, &name, 1, &got)) &&
+              Narrow(name) == "Fail_ShearStreessExceedMaximum_y",
+          "enum_DESIGN_STATUS in the type library");
+    SysFreeString(name);
+    if (var != nullptr) info->ReleaseVarDesc(var);
+    if (attr != nullptr) info->ReleaseTypeAttr(attr);
+    if (info != nullptr) info->Release();
+    lib->Release();
+  }
+
   HMODULE component = GetModuleHandleW(L"OstrelDesignCSA94.dll");
   auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(
       reinterpret_cast<void*>(GetProcAddress(component, "DllCanUnloadNow")));
@@ -476,10 +502,15 @@ int Golden(const std::string& modelsFile, const std::string& goldenFile) {
           name + ": messages [" + (messages.empty() ? "" : messages[0]) + "]");
   }
   Control(server, 0, 0, 0);
-  // A refused input shows its box.
+  // A refused input shows its box, with the element line after a line break.
   Check(d.SetUnits(uint8_t{2}) == 1 && person.TakeMessages() ==
                                            std::vector<std::string>{"Unrecognized units"},
         "SetUnits(2) refused with its message");
+  Check(d.SetPlateElementProperties(int32_t{0}, 200.f, 30.f, 400.f, 2e5f, .25f, 4.f, .25f, 4.f,
+                                    uint8_t{2}, 40.f, 40.f) == 1 &&
+            person.TakeMessages() ==
+                std::vector<std::string>{"Plate element: number is out of range\r\nPlate Element: 0"},
+        "plate element 0 refused with its message");
 
   server->Release();
   dispatchTable->Release();
