@@ -99,7 +99,7 @@ constexpr uint64_t kTwoOverPiBits[20] = {
 // Taylor coefficients: (-1)^k / (2k+1)! for the sine, (-1)^k / (2k)! for the
 // cosine, (-1)^k / (2k+1) for the arc tangent. Sine and cosine are summed for
 // |r| <= pi/4, where the first term left out is below 2^-110 of the result;
-// the arc tangent for |u| <= tan(pi/32), likewise.
+// the arc tangent for |u| <= tan(pi/32) (its table) or 1/32, likewise.
 constexpr int kSinTerms = 14, kCosTerms = 15, kAtanTerms = 17;
 
 struct Coefficients {
@@ -129,15 +129,20 @@ constexpr Coefficients MakeCoefficients() {
 
 constexpr Coefficients kCoefficients = MakeCoefficients();
 
+// Horner's rule in x2: the small high-order terms, from `exact` on, in double
+// arithmetic (each below 2^-32 of the sum, so their rounding errors stay below
+// 2^-85 of it), the leading ones in double-double.
 template <size_t N>
-DD Horner(const std::array<DD, N>& c, DD x2) {
-  DD p = c[N - 1];
-  for (size_t k = N - 1; k-- > 0;) p = Add(Mul(p, x2), c[k]);
+DD Horner(const std::array<DD, N>& c, DD x2, size_t exact) {
+  double tail = c[N - 1].hi;
+  for (size_t k = N - 1; k-- > exact;) tail = tail * x2.hi + c[k].hi;
+  DD p{tail, 0};
+  for (size_t k = exact; k-- > 0;) p = Add(Mul(p, x2), c[k]);
   return p;
 }
 
-DD SinKernel(DD r) { return Mul(Horner(kCoefficients.sin, Mul(r, r)), r); }
-DD CosKernel(DD r) { return Horner(kCoefficients.cos, Mul(r, r)); }
+DD SinKernel(DD r) { return Mul(Horner(kCoefficients.sin, Mul(r, r), 6), r); }
+DD CosKernel(DD r) { return Horner(kCoefficients.cos, Mul(r, r), 7); }
 
 // Bits [pos, pos + n) of a little-endian multi-word integer (n <= 64); bits
 // outside the words read as 0.
@@ -231,6 +236,23 @@ DD Reduce(double x, int& quadrant) {
 
 double Round(DD a) { return a.hi + a.lo; }
 
+// atan(i/16) for i = 0 to 16, each by three halvings,
+// atan(u) = 2 atan(u / (1 + sqrt(1 + u^2))), which bring u below tan(pi/32),
+// and the whole series in double-double.
+const std::array<DD, 17>& AtanOfSixteenths() {
+  static const std::array<DD, 17> table = [] {
+    std::array<DD, 17> t{};
+    for (int i = 1; i <= 16; ++i) {
+      DD u{i / 16.0, 0};
+      for (int h = 0; h < 3; ++h) u = Div(u, Add(DD{1, 0}, Sqrt(Add(DD{1, 0}, Mul(u, u)))));
+      const DD a = Mul(Horner(kCoefficients.atan, Mul(u, u), kAtanTerms - 1), u);
+      t[i] = DD{a.hi * 8, a.lo * 8};
+    }
+    return t;
+  }();
+  return table;
+}
+
 }  // namespace
 
 double CrSin(double x) {
@@ -265,12 +287,13 @@ double CrAtan(double x) {
   if (ax < 0x1p-27) return x;  // atan x rounds to x
   // Beyond 2^54, pi/2 - 1/x lies within half an ulp above the double of pi/2.
   if (ax > 0x1p54) return std::copysign(kPio2.hi, x);
-  // atan(1/u) = pi/2 - atan(u) for u > 1; then three halvings,
-  // atan(u) = 2 atan(u / (1 + sqrt(1 + u^2))), bring u below tan(pi/32).
-  DD u = ax > 1 ? Div(DD{1, 0}, DD{ax, 0}) : DD{ax, 0};
-  for (int i = 0; i < 3; ++i) u = Div(u, Add(DD{1, 0}, Sqrt(Add(DD{1, 0}, Mul(u, u)))));
-  DD a = Mul(Horner(kCoefficients.atan, Mul(u, u)), u);
-  a = DD{a.hi * 8, a.lo * 8};
+  // atan(1/u) = pi/2 - atan(u) for u > 1; then, with c the nearest sixteenth,
+  // atan(u) = atan(c) + atan((u - c) / (1 + u c)), |(u - c) / (1 + u c)| <= 1/32.
+  const DD u = ax > 1 ? Div(DD{1, 0}, DD{ax, 0}) : DD{ax, 0};
+  const int i = static_cast<int>(std::nearbyint(u.hi * 16));
+  const double c = i / 16.0;
+  const DD v = Div(Sub(u, DD{c, 0}), Add(DD{1, 0}, Mul(u, c)));
+  DD a = Add(AtanOfSixteenths()[i], Mul(Horner(kCoefficients.atan, Mul(v, v), 4), v));
   if (ax > 1) a = Sub(kPio2, a);
   const double result = Round(a);
   return x < 0 ? -result : result;
