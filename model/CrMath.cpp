@@ -236,21 +236,82 @@ DD Reduce(double x, int& quadrant) {
 
 double Round(DD a) { return a.hi + a.lo; }
 
-// atan(i/16) for i = 0 to 16, each by three halvings,
-// atan(u) = 2 atan(u / (1 + sqrt(1 + u^2))), which bring u below tan(pi/32),
-// and the whole series in double-double.
-const std::array<DD, 17>& AtanOfSixteenths() {
-  static const std::array<DD, 17> table = [] {
-    std::array<DD, 17> t{};
-    for (int i = 1; i <= 16; ++i) {
-      DD u{i / 16.0, 0};
-      for (int h = 0; h < 3; ++h) u = Div(u, Add(DD{1, 0}, Sqrt(Add(DD{1, 0}, Mul(u, u)))));
-      const DD a = Mul(Horner(kCoefficients.atan, Mul(u, u), kAtanTerms - 1), u);
-      t[i] = DD{a.hi * 8, a.lo * 8};
-    }
+// atan(u), 0 <= u <= 1, by three halvings, atan(u) = 2 atan(u / (1 + sqrt(1 + u^2))),
+// which bring u below tan(pi/32), and the whole series in double-double.
+DD AtanByHalving(DD u) {
+  for (int h = 0; h < 3; ++h) u = Div(u, Add(DD{1, 0}, Sqrt(Add(DD{1, 0}, Mul(u, u)))));
+  const DD a = Mul(Horner(kCoefficients.atan, Mul(u, u), kAtanTerms - 1), u);
+  return DD{a.hi * 8, a.lo * 8};
+}
+
+// Tables, made once: sin and cos of j/128 for j = 0 to 101 (a little beyond
+// pi/4), atan of i/64 for i = 0 to 64.
+struct SinCos {
+  DD s, c;
+};
+
+const std::array<SinCos, 102>& SinCosTable() {
+  static const std::array<SinCos, 102> table = [] {
+    std::array<SinCos, 102> t{};
+    for (int j = 0; j < 102; ++j) t[j] = {SinKernel(DD{j / 128.0, 0}), CosKernel(DD{j / 128.0, 0})};
     return t;
   }();
   return table;
+}
+
+const std::array<DD, 65>& AtanTable() {
+  static const std::array<DD, 65> table = [] {
+    std::array<DD, 65> t{};
+    for (int i = 1; i <= 64; ++i) t[i] = AtanByHalving(DD{i / 64.0, 0});
+    return t;
+  }();
+  return table;
+}
+
+// ---- The quick first attempt: a table point and a short series in double
+// arithmetic, h + l within 2^-65 (relative) of the exact value. When h + l
+// moved by 2^-63 of itself either way could round to another double, the
+// double-double evaluation decides (about one argument in a thousand).
+
+bool RoundsOneWay(double h, double l, double& out) {
+  const double e = std::fabs(h) * 0x1p-63;
+  if (h + (l + e) != h + (l - e)) return false;
+  out = h + l;
+  return true;
+}
+
+// sin or cos of a reduced argument 0 <= r <= pi/4 (and a hair): with a = j/128
+// the nearest table point and t = r - a, |t| <= 1/256,
+//   sin(a + t) = S + C t + C (sin t - t) + S (cos t - 1),
+//   cos(a + t) = C - S t - S (sin t - t) + C (cos t - 1).
+bool QuickSinCos(DD r, bool sine, double& out) {
+  const int j = static_cast<int>(std::nearbyint(r.hi * 128));
+  const SinCos& e = SinCosTable()[j];
+  const DD t = TwoSum(r.hi - j / 128.0, r.lo);  // the difference is exact (Sterbenz)
+  const double t2 = t.hi * t.hi;
+  const double st = t.hi * t2 * (-1.0 / 6 + t2 * (1.0 / 120 - t2 / 5040));
+  const double ct = t2 * (-0.5 + t2 * (1.0 / 24 - t2 / 720));
+  if (sine) {
+    const DD p = TwoProd(e.c.hi, t.hi);
+    const DD h = TwoSum(e.s.hi, p.hi);
+    const double l =
+        h.lo + (p.lo + e.c.hi * t.lo + e.c.lo * t.hi + e.s.lo + e.c.hi * st + e.s.hi * ct);
+    return RoundsOneWay(h.hi, l, out);
+  }
+  const DD p = TwoProd(e.s.hi, t.hi);
+  const DD h = TwoSum(e.c.hi, -p.hi);
+  const double l =
+      h.lo + (e.c.lo - p.lo - e.s.hi * t.lo - e.s.lo * t.hi - e.s.hi * st + e.c.hi * ct);
+  return RoundsOneWay(h.hi, l, out);
+}
+
+// sin (sine) or cos of a reduced argument |r| <= pi/4 (and a hair).
+double SinOrCos(DD r, bool sine) {
+  const bool negative = r.hi < 0;
+  if (negative) r = Neg(r);
+  double v = 0;
+  if (!QuickSinCos(r, sine, v)) v = Round(sine ? SinKernel(r) : CosKernel(r));
+  return sine && negative ? -v : v;
 }
 
 }  // namespace
@@ -260,12 +321,8 @@ double CrSin(double x) {
   if (std::fabs(x) < 0x1p-26) return x;  // sin x rounds to x
   int quadrant = 0;
   const DD r = Reduce(x, quadrant);
-  switch (quadrant) {
-    case 0: return Round(SinKernel(r));
-    case 1: return Round(CosKernel(r));
-    case 2: return -Round(SinKernel(r));
-    default: return -Round(CosKernel(r));
-  }
+  const double v = SinOrCos(r, quadrant % 2 == 0);
+  return quadrant >= 2 ? -v : v;  // sin r, cos r, -sin r, -cos r
 }
 
 double CrCos(double x) {
@@ -273,12 +330,8 @@ double CrCos(double x) {
   if (std::fabs(x) < 0x1p-27) return 1.0;  // cos x rounds to 1
   int quadrant = 0;
   const DD r = Reduce(x, quadrant);
-  switch (quadrant) {
-    case 0: return Round(CosKernel(r));
-    case 1: return -Round(SinKernel(r));
-    case 2: return -Round(CosKernel(r));
-    default: return Round(SinKernel(r));
-  }
+  const double v = SinOrCos(r, quadrant % 2 == 1);
+  return quadrant == 1 || quadrant == 2 ? -v : v;  // cos r, -sin r, -cos r, sin r
 }
 
 double CrAtan(double x) {
@@ -287,15 +340,34 @@ double CrAtan(double x) {
   if (ax < 0x1p-27) return x;  // atan x rounds to x
   // Beyond 2^54, pi/2 - 1/x lies within half an ulp above the double of pi/2.
   if (ax > 0x1p54) return std::copysign(kPio2.hi, x);
-  // atan(1/u) = pi/2 - atan(u) for u > 1; then, with c the nearest sixteenth,
-  // atan(u) = atan(c) + atan((u - c) / (1 + u c)), |(u - c) / (1 + u c)| <= 1/32.
+  // atan(1/u) = pi/2 - atan(u) for u > 1; then, with c the nearest 64th,
+  // atan(u) = atan(c) + atan(v), v = (u - c) / (1 + u c), |v| <= 1/128.
   const DD u = ax > 1 ? Div(DD{1, 0}, DD{ax, 0}) : DD{ax, 0};
-  const int i = static_cast<int>(std::nearbyint(u.hi * 16));
-  const double c = i / 16.0;
-  const DD v = Div(Sub(u, DD{c, 0}), Add(DD{1, 0}, Mul(u, c)));
-  DD a = Add(AtanOfSixteenths()[i], Mul(Horner(kCoefficients.atan, Mul(v, v), 4), v));
-  if (ax > 1) a = Sub(kPio2, a);
-  const double result = Round(a);
+  const int i = static_cast<int>(std::nearbyint(u.hi * 64));
+  const double c = i / 64.0;
+  const DD& atanC = AtanTable()[i];
+  // Quick attempt: v to about 2^-100 (the numerator's difference is exact),
+  // atan(v) - v by its series in double arithmetic.
+  const DD num = TwoSum(u.hi - c, u.lo);
+  const DD den = Add(DD{1, 0}, Mul(u, c));
+  const double vh = num.hi / den.hi;
+  const double vl = Sub(num, Mul(den, vh)).hi / den.hi;
+  const double v2 = vh * vh;
+  const double q = vh * v2 * (-1.0 / 3 + v2 * (1.0 / 5 + v2 * (-1.0 / 7 + v2 * (1.0 / 9 - v2 / 11))));
+  DD h = TwoSum(atanC.hi, vh);
+  double l = h.lo + (atanC.lo + vl + q);
+  if (ax > 1) {
+    const DD d = TwoSum(kPio2.hi, -h.hi);
+    h = DD{d.hi, 0};
+    l = d.lo + (kPio2.lo - l);
+  }
+  double result = 0;
+  if (!RoundsOneWay(h.hi, l, result)) {
+    const DD v = Div(Sub(u, DD{c, 0}), Add(DD{1, 0}, Mul(u, c)));
+    DD a = Add(atanC, Mul(Horner(kCoefficients.atan, Mul(v, v), 3), v));
+    if (ax > 1) a = Sub(kPio2, a);
+    result = Round(a);
+  }
   return x < 0 ? -result : result;
 }
 
