@@ -45,7 +45,7 @@ xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
 
-"$dump" "$work/models.txt"
+"$dump" "$work/models.txt" "$work/trig.txt"
 "$wine" wineboot -i >/dev/null 2>&1
 winpath() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 dll="$(winpath "$out/OstrelDesignCSA94.dll")"
@@ -59,6 +59,9 @@ golden="$(winpath "$root/tests/golden/data/golden_results.txt")"
 status=0
 echo "== golden models through the table and IDispatch, AnalysisResults failures"
 "$wine" "$client" golden "$models" "$golden" | tr -d '\r' || status=1
+
+echo "== CrSin, CrCos, CrAtan built with MinGW against the Linux build"
+"$wine" "$client" trig "$(winpath "$work/trig.txt")" | tr -d '\r' || status=1
 
 echo "== the progress window, clicked through xdotool"
 shot="$out/frmDesign-suspended.bmp"

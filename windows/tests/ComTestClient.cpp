@@ -7,6 +7,8 @@
 //   window MODELS BMP      one slow run whose window a person (xdotool)
 //                          suspends, continues, suspends again and cancels;
 //                          checks what the window showed, saves a screenshot
+//   trig FILE              CrSin, CrCos and CrAtan built with MinGW give the
+//                          bits the Linux build wrote into FILE
 //   unregistered           no key the registration wrote is left
 // Prints one line per failed check and exits 1 if there was any.
 #include <windows.h>
@@ -25,6 +27,7 @@
 #include <vector>
 
 #include "GoldenModelFile.h"
+#include "model/CrMath.h"
 #include "OstrelDesignCSA94_tlb.h"
 #include "TestAnalysisResults_tlb.h"
 
@@ -603,6 +606,23 @@ int Window(const std::string& modelsFile, const std::string& screenshot) {
   return gFailures == 0 ? 0 : 1;
 }
 
+// ---- The correctly rounded functions, as on Linux ---------------------------
+
+int Trig(const std::string& file) {
+  std::FILE* f = std::fopen(file.c_str(), "r");
+  double v[4];
+  long compared = 0, differing = 0;
+  while (f != nullptr && std::fscanf(f, "%la %la %la %la", &v[0], &v[1], &v[2], &v[3]) == 4) {
+    const double w[3] = {ostrel::CrSin(v[0]), ostrel::CrCos(v[0]), ostrel::CrAtan(v[0])};
+    compared += 3;
+    differing += std::memcmp(w, v + 1, sizeof w) != 0;
+  }
+  if (f != nullptr) std::fclose(f);
+  std::printf("trig: %ld values compared with the Linux build\n", compared);
+  Check(compared > 0 && differing == 0, std::to_string(differing) + " arguments differ");
+  return gFailures == 0 ? 0 : 1;
+}
+
 // ---- After DllUnregisterServer ---------------------------------------------
 
 int Unregistered() {
@@ -628,8 +648,9 @@ int wmain(int argc, wchar_t** argv) {
   int rc = 2;
   if (args.size() == 3 && args[0] == "golden") rc = Golden(args[1], args[2]);
   if (args.size() == 3 && args[0] == "window") rc = Window(args[1], args[2]);
+  if (args.size() == 2 && args[0] == "trig") rc = Trig(args[1]);
   if (args.size() == 1 && args[0] == "unregistered") rc = Unregistered();
-  if (rc == 2) std::printf("usage: golden MODELS GOLDEN | window MODELS BMP | unregistered\n");
+  if (rc == 2) std::printf("usage: golden MODELS GOLDEN | window MODELS BMP | trig FILE | unregistered\n");
   CoUninitialize();
   std::printf("%s\n", rc == 0 ? "PASS" : "FAIL");
   return rc;

@@ -1,11 +1,15 @@
 // Writes the golden wall models (tests/golden/GoldenModels.cpp) as text for
 // the Windows test programs under Wine: the models are generated once, here,
-// and both platforms design exactly the same bits.
+// and both platforms design exactly the same bits. With a second file name,
+// also writes angles and ratios with their CrSin, CrCos and CrAtan values, which
+// the Windows build of the same functions must reproduce bit for bit.
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "golden/GoldenModels.h"
+#include "model/CrMath.h"
 
 namespace {
 
@@ -18,9 +22,25 @@ void Hex(std::FILE* f, float v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FILE\n", argv[0]);
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: %s MODELS_FILE [TRIG_FILE]\n", argv[0]);
     return 2;
+  }
+  if (argc == 3) {
+    std::FILE* t = std::fopen(argv[2], "w");
+    if (t == nullptr) {
+      std::fprintf(stderr, "cannot write %s\n", argv[2]);
+      return 1;
+    }
+    // Angles over four turns and ratios over 24 decades, on a fixed grid.
+    for (int i = 0; i < 100000; ++i) {
+      const double a = i * (8 * 3.141592653589793 / 100000) - 4 * 3.141592653589793;
+      const double r = std::pow(10.0, (i - 50000) * 24.0 / 100000);
+      for (double x : {a, r}) {
+        std::fprintf(t, "%a %a %a %a\n", x, ostrel::CrSin(x), ostrel::CrCos(x), ostrel::CrAtan(x));
+      }
+    }
+    if (std::fclose(t) != 0) return 1;
   }
   std::FILE* f = std::fopen(argv[1], "w");
   if (f == nullptr) {
