@@ -157,6 +157,15 @@ uint64_t Bits(const uint64_t* words, int count, int pos, int n) {
   return out;
 }
 
+// The 128-bit product of two 64-bit words, from their 32-bit halves.
+void Multiply(uint64_t a, uint64_t b, uint64_t& hi, uint64_t& lo) {
+  const uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32, b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+  const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  const uint64_t mid = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+  lo = (mid << 32) | (p00 & 0xFFFFFFFFu);
+  hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
+}
+
 // 64 bits of 2/pi from bit j on (bit 1 is the first after the point).
 uint64_t TwoOverPiWord(int j) {
   const int index = (j - 1) / 64, offset = (j - 1) % 64;
@@ -177,13 +186,15 @@ DD ReduceLarge(double ax, int& quadrant) {
   uint64_t window[4];  // little-endian
   for (int i = 0; i < 4; ++i) window[i] = TwoOverPiWord(j0 + 64 * (3 - i));
   uint64_t product[5];
-  unsigned __int128 carry = 0;
+  uint64_t carry = 0;
   for (int i = 0; i < 4; ++i) {
-    const unsigned __int128 t = static_cast<unsigned __int128>(m) * window[i] + carry;
-    product[i] = static_cast<uint64_t>(t);
-    carry = t >> 64;
+    uint64_t hi = 0, lo = 0;
+    Multiply(m, window[i], hi, lo);
+    lo += carry;
+    product[i] = lo;
+    carry = hi + (lo < carry ? 1 : 0);
   }
-  product[4] = static_cast<uint64_t>(carry);
+  product[4] = carry;
   const int point = j0 + 255 - e;  // the binary point of the product
   quadrant = static_cast<int>(Bits(product, 5, point, 2));
   uint64_t fraction[3];
