@@ -24,6 +24,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "GoldenModelFile.h"
@@ -168,8 +169,11 @@ ButtonState ReadButtons(HWND window) {
 
 class Person {
  public:
-  // closeWindow: press Close (or Cancel after a failed run) once the run ends.
-  explicit Person(bool closeWindow) : closeWindow_(closeWindow), thread_([this] { Loop(); }) {}
+  using Look = std::function<void(HWND, const ButtonState&)>;
+  // closeWindow: press Close (or Cancel after a failed run) once the run ends;
+  // onLook: called on the person's thread at each look at the window.
+  explicit Person(bool closeWindow, Look onLook = {})
+      : closeWindow_(closeWindow), onLook_(std::move(onLook)), thread_([this] { Loop(); }) {}
   ~Person() {
     stop_ = true;
     thread_.join();
@@ -182,8 +186,6 @@ class Person {
     std::lock_guard<std::mutex> lock(mutex_);
     return states_;
   }
-  // Called on the person's thread at each look at the window.
-  std::function<void(HWND, const ButtonState&)> onLook;
 
  private:
   void Loop() {
@@ -203,7 +205,7 @@ class Person {
           std::lock_guard<std::mutex> lock(mutex_);
           if (states_.empty() || !(states_.back() == s)) states_.push_back(s);
         }
-        if (onLook) onLook(w, s);
+        if (onLook_) onLook_(w, s);
         if (closeWindow_) {
           const int button = s.caption1 == L"&Close" && s.enabled1  ? 1
                              : s.caption1 == L"Close" && !s.enabled1 ? 2
@@ -218,6 +220,7 @@ class Person {
   }
 
   bool closeWindow_;
+  Look onLook_;
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::vector<std::string> messages_;
@@ -567,9 +570,11 @@ int Window(const std::string& modelsFile, const std::string& screenshot) {
   std::atomic<bool> suspensionChecked{false};
   std::atomic<bool> placed{false};
   RECT where{};
-  Person person(false);
-  person.onLook = [&](HWND w, const ButtonState& s) {
-    if (!placed.exchange(true)) GetWindowRect(w, &where);
+  Person person(false, [&](HWND w, const ButtonState& s) {
+    if (!placed.load()) {
+      GetWindowRect(w, &where);
+      placed.store(true);  // publishes `where` to the main thread
+    }
     if (s.caption1 != L"&Continue" || suspensionChecked) return;
     suspensionChecked = true;
     LONG before = 0, after = 0;
@@ -578,7 +583,7 @@ int Window(const std::string& modelsFile, const std::string& screenshot) {
     server->CallCount(&after);
     Check(before == after, "no AnalysisResults call while suspended");
     Check(SaveScreenshot(w, screenshot), "screenshot saved");
-  };
+  });
   Design d(table, false);
   SendModel(d, models[0]);
   uint8_t done = 9;
@@ -598,6 +603,7 @@ int Window(const std::string& modelsFile, const std::string& screenshot) {
     std::printf("  seen Command1 \"%s\" %d, Command2 %d\n", Narrow(s.caption1).c_str(), s.enabled1,
                 s.enabled2);
   // The window was centred on the screen.
+  Check(placed.load(), "window seen");
   const int left = (GetSystemMetrics(SM_CXSCREEN) - (where.right - where.left)) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - (where.bottom - where.top)) / 2;
   Check(where.left == left && where.top == top, "window centred on the screen");
