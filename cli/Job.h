@@ -1,12 +1,14 @@
 // A design job: the model a host would send through the input methods, plus
 // the analysis results its analysis-results source would report. Reading a
-// job checks every value against the type the interface takes, so a job that
-// loads can be sent to the library without any further conversion failing.
+// job checks every value against the type the interface takes and against
+// what is physically possible, so a job that loads can be sent to the library
+// without any further conversion failing.
 #pragma once
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ostrel::cli {
@@ -45,11 +47,14 @@ struct StiffenerInput {
 inline constexpr int kDisplacementValues = 6;     // dx, dy, dz, rx, ry, rz
 inline constexpr int kPlateForceValues = 6;       // Nx, Ny, Nxy, Mx, My, Mxy
 inline constexpr int kStiffenerForceValues = 12;  // six at end 1, six at end 2
+// The library holds every count as a 16-bit integer.
+inline constexpr int64_t kMaxCount = 32767;
 
 struct Job {
   uint8_t bt_units = 0;
   int32_t l_NumNodes = 0;
   std::vector<uint8_t> combinations;  // bt_ComboType of combination 1, 2, ...
+  std::vector<std::string> combination_names;  // empty, or one per combination
   std::vector<PlateInput> plates;
   std::vector<StiffenerInput> stiffeners;
 
@@ -59,12 +64,23 @@ struct Job {
   std::vector<float> plate_forces;
   std::vector<float> stiffener_forces;
 
+  // Values that are physical but outside the usual range of the standard,
+  // one line per rule; the job is designed all the same.
+  std::vector<std::string> warnings;
+
   int NumCombos() const { return static_cast<int>(combinations.size()); }
   int NumNodeRows() const { return l_NumNodes > 0 ? l_NumNodes : 0; }
 };
 
 // Parses and checks a job given as JSON text; throws InputError.
-Job ParseJob(const std::string& text);
+Job ParseJob(std::string_view text);
+// The same with the analysis tables read by the general JSON parser, not by
+// the table scanner: slower, and what the fuzz target compares against.
+Job ParseJobWithoutTableScanner(std::string_view text);
+
+// Reads and parses the job file at `path` ("-": standard input) without a
+// second copy of the text; throws InputError.
+Job ReadJob(const std::string& path);
 
 // Reads a whole file; throws InputError with an empty key path when it cannot.
 std::string ReadWholeFile(const std::string& path);

@@ -24,14 +24,14 @@ RunState RunStateOf(const ButtonState& buttons) {
   return RunState::Working;
 }
 
-std::vector<int32_t> ClicksForKeys(std::string_view bytes) {
-  std::vector<int32_t> clicks;
+std::vector<Key> KeysIn(std::string_view bytes) {
+  std::vector<Key> keys;
   for (size_t i = 0; i < bytes.size(); ++i) {
     const char c = bytes[i];
     if (c == kEscape) {
       const bool sequence = i + 1 < bytes.size() && (bytes[i + 1] == '[' || bytes[i + 1] == 'O');
       if (!sequence) {
-        clicks.push_back(kCommand2);
+        keys.push_back(Key::Cancel);
         continue;
       }
       // Skip "ESC [" or "ESC O" and the parameters up to the final byte.
@@ -41,13 +41,13 @@ std::vector<int32_t> ClicksForKeys(std::string_view bytes) {
       }
       continue;
     }
-    if (c == 's' || c == 'S') {
-      clicks.push_back(kCommand1);
-    } else if (c == 'c' || c == 'C') {
-      clicks.push_back(kCommand2);
+    if (c == 's' || c == 'S' || c == ' ') {
+      keys.push_back(Key::FirstButton);
+    } else if (c == 'q' || c == 'Q') {
+      keys.push_back(Key::Cancel);
     }
   }
-  return clicks;
+  return keys;
 }
 
 void WindowKeys::OnPump(const ButtonState& buttons, bool progressed) {
@@ -58,9 +58,27 @@ void WindowKeys::OnPump(const ButtonState& buttons, bool progressed) {
     return;
   }
   bool clicked = false;
-  for (int32_t button : ClicksForKeys(keys_())) {
-    click_(button);
-    clicked = true;
+  for (Key key : KeysIn(keys_())) {
+    if (key == Key::FirstButton) {
+      click_(kCommand1);
+      clicked = true;
+      continue;
+    }
+    const auto now = clock_();
+    if (cancel_armed_ && now - cancel_pressed_ <= kCancelConfirmWindow) {
+      cancel_armed_ = false;
+      notice_("");
+      click_(kCommand2);
+      clicked = true;
+    } else {
+      cancel_armed_ = true;
+      cancel_pressed_ = now;
+      notice_("press again to cancel");
+    }
+  }
+  if (cancel_armed_ && clock_() - cancel_pressed_ > kCancelConfirmWindow) {
+    cancel_armed_ = false;
+    notice_("");
   }
   if (state == RunState::Suspended && !clicked && !progressed) {
     idle_();

@@ -1,5 +1,11 @@
-// Output files written all-or-nothing: each is written beside its final name
-// first and renamed into place only when every one of them has been written.
+// Output files that never destroy anything. A new path or an existing
+// regular file is written to a temporary file in the same folder and renamed
+// over it, keeping the existing file's permission bits; a symbolic link is
+// followed and the file it points to is written that way (the link stays a
+// link); a character device, FIFO or socket is written directly; "-", or a
+// path that is the process's own standard output, writes there. Temporary
+// files are made before the design starts, so an unwritable output fails at
+// once, and they are removed on every exit, a terminating signal included.
 #pragma once
 
 #include <string>
@@ -8,26 +14,53 @@
 
 namespace ostrel::cli {
 
-// Why `path` cannot receive an output (its folder is missing, it is a folder,
-// ...), or empty text when it can. With `is_directory` the path is a folder
-// that is created when missing.
-std::string OutputTargetProblem(const std::string& path, bool is_directory);
+// Removes the registered temporary files and folders and restores the
+// terminal on SIGINT, SIGTERM, SIGHUP and SIGQUIT, then ends the process
+// with the signal's usual status. Installed once, at the start of main.
+void InstallSignalCleanup();
+// The terminal restore the handler calls first (null: none).
+void SetTerminalRestore(void (*restore)());
+
+// Identity of the file a path names after following links: device and inode
+// when it exists, else the absolute path it would be created at.
+std::string FileIdentity(const std::string& path);
 
 class StagedOutputs {
  public:
   StagedOutputs() = default;
   StagedOutputs(const StagedOutputs&) = delete;
   StagedOutputs& operator=(const StagedOutputs&) = delete;
-  ~StagedOutputs();  // removes whatever was staged and not committed
+  ~StagedOutputs();  // removes every temporary file and created folder not committed
 
-  // Writes `contents` to a temporary file beside `path`; throws
-  // std::runtime_error naming the file when it cannot.
-  void Stage(const std::string& path, const std::string& contents);
-  // Renames every staged file to its final name; throws std::runtime_error.
+  // Makes a missing folder (removed again unless committed); throws
+  // std::runtime_error naming the folder.
+  void PrepareFolder(const std::string& path);
+  // Gets `path` ready to receive an output: its temporary file is created
+  // now. Throws std::runtime_error naming the file when it cannot be written.
+  void Prepare(const std::string& path);
+  // The contents a prepared path receives at Commit.
+  void SetContents(const std::string& path, std::string contents);
+  // Writes every prepared output; throws std::runtime_error.
   void Commit();
 
  private:
-  std::vector<std::pair<std::string, std::string>> staged_;  // temporary, final
+  enum class Kind { Stdout, Replace, Direct };
+  struct Output {
+    std::string path;        // as given
+    Kind kind = Kind::Replace;
+    std::string final_path;  // Replace: the file renamed over; Direct: the file written
+    std::string temporary;   // Replace only
+    int fd = -1;             // Replace: the open temporary file
+    int slot = -1;           // its place in the signal handler's list
+    std::string contents;
+  };
+  std::vector<Output> outputs_;
+  std::vector<std::pair<std::string, int>> created_folders_;  // path, slot
 };
+
+// Checks before a run that the library can append to `path` (existing
+// regular file or device, or a new file in a writable folder); returns the
+// reason when it cannot, else empty text.
+std::string AppendTargetProblem(const std::string& path);
 
 }  // namespace ostrel::cli

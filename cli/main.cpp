@@ -2,15 +2,20 @@
 // through the library's public C interface.
 //
 // Exit status: 0 the design is done; 1 the library refused or failed (its
-// message has been shown) or the design did not complete; 2 a usage error or
-// an unreadable or malformed file (nothing is written then).
+// message has been shown) or the design did not complete; 2 a usage error, an
+// unreadable, malformed or unphysical file, or a job too large for the
+// machine (nothing is written then). A terminating signal removes every
+// temporary file and ends the program with the signal's usual status.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <optional>
+#include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -38,20 +43,23 @@ void Say(const std::string& line) { std::fprintf(stderr, "%s: %s\n", kProgram, l
 struct MessageLines {
   TerminalProgress* progress = nullptr;
   int shown = 0;
+  std::string last;  // the latest message, on one line, without its title
 
   static void Show(void* context, const char* text, const char* title) {
     auto* self = static_cast<MessageLines*>(context);
-    std::string line = std::string(title) + ": ";
+    std::string body;
     for (const char* p = text; *p != '\0'; ++p) {
       if (p[0] == '\r' && p[1] == '\n') {
-        line += " / ";
+        body += " / ";
         ++p;
       } else if (*p == '\r' || *p == '\n') {
-        line += " / ";
+        body += " / ";
       } else {
-        line += *p;
+        body += *p;
       }
     }
+    const std::string line = std::string(title) + ": " + body;
+    self->last = body;
     ++self->shown;
     if (self->progress != nullptr) {
       self->progress->PrintLine(line);
@@ -76,20 +84,76 @@ struct OutputOptions {
   std::string json_path;  // empty: standard output
   std::string csv_dir;    // empty: no CSV
   std::string save_path;  // empty: not saved (run only)
+  int precision = 4;      // significant digits of the CSV values
 };
 
-// Prints one line naming an output that cannot be written and returns false;
-// true when every requested output can be written.
-bool CheckOutputTargets(const OutputOptions& out) {
-  const std::pair<const std::string*, bool> targets[] = {
-      {&out.json_path, false}, {&out.csv_dir, true}, {&out.save_path, false}};
-  for (const auto& [path, is_dir] : targets) {
-    if (path->empty()) {
-      continue;
+constexpr const char* kCsvNames[] = {"nodes.csv", "plates.csv", "stiffeners.csv"};
+
+std::string CsvPath(const std::string& dir, const char* name) {
+  return (std::filesystem::path(dir) / name).string();
+}
+
+// Refuses two of the job (or stored) file and the outputs naming one file
+// after links are followed: writing one would destroy the other.
+bool NoFileNamedTwice(const std::vector<std::pair<std::string, std::string>>& files) {
+  std::vector<std::string> identities;
+  for (const auto& [label, path] : files) {
+    identities.push_back(FileIdentity(path));
+  }
+  for (size_t a = 0; a < files.size(); ++a) {
+    for (size_t b = a + 1; b < files.size(); ++b) {
+      if (identities[a] == identities[b]) {
+        Say(files[a].first + " " + files[a].second + " and " + files[b].first + " " +
+            files[b].second + " name the same file");
+        return false;
+      }
     }
-    const std::string problem = OutputTargetProblem(*path, is_dir);
+  }
+  return true;
+}
+
+// Checks every output and makes its temporary file before anything runs, so
+// an unwritable output fails at once. `input_label`/`input_path`: the file the
+// command reads (a job, or a stored design), which no output may name.
+bool PrepareOutputs(const OutputOptions& out,
+                    const std::vector<std::pair<std::string, std::string>>& inputs,
+                    StagedOutputs& staged) {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const auto& input : inputs) {
+    if (!input.second.empty() && input.second != "-") {
+      files.push_back(input);
+    }
+  }
+  if (!out.json_path.empty() && out.json_path != "-") {
+    files.emplace_back("-o", out.json_path);
+  }
+  if (!out.csv_dir.empty()) {
+    for (const char* name : kCsvNames) {
+      files.emplace_back("--csv", CsvPath(out.csv_dir, name));
+    }
+  }
+  if (!out.save_path.empty()) {
+    files.emplace_back("--save-results", out.save_path);
+  }
+  if (!NoFileNamedTwice(files)) {
+    return false;
+  }
+  try {
+    if (!out.csv_dir.empty()) {
+      staged.PrepareFolder(out.csv_dir);
+      for (const char* name : kCsvNames) {
+        staged.Prepare(CsvPath(out.csv_dir, name));
+      }
+    }
+    staged.Prepare(out.json_path.empty() ? "-" : out.json_path);
+  } catch (const std::runtime_error& e) {
+    Say(e.what());
+    return false;
+  }
+  if (!out.save_path.empty()) {
+    const std::string problem = AppendTargetProblem(out.save_path);
     if (!problem.empty()) {
-      Say(*path + ": " + problem);
+      Say("cannot write " + out.save_path + ": " + problem);
       return false;
     }
   }
@@ -98,29 +162,23 @@ bool CheckOutputTargets(const OutputOptions& out) {
 
 // A library method returned 1; explain it when the library showed nothing.
 int LibraryFailure(const MessageLines& messages, int shown_before, const std::string& what) {
-  if (messages.shown == shown_before) {
-    Say(what);
-  }
+  Say(what + (messages.shown == shown_before ? "" : ": " + messages.last) +
+      "; no results written");
   return kExitFailed;
 }
 
-// Writes the results: JSON and CSV files all-or-nothing, the design-results
-// block appended when asked, then the JSON on standard output when no file
-// was named.
-int WriteOutputs(clsDesignCSA94* design, const DesignResults& results, UnitSystem units,
-                 const OutputOptions& out, MessageLines& messages) {
-  const std::string json = ResultsJson(results);
+// Writes the results: the design-results block appended when asked, then the
+// JSON and CSV outputs, all of them or none.
+int WriteOutputs(clsDesignCSA94* design, const DesignResults& results,
+                 const ResultsContext& context, const OutputOptions& out, StagedOutputs& staged,
+                 MessageLines& messages) {
   try {
-    StagedOutputs staged;
-    if (!out.json_path.empty()) {
-      staged.Stage(out.json_path, json);
-    }
+    staged.SetContents(out.json_path.empty() ? "-" : out.json_path,
+                       ResultsJson(results, context));
     if (!out.csv_dir.empty()) {
-      std::filesystem::create_directories(out.csv_dir);
-      const std::filesystem::path dir(out.csv_dir);
-      staged.Stage((dir / "nodes.csv").string(), NodesCsv(results, units));
-      staged.Stage((dir / "plates.csv").string(), PlatesCsv(results, units));
-      staged.Stage((dir / "stiffeners.csv").string(), StiffenersCsv(results, units));
+      staged.SetContents(CsvPath(out.csv_dir, kCsvNames[0]), NodesCsv(results, context));
+      staged.SetContents(CsvPath(out.csv_dir, kCsvNames[1]), PlatesCsv(results, context));
+      staged.SetContents(CsvPath(out.csv_dir, kCsvNames[2]), StiffenersCsv(results, context));
     }
     if (!out.save_path.empty()) {
       int32_t offset = 0;
@@ -133,13 +191,9 @@ int WriteOutputs(clsDesignCSA94* design, const DesignResults& results, UnitSyste
           std::to_string(offset) + ")");
     }
     staged.Commit();
-  } catch (const std::exception& e) {
+  } catch (const std::runtime_error& e) {
     Say(e.what());
     return kExitFailed;
-  }
-  if (out.json_path.empty()) {
-    std::fwrite(json.data(), 1, json.size(), stdout);
-    std::fflush(stdout);
   }
   std::fputs(SummaryText(results).c_str(), stderr);
   return kExitDone;
@@ -150,18 +204,37 @@ struct Design {
   ~Design() { clsDesignCSA94_Release(object); }
 };
 
+void SayInputError(const std::string& path, const InputError& e) {
+  Say((path == "-" ? std::string("standard input") : path) + ": " +
+      (e.KeyPath().empty() ? "" : e.KeyPath() + ": ") + e.what());
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string SecondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f s", seconds);
+  return text;
+}
+
 int RunJob(const std::string& job_path, const OutputOptions& out, bool no_progress,
            int32_t threads) {
-  if (!CheckOutputTargets(out)) {
+  StagedOutputs staged;
+  if (!PrepareOutputs(out, {{"the job", job_path}}, staged)) {
     return kExitUsage;
   }
   OstrelDesignCSA94_SetWorkerThreads(threads);
   Job job;
   try {
-    job = ParseJob(ReadWholeFile(job_path));
+    job = ReadJob(job_path);
   } catch (const InputError& e) {
-    Say(job_path + ": " + (e.KeyPath().empty() ? "" : e.KeyPath() + ": ") + e.what());
+    SayInputError(job_path, e);
     return kExitUsage;
+  }
+  for (const std::string& warning : job.warnings) {
+    Say("warning: " + warning);
   }
 
   MessageLines messages;
@@ -170,51 +243,64 @@ int RunJob(const std::string& job_path, const OutputOptions& out, bool no_progre
   OstrelDesignCSA94_RegisterAnalysisResults(&analysis);
   Design design;
   if (design.object == nullptr) {
-    Say("out of memory");
-    return kExitFailed;
+    throw std::bad_alloc();
   }
   if (!SendJob(design.object, job)) {
-    return kExitFailed;
+    return LibraryFailure(messages, 0, "the library refused the job");
   }
 
   const auto start = std::chrono::steady_clock::now();
   uint8_t done = 0;
+  const int before = messages.shown;
   {
-    std::optional<TerminalProgress> progress;
+    std::unique_ptr<TerminalProgress> progress;
     if (!no_progress && ::isatty(STDERR_FILENO) != 0) {
-      progress.emplace();
-      messages.progress = &*progress;
-      OstrelDesignCSA94_SetWindowHost(TerminalProgress::Pump, &*progress);
+      progress = TerminalProgress::OnConsole();
+      messages.progress = progress.get();
+      OstrelDesignCSA94_SetWindowHost(TerminalProgress::Pump, progress.get());
     } else {
       OstrelDesignCSA94_SetWindowHost(nullptr, nullptr);
     }
-    const int before = messages.shown;
     const uint8_t result = clsDesignCSA94_RunDesign(design.object);
     OstrelDesignCSA94_SetWindowHost(nullptr, nullptr);
     messages.progress = nullptr;
-    if (result != 0) {
-      return LibraryFailure(messages, before, "the design could not be started");
+    if (result == 0) {
+      clsDesignCSA94_DesignDone(design.object, &done);
     }
-    clsDesignCSA94_DesignDone(design.object, &done);
+    if (progress) {
+      progress->Finish(std::string("design ") + (done != 0 ? "done" : "ended") + " in " +
+                       SecondsText(SecondsSince(start)));
+    }
+    if (result != 0) {
+      return LibraryFailure(messages, before, "the library refused the run");
+    }
   }
   if (done == 0) {
-    Say("the design did not complete (stopped or cancelled); no results written");
+    // A message during the run is either the library refusing the job (no
+    // ultimate combination, ...) or an error that stopped it; without one,
+    // the run was cancelled.
+    if (messages.shown == before) {
+      Say("the design was cancelled; no results written");
+    } else if (messages.last.find("nexpected error") != std::string::npos) {
+      Say("the design stopped with an error: " + messages.last + "; no results written");
+    } else {
+      Say("the library refused the run: " + messages.last + "; no results written");
+    }
     return kExitFailed;
   }
 
   DesignResults results;
   if (!CollectResults(design.object, job.NumNodeRows(), static_cast<int>(job.plates.size()),
                       static_cast<int>(job.stiffeners.size()), results)) {
-    return kExitFailed;
+    return LibraryFailure(messages, before, "the results could not be read");
   }
-  const int status = WriteOutputs(design.object, results, static_cast<UnitSystem>(job.bt_units),
-                                  out, messages);
+  ResultsContext context;
+  context.units = job.bt_units == 0 ? UnitSystem::US : UnitSystem::SI;
+  context.combination_names = job.combination_names;
+  context.precision = out.precision;
+  const int status = WriteOutputs(design.object, results, context, out, staged, messages);
   if (status == kExitDone) {
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    char elapsed[64];
-    std::snprintf(elapsed, sizeof elapsed, "elapsed %.2f s\n", seconds);
-    std::fputs(elapsed, stderr);
+    Say("design done in " + SecondsText(SecondsSince(start)));
   }
   return status;
 }
@@ -266,8 +352,14 @@ BlockHead ReadBlockHead(const std::string& path, int32_t offset) {
 }
 
 int ShowStored(const std::string& path, int32_t offset, const std::string& units,
-               const OutputOptions& out) {
-  if (!CheckOutputTargets(out)) {
+               const std::string& job_path, const OutputOptions& out) {
+  if (units.empty() && job_path.empty()) {
+    Say("show needs --job JOB.json or --units si|us: the stored block does not record the "
+        "unit system");
+    return kExitUsage;
+  }
+  StagedOutputs staged;
+  if (!PrepareOutputs(out, {{"the stored file", path}, {"--job", job_path}}, staged)) {
     return kExitUsage;
   }
   BlockHead head;
@@ -276,6 +368,30 @@ int ShowStored(const std::string& path, int32_t offset, const std::string& units
   } catch (const InputError& e) {
     Say(path + ": " + e.what());
     return kExitUsage;
+  }
+  ResultsContext context;
+  context.units = units == "us" ? UnitSystem::US : UnitSystem::SI;
+  context.precision = out.precision;
+  if (!job_path.empty()) {
+    Job job;
+    try {
+      job = ReadJob(job_path);
+    } catch (const InputError& e) {
+      SayInputError(job_path, e);
+      return kExitUsage;
+    }
+    if (head.flag != 0 && (job.l_NumNodes != head.nodes ||
+                           job.plates.size() != static_cast<size_t>(head.plates) ||
+                           job.stiffeners.size() != static_cast<size_t>(head.stiffeners))) {
+      Say(job_path + ": the job's counts (" + std::to_string(job.l_NumNodes) + " nodes, " +
+          std::to_string(job.plates.size()) + " plates, " +
+          std::to_string(job.stiffeners.size()) + " stiffeners) are not those of the stored "
+          "design (" + std::to_string(head.nodes) + ", " + std::to_string(head.plates) + ", " +
+          std::to_string(head.stiffeners) + ")");
+      return kExitUsage;
+    }
+    context.units = job.bt_units == 0 ? UnitSystem::US : UnitSystem::SI;
+    context.combination_names = job.combination_names;
   }
   if (head.flag == 0) {
     Say(path + ": the block at offset " + std::to_string(offset) +
@@ -287,8 +403,7 @@ int ShowStored(const std::string& path, int32_t offset, const std::string& units
   MessageHandlerScope message_scope(messages);
   Design design;
   if (design.object == nullptr) {
-    Say("out of memory");
-    return kExitFailed;
+    throw std::bad_alloc();
   }
   const int before = messages.shown;
   if (clsDesignCSA94_ReadResults(design.object, path.c_str(), offset) != 0) {
@@ -296,28 +411,48 @@ int ShowStored(const std::string& path, int32_t offset, const std::string& units
   }
   DesignResults results;
   if (!CollectResults(design.object, head.nodes, head.plates, head.stiffeners, results)) {
-    return kExitFailed;
+    return LibraryFailure(messages, before, "the results could not be read");
   }
-  return WriteOutputs(design.object, results, units == "us" ? UnitSystem::US : UnitSystem::SI,
-                      out, messages);
+  return WriteOutputs(design.object, results, context, out, staged, messages);
+}
+
+// The library's version, read from the name of the file it was loaded from
+// (libOstrelDesignCSA94.so.1.0 -> 1.0).
+std::string LibraryVersion() {
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&OstrelDesignCSA94_SetWindowHost), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return "unknown";
+  }
+  std::error_code ec;
+  const std::string file = std::filesystem::canonical(info.dli_fname, ec).filename().string();
+  const size_t so = file.find(".so.");
+  return so == std::string::npos ? "unknown (" + file + ")" : file.substr(so + 4);
 }
 
 int Main(int argc, char** argv) {
   CLI::App app{"Reinforcement design of reinforced-concrete walls to CSA A23.3-94."};
   app.name(kProgram);
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string(kProgram) + " " + OSTREL_CLI_VERSION +
+                                        ", library OstrelDesignCSA94 " + LibraryVersion());
 
   std::string job_path;
   OutputOptions run_out;
   bool no_progress = false;
   CLI::App* run = app.add_subcommand("run", "Design a job and write its results.");
-  run->add_option("JOB", job_path, "The design job (JSON).")->required();
+  run->add_option("JOB", job_path, "The design job (JSON); - reads it from standard input.")
+      ->required();
   run->add_option("-o,--output", run_out.json_path,
-                  "Write the results JSON to this file (default: standard output).");
+                  "Write the results JSON to this file (default, or -: standard output).");
   run->add_option("--csv", run_out.csv_dir,
                   "Write nodes.csv, plates.csv and stiffeners.csv into this folder.");
   run->add_option("--save-results", run_out.save_path,
                   "Append the design-results block to this file and print its offset.");
+  run->add_option("--precision", run_out.precision,
+                  "Significant digits of the CSV values (default 4); the JSON keeps every "
+                  "value exactly.")
+      ->check(CLI::Range(1, 9));
   run->add_flag("--no-progress", no_progress, "Do not draw the progress window.");
   int32_t threads = 0;
   run->add_option("--threads", threads,
@@ -328,7 +463,8 @@ int Main(int argc, char** argv) {
 
   std::string stored_path;
   int32_t offset = 0;
-  std::string units = "si";
+  std::string units;
+  std::string show_job;
   OutputOptions show_out;
   CLI::App* show = app.add_subcommand("show", "Show a design stored with --save-results.");
   show->add_option("FILE", stored_path, "The file that holds the design-results block.")
@@ -336,17 +472,24 @@ int Main(int argc, char** argv) {
   show->add_option("--offset", offset, "The block's offset, as printed when it was saved.")
       ->required();
   show->add_option("-o,--output", show_out.json_path,
-                   "Write the results JSON to this file (default: standard output).");
+                   "Write the results JSON to this file (default, or -: standard output).");
   show->add_option("--csv", show_out.csv_dir,
                    "Write nodes.csv, plates.csv and stiffeners.csv into this folder.");
-  show->add_option("--units", units, "Unit system of the stored design, for the CSV headers.")
-      ->check(CLI::IsMember({"si", "us"}));
+  show->add_option("--precision", show_out.precision,
+                   "Significant digits of the CSV values (default 4).")
+      ->check(CLI::Range(1, 9));
+  auto* units_option =
+      show->add_option("--units", units, "Unit system of the stored design (not recorded in it).")
+          ->check(CLI::IsMember({"si", "us"}));
+  show->add_option("--job", show_job,
+                   "The job of the stored design: its unit system and combination names.")
+      ->excludes(units_option);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) {
-      return app.exit(e);  // --help
+      return app.exit(e);  // --help, --version
     }
     Say(std::string(e.what()) + " (see " + kProgram + " --help)");
     return kExitUsage;
@@ -354,10 +497,24 @@ int Main(int argc, char** argv) {
   if (run->parsed()) {
     return RunJob(job_path, run_out, no_progress, threads);
   }
-  return ShowStored(stored_path, offset, units, show_out);
+  return ShowStored(stored_path, offset, units, show_job, show_out);
 }
 
 }  // namespace
 }  // namespace ostrel::cli
 
-int main(int argc, char** argv) { return ostrel::cli::Main(argc, argv); }
+// Every failure is an exit status and one line, never an abort.
+int main(int argc, char** argv) {
+  ostrel::cli::InstallSignalCleanup();
+  try {
+    return ostrel::cli::Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    ostrel::cli::Say("the job is too large for this machine");
+    return ostrel::cli::kExitUsage;
+  } catch (const std::exception& e) {
+    ostrel::cli::Say(std::string("unexpected failure: ") + e.what());
+  } catch (...) {
+    ostrel::cli::Say("unexpected failure");
+  }
+  return ostrel::cli::kExitFailed;
+}

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
-#   --windows  also what the test command needs for the Windows COM server:
-#              MinGW-w64, widl, Wine, Xvfb and xdotool (without their
-#              recommended extras)
+# Usage: scripts/bootstrap.sh          what the library and ostrel-design need
+#        scripts/bootstrap.sh --test   also what the tests, benchmarks and
+#                                      fuzz targets need, and what the Windows
+#                                      COM server's test needs (MinGW-w64 with
+#                                      widl, Wine, Xvfb, xdotool; installed
+#                                      without their recommended extras)
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
-          clang libclang-rt-14-dev)
+packages=(cmake make g++ libcli11-dev libsimdjson-dev)
 windows_packages=()
-if [ "${1:-}" = "--windows" ]; then
+if [ "${1:-}" = "--test" ]; then
+  packages+=(libgtest-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev)
   windows_packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xdotool)
 fi
 missing() {

@@ -5,7 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+# Only the library and the command line: the tests and benchmarks, and what
+# they need, come with scripts/test.sh.
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_TESTS=OFF \
+  -DOSTREL_BUILD_BENCH=OFF >/dev/null
 cmake --build build/release -j"$(nproc)" --target ostrel-design
 
 mkdir -p out

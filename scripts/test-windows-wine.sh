@@ -21,7 +21,7 @@ done
 [ -n "$wine" ] || { echo "skipped: Wine (wine64) is not installed"; exit 77; }
 for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-widl Xvfb xdotool; do
   command -v "$tool" >/dev/null 2>&1 ||
-    { echo "Wine is installed but $tool is not (scripts/bootstrap.sh --windows)"; exit 1; }
+    { echo "Wine is installed but $tool is not (scripts/bootstrap.sh --test)"; exit 1; }
 done
 
 OSTREL_JOBS="${OSTREL_JOBS:-2}" nice -n 10 "$root/scripts/build-windows.sh" "$out" >"$out.log" 2>&1 ||

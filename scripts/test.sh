@@ -5,17 +5,19 @@
 # worker-thread tests under ThreadSanitizer, and short fuzz runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# The Windows COM server's test (WindowsComServerUnderWine) needs Wine and MinGW-w64.
-scripts/bootstrap.sh --windows
+# --test: also the tests' packages, with Wine and MinGW-w64 for the Windows
+# COM server's test (WindowsComServerUnderWine).
+scripts/bootstrap.sh --test
 
 jobs=$(nproc)
 
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_TESTS=ON \
+      -DOSTREL_BUILD_BENCH=ON
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release --output-on-failure -j"$jobs"
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DOSTREL_SANITIZE=ON \
-      -DOSTREL_BUILD_BENCH=OFF
+      -DOSTREL_BUILD_TESTS=ON -DOSTREL_BUILD_BENCH=OFF
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"

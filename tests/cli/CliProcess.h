@@ -14,9 +14,9 @@ struct CliRun {
   std::string err;
 };
 
-// Runs ostrel-design with `args`; standard input is /dev/null, so no
-// terminal is involved.
-CliRun RunCli(const std::vector<std::string>& args);
+// Runs ostrel-design with `args`; standard input is `stdin_path`
+// (/dev/null by default), so no terminal is involved.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& stdin_path = "/dev/null");
 
 // A fresh empty folder for one test.
 std::string MakeTempDir();

@@ -1,28 +1,27 @@
-// The progress window's keys, driven by a scripted key source, and the lines
-// that draw the window.
+// The progress window's keys and drawing, driven by a scripted key source, a
+// scripted clock and a terminal of a given width.
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <regex>
 
 #include "KeyInput.h"
 #include "TerminalProgress.h"
 
 using namespace ostrel::cli;
+using Clock_ = std::chrono::steady_clock;
 
 namespace {
 
-TEST(CliKeys, KeysBecomeClicksAndEscapeSequencesAreIgnored) {
-  using V = std::vector<int32_t>;
-  EXPECT_EQ(ClicksForKeys("s"), V{kCommand1});
-  EXPECT_EQ(ClicksForKeys("S"), V{kCommand1});
-  EXPECT_EQ(ClicksForKeys("cC"), (V{kCommand2, kCommand2}));
-  EXPECT_EQ(ClicksForKeys("\x1b"), V{kCommand2});
-  EXPECT_EQ(ClicksForKeys("s\x1b"), (V{kCommand1, kCommand2}));
-  EXPECT_EQ(ClicksForKeys("\x1b[A"), V{});        // cursor up
-  EXPECT_EQ(ClicksForKeys("\x1bOP"), V{});        // F1
-  EXPECT_EQ(ClicksForKeys("\x1b[1;5Cs"), V{kCommand1});  // Ctrl-right, then s
-  EXPECT_EQ(ClicksForKeys("\x1b[15~c"), V{kCommand2});   // F5, then c
-  EXPECT_EQ(ClicksForKeys("xq 1\n"), V{});
+TEST(CliKeys, KeysAreFoundAndEscapeSequencesIgnored) {
+  using V = std::vector<Key>;
+  const Key s = Key::FirstButton, q = Key::Cancel;
+  EXPECT_EQ(KeysIn("sS "), (V{s, s, s}));
+  EXPECT_EQ(KeysIn("\x1bq"), (V{q, q}));
+  EXPECT_EQ(KeysIn("cC"), V{});                // c no longer cancels
+  EXPECT_EQ(KeysIn("\x1b[A\x1bOP"), V{});      // cursor up, F1
+  EXPECT_EQ(KeysIn("\x1b[1;5Cs"), V{s});       // Ctrl-right, then s
+  EXPECT_EQ(KeysIn("\x1b[15~x1\n"), V{});
 }
 
 ButtonState Buttons(const char* caption1, bool enabled1, bool enabled2 = true) {
@@ -32,87 +31,124 @@ ButtonState Buttons(const char* caption1, bool enabled1, bool enabled2 = true) {
 struct Script {
   std::deque<std::string> chunks;
   std::vector<int32_t> clicks;
+  std::string notice;
   int idles = 0;
-  int reads = 0;
+  Clock_::time_point now{};
 
+  std::string Next() {
+    std::string next = chunks.empty() ? "" : chunks.front();
+    if (!chunks.empty()) chunks.pop_front();
+    return next;
+  }
   WindowKeys Keys() {
-    auto read = [this] {
-      ++reads;
-      std::string next = chunks.empty() ? "" : chunks.front();
-      if (!chunks.empty()) chunks.pop_front();
-      return next;
-    };
-    return WindowKeys(read, [this](int32_t b) { clicks.push_back(b); }, [this] { ++idles; });
+    return WindowKeys([this] { return Next(); }, [this](int32_t b) { clicks.push_back(b); },
+                      [this] { ++idles; }, [this](const std::string& n) { notice = n; },
+                      [this] { return now; });
   }
 };
 
-TEST(CliKeys, PumpsClickWhatWasTypedAndIdleOnlyWhileSuspended) {
+TEST(CliKeys, SuspendContinueAndCancelOnlyWhenPressedTwiceWithinTwoSeconds) {
+  using C = std::vector<int32_t>;
   Script script;
-  script.chunks = {"", "s", "", "", "s", "c"};
+  script.chunks = {"s", "", "", " ", "q", "", "\x1b", "q", "c", "q"};
   WindowKeys keys = script.Keys();
-
-  keys.OnPump(Buttons("&Suspend", true), true);  // nothing typed, working: no wait
-  EXPECT_TRUE(script.clicks.empty());
-  EXPECT_EQ(script.idles, 0);
-
   keys.OnPump(Buttons("&Suspend", true), true);  // 's' suspends
-  EXPECT_EQ(script.clicks, std::vector<int32_t>{kCommand1});
-
   keys.OnPump(Buttons("&Continue", true), false);  // suspended, nothing typed: wait
-  keys.OnPump(Buttons("&Continue", true), false);
-  EXPECT_EQ(script.idles, 2);
+  keys.OnPump(Buttons("&Continue", true), true);   // going on although "&Continue": no wait
+  EXPECT_EQ(script.idles, 1);
+  keys.OnPump(Buttons("&Continue", true), false);  // space continues, without waiting
+  EXPECT_EQ(script.clicks, (C{kCommand1, kCommand1}));
+  EXPECT_EQ(script.idles, 1);
 
-  keys.OnPump(Buttons("&Continue", true), false);  // 's' continues, without waiting
-  EXPECT_EQ(script.idles, 2);
-  keys.OnPump(Buttons("&Suspend", true, false), true);  // 'c' while Cancel is disabled
-  EXPECT_EQ(script.clicks, (std::vector<int32_t>{kCommand1, kCommand1, kCommand2}));
-  EXPECT_EQ(script.idles, 2);
+  keys.OnPump(Buttons("&Suspend", true), true);  // 'q': asks to press again
+  EXPECT_EQ(script.notice, "press again to cancel");
+  script.now += std::chrono::milliseconds(1500);
+  keys.OnPump(Buttons("&Suspend", true), true);
+  keys.OnPump(Buttons("&Suspend", true), true);  // Escape 1.5 s later: Cancel
+  EXPECT_EQ(script.clicks, (C{kCommand1, kCommand1, kCommand2}));
+  EXPECT_EQ(script.notice, "");
 
-  // "&Continue" while the counter still moves: the run is not waiting.
-  keys.OnPump(Buttons("&Continue", true), true);
-  EXPECT_EQ(script.idles, 2);
+  keys.OnPump(Buttons("&Suspend", true), true);  // 'q' arms again...
+  script.now += std::chrono::seconds(3);
+  keys.OnPump(Buttons("&Suspend", true), true);  // ...'c' does nothing; the notice expires
+  EXPECT_EQ(script.notice, "");
+  keys.OnPump(Buttons("&Suspend", true), true);  // 'q' three seconds later only arms
+  EXPECT_EQ(script.clicks.size(), 3u);
+  EXPECT_EQ(script.notice, "press again to cancel");
 }
 
 TEST(CliKeys, AnEndedRunClosesItsWindowWithoutWaitingForAKey) {
   Script script;
+  script.chunks = {"q", "q"};
   WindowKeys keys = script.Keys();
   keys.OnPump(Buttons("&Close", true), false);  // completed: Close keeps the design
   keys.OnPump(Buttons("Close", false), false);  // failed: only Cancel closes
   EXPECT_EQ(script.clicks, (std::vector<int32_t>{kCommand1, kCommand2}));
-  EXPECT_EQ(script.reads, 0);
-  EXPECT_EQ(script.idles, 0);
-
+  EXPECT_EQ(script.chunks.size(), 2u);  // no key was read
   EXPECT_EQ(RunStateOf(Buttons("&Suspend", true)), RunState::Working);
   EXPECT_EQ(RunStateOf(Buttons("&Continue", true)), RunState::Suspended);
-  EXPECT_EQ(RunStateOf(Buttons("&Close", true)), RunState::Completed);
-  EXPECT_EQ(RunStateOf(Buttons("Close", false)), RunState::Failed);
 }
 
-TEST(CliKeys, WindowLinesShowPhaseProgressAndButtonStates) {
-  OstrelProgressView view{"Ostrel (Design - CSA A23.3-94)", "Status:", " plate design",
-                          " 12/ 40", "&Suspend", 1, "&Cancel", 0};
-  const auto lines = WindowLines(view, 3.25);
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_NE(lines[0].find("Ostrel (Design - CSA A23.3-94)"), std::string::npos);
-  EXPECT_NE(lines[1].find("Status:  plate design"), std::string::npos);
-  // 12 of 40 is 9 of the 30 cells of the bar.
-  EXPECT_NE(lines[2].find("[" + std::string(9, '#') + std::string(21, '.') + "]"),
-            std::string::npos)
-      << lines[2];
-  EXPECT_NE(lines[2].find("3.2 s"), std::string::npos);
-  EXPECT_NE(lines[3].find("( Cancel )"), std::string::npos) << lines[3];
-  EXPECT_NE(lines[3].find("[ Suspend ]"), std::string::npos);
-  EXPECT_NE(lines[3].find("s = Suspend"), std::string::npos);
-  EXPECT_EQ(lines[3].find("c/Esc"), std::string::npos);
+// What a terminal shows after `written`: escape sequences for "n rows up"
+// and "clear below" applied to a list of rows.
+std::vector<std::string> Screen(const std::string& written) {
+  std::vector<std::string> rows{""};
+  const std::regex token("\x1b\\[(\\d+)F\x1b\\[J|\x1b\\[K|\n|[^\x1b\n]+");
+  for (std::sregex_iterator it(written.begin(), written.end(), token), end; it != end; ++it) {
+    const std::string t = it->str();
+    if (t == "\n") {
+      rows.push_back("");
+    } else if (t[0] == '\x1b' && t.back() == 'J') {
+      const size_t up = std::stoul((*it)[1].str());
+      EXPECT_LE(up, rows.size() - 1) << "moved above the first row";
+      rows.resize(rows.size() - up);
+      rows.back().clear();
+    } else if (t[0] != '\x1b') {
+      rows.back() += t;
+    }
+  }
+  return rows;
+}
 
-  view.lblCounter = "";
-  view.Command1Caption = "Close";
-  view.Command1Enabled = 0;
-  view.Command2Enabled = 1;
-  const auto failed = WindowLines(view, 0);
-  EXPECT_EQ(failed[2].find('['), std::string::npos);  // no counter, no bar
-  EXPECT_NE(failed[3].find("( Close )"), std::string::npos);
-  EXPECT_NE(failed[3].find("c/Esc = Cancel"), std::string::npos);
+TEST(CliKeys, TheWindowIsRedrawnInPlaceAtAnyWidthAndLeavesOneLine) {
+  std::string written;
+  int columns = 24;
+  Script script;
+  script.chunks = {"", "", "q"};
+  TerminalIo io;
+  io.columns = [&] { return columns; };
+  io.write = [&](const std::string& text) { written += text; };
+  io.keys = [&] { return script.Next(); };
+  io.click = [&](int32_t b) { script.clicks.push_back(b); };
+  io.idle = [] {};
+  io.clock = [&] { return script.now; };
+  TerminalProgress window(io);
+  OstrelProgressView view{"Ostrel (Design - CSA A23.3-94)", "Status:", " plate design",
+                          " 12/ 40", "&Suspend", 1, "&Cancel", 1};
+  auto pump = [&] {
+    script.now += std::chrono::milliseconds(100);
+    window.OnPump(view);
+    const auto rows = Screen(written);
+    for (const std::string& row : rows) EXPECT_LT(row.size(), static_cast<size_t>(columns));
+    return rows;
+  };
+  EXPECT_EQ(pump().size(), 5u);  // four lines and the cursor's row
+  EXPECT_EQ(pump().size(), 5u);  // redrawn in place
+  columns = 80;                  // a resize is drawn at once
+  const auto wide = pump();      // 'q' adds the notice line
+  ASSERT_EQ(wide.size(), 6u);
+  EXPECT_EQ(wide[4], "  press again to cancel");
+  EXPECT_NE(wide[3].find("[ Cancel ]  [ Suspend ]   keys: s = Suspend  Esc Esc or q q = Cancel"),
+            std::string::npos) << wide[3];
+  EXPECT_NE(wide[2].find("[" + std::string(9, '#') + std::string(21, '.') + "]  12/ 40  0.3 s"),
+            std::string::npos) << wide[2];
+  columns = 10;
+  EXPECT_EQ(pump().size(), 6u);
+  window.PrintLine("OstrelDesignCSA94: a message");
+  EXPECT_EQ(Screen(written).front(), "OstrelDesignCSA94: a message");
+  window.Finish("design done in 1.00 s");
+  EXPECT_EQ(Screen(written), (std::vector<std::string>{"OstrelDesignCSA94: a message",
+                                                       "design done in 1.00 s", ""}));
 }
 
 }  // namespace
