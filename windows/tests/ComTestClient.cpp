@@ -15,7 +15,6 @@
 #include <ole2.h>
 
 #include <atomic>
-#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
