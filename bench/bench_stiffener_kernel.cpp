@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 namespace {
@@ -20,51 +19,65 @@ constexpr int kUltimate = 40;
 
 enum Section { kRect10, kRect20, kCircle };
 
+// The state of one element: section, forces, flexure work and record.
+struct Element {
+  StiffenerSection s;
+  StiffenerForces f;
+  FlexureWork x;
+  StiffenerRecord r;
+};
+
 // f'c 30, fy 400, Es 200000; ratios 1 % to 4 %; 40 ultimate combinations.
-modBeamDesignCSA94& SetUp(Section section) {
+Element& SetUp(Section section) {
   ResetGlobalState();
   SetDesignConstants();
   ClearFloatFaults();
-  modGlobal& g = Global();
-  g.i_NumLoadCombos = kUltimate;
-  g.LoadCombo.bt_ComboType.Create(kUltimate);
+  const modGlobal& g = Global();
+  static Element element;
+  element = Element{};
+  StiffenerSettings settings;
+  settings.epsCu = g.eps_cu;
+  settings.epsT = g.eps_t;
+  settings.kPmax = g.k_Pmax;
+  settings.kPcomp = g.k_Pcomp;
+  settings.kPtens = g.k_Ptens;
+  settings.suspendFlag = &Design().i_SuspendFlag;
+  StartFlexureWork(settings, element.x);
   for (int k = 1; k <= kUltimate; ++k) {
-    g.LoadCombo.bt_ComboType(k) = 1;
+    element.f.ultimateCombos.push_back(static_cast<int16_t>(k));
   }
-  modBeamDesignCSA94& s = BeamState();
-  s = modBeamDesignCSA94{};
-  s.i_SectionType = section == kCircle ? 1 : 0;
-  s.d_Width = section == kCircle ? 600 : 400;
-  s.d_Height = 600;
-  s.i_RFTType = section == kRect10 ? 0 : (section == kRect20 ? 2 : 3);
-  s.d_CoverY = 50;
-  s.d_CoverZ = 50;
+  element.f.firstUltimateCombo = 1;
+  StiffenerSection& s = element.s;
+  s.sectionType = section == kCircle ? 1 : 0;
+  s.width = section == kCircle ? 600 : 400;
+  s.height = 600;
+  s.barLayout = section == kRect10 ? 0 : (section == kRect20 ? 2 : 3);
+  s.coverY = 50;
+  s.coverZ = 50;
   const double phiS = g.phi_s;
   const double phiC = g.phi_c;
-  s.d_PhiFy = phiS * 400;
-  s.d_PhiFyComp = phiS * 400;
-  s.d_PhiEs = phiS * 200000;
-  s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-  s.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
-  s.d_Beta1 = 0.97 - 0.0025 * 30;
-  s.d_BlockStress = phiC * (0.85 - 0.0015 * 30) * 30;
-  s.d_RatioMin = 0.01;
-  s.d_RatioMax = 0.04;
-  BuildSectionGeometry();
-  s.d_As = 0.025 * s.geo.d_AreaWeb;
-  s.flex.d_BarArea = s.d_As / s.geo.d_NumBars;
-  ComputeCapacityPoints(s, -500000.0);  // depth ratios of this steel; frame: direction 8
-  return s;
+  s.phiFy = phiS * 400;
+  s.phiFyComp = phiS * 400;
+  s.phiEs = phiS * 200000;
+  s.beta1 = 0.97 - 0.0025 * 30;
+  s.blockStress = phiC * (0.85 - 0.0015 * 30) * 30;
+  s.rhoMin = 0.01;
+  s.rhoMax = 0.04;
+  BuildSectionGeometry(s);
+  element.x.As = 0.025 * s.geo.areaWeb;
+  element.x.barArea = element.x.As / s.geo.numBars;
+  ComputeCapacityPoints(s, element.x, -500000.0);  // depth ratios of this steel; frame: direction 8
+  return element;
 }
 
 void KernelForce(benchmark::State& state, Section section) {
-  modBeamDesignCSA94& s = SetUp(section);
-  const double depth = s.geo.d_SectionDepth[8];
+  const Element& e = SetUp(section);
+  const double depth = e.s.geo.sectionDepth[8];
   double c = 0.05 * depth;
   double total = 0;
   for (auto _ : state) {
     double F = 0;
-    total += ComputeSectionForce(s, F, c) + F;
+    total += SectionForce(e.s, e.x, c, F) + F;
     c = c > 1.2 * depth ? 0.05 * depth : c * 1.01;
     benchmark::DoNotOptimize(total);
   }
@@ -72,14 +85,14 @@ void KernelForce(benchmark::State& state, Section section) {
 }
 
 void DepthSolve(benchmark::State& state, Section section) {
-  modBeamDesignCSA94& s = SetUp(section);
-  const double h = s.geo.d_SectionDepth[8];
-  const double pt = s.flex.d_Pt;
-  const double po = s.flex.d_Po;
+  const Element& e = SetUp(section);
+  const double h = e.s.geo.sectionDepth[8];
+  const double pt = e.x.Pt;
+  const double po = e.x.Po;
   double p = -0.9 * po;
   for (auto _ : state) {
     double phi = 0;
-    benchmark::DoNotOptimize(SolveNeutralAxisDepth(s, p, h, phi));
+    benchmark::DoNotOptimize(SolveNeutralAxisDepth(e.s, e.x, p, h, phi));
     p = p > 0.9 * pt ? -0.9 * po : p + 0.0377 * po;
   }
   state.SetItemsProcessed(state.iterations());
@@ -87,44 +100,43 @@ void DepthSolve(benchmark::State& state, Section section) {
 
 // Forces that need about 2.5 % of steel, so that the ratio search runs
 // through all its trials, with moment vectors spread over the quadrant.
-void SetForces(modBeamDesignCSA94& s, double size) {
-  s.d_ComboPu.Create(kUltimate);
-  s.d_ComboMuy.Create(kUltimate);
-  s.d_ComboMuz.Create(kUltimate);
-  s.d_ComboMomentAngle.Create(kUltimate);
+void SetForces(StiffenerForces& s, double size) {
+  s.Pu.Create(kUltimate);
+  s.Muy.Create(kUltimate);
+  s.Muz.Create(kUltimate);
+  s.momentAngle.Create(kUltimate);
   for (int k = 1; k <= kUltimate; ++k) {
     const double angle = (k - 1) * (0.5 * 3.141592653589793 / (kUltimate - 1));
     for (int end = 1; end <= 2; ++end) {
       const double scale = end == 1 ? 1.0 : 0.6;
       const double m = size * scale * (1.6e8 + 0.8e8 * std::cos(angle));
       const double p = -1.5e6 + 4.0e4 * k;
-      s.d_ComboPu(k, end) = p;
-      s.d_ComboMuy(k, end) = m * std::sin(angle);
+      s.Pu(k, end) = p;
+      s.Muy(k, end) = m * std::sin(angle);
       double muz = m * std::cos(angle);
       if (std::fabs(muz) < 0.0001) {
         muz = 0.0001;
       }
-      s.d_ComboMuz(k, end) = muz;
-      s.d_ComboMomentAngle(k, end) =
-          std::atan(std::fabs(s.d_ComboMuy(k, end)) / std::fabs(s.d_ComboMuz(k, end)));
+      s.Muz(k, end) = muz;
+      s.momentAngle(k, end) =
+          std::atan(std::fabs(s.Muy(k, end)) / std::fabs(s.Muz(k, end)));
     }
   }
 }
 
 void FlexureSteel(benchmark::State& state, Section section) {
-  modBeamDesignCSA94& s = SetUp(section);
-  SetForces(s, section == kCircle ? 1.8 : 1.0);
+  Element& e = SetUp(section);
+  SetForces(e.f, section == kCircle ? 1.8 : 1.0);
   double ratio = 0;
   for (auto _ : state) {
-    s.d_RatioMin = 0.01;
-    s.i_ElementStatus = 0;
-    DesignAxialBounds();
-    DesignFlexureSteel();
-    ratio = s.d_RatioOfSteel;
+    e.r.status = 0;
+    DesignSectionAxialBounds(e.s, e.f, e.x, e.r);
+    DesignSectionSteel(e.s, e.f, e.x, e.r);
+    ratio = e.r.rho;
   }
-  if (s.i_ElementStatus != 0 || !(ratio > 0.011 && ratio < 0.039)) {
+  if (e.r.status != 0 || !(ratio > 0.011 && ratio < 0.039)) {
     state.SkipWithError(("the forces do not make the ratio search run: status " +
-                         std::to_string(s.i_ElementStatus) + ", ratio " + std::to_string(ratio))
+                         std::to_string(e.r.status) + ", ratio " + std::to_string(ratio))
                             .c_str());
   }
   state.counters["ratio_percent"] = ratio * 100;

@@ -119,6 +119,26 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+// Blocks the cleanup signals for its lifetime; one that arrives meanwhile is
+// delivered when the previous mask comes back.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t block;
+    sigemptyset(&block);
+    for (int s : kCleanupSignals) {
+      sigaddset(&block, s);
+    }
+    ::sigprocmask(SIG_BLOCK, &block, &previous_);
+  }
+  ~SignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
 }  // namespace
 
 void InstallSignalCleanup() {
@@ -183,6 +203,7 @@ void StagedOutputs::PrepareFolder(const std::string& path) {
     }
   }
   for (const fs::path& p : missing) {
+    const SignalsHeld held;  // created and registered with no signal between
     if (::mkdir(p.c_str(), 0777) != 0 && errno != EEXIST) {
       CannotWrite(path, "cannot create the folder " + p.string() + ": " + ErrnoText(errno));
     }
@@ -224,7 +245,14 @@ void StagedOutputs::Prepare(const std::string& path) {
     for (int attempt = 0; attempt < 100 && out.fd < 0; ++attempt) {
       out.temporary = folder + "/." + base + ".partial-" + std::to_string(::getpid()) + "-" +
                       std::to_string(attempt);
+      // A terminating signal must not fall between the file's creation and
+      // its registration for removal: hold those signals back until both
+      // are done.
+      const SignalsHeld held;
       out.fd = ::open(out.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      if (out.fd >= 0) {
+        out.slot = Register(out.temporary, kFile);
+      }
       if (out.fd < 0 && errno != EEXIST) {
         const int error = errno;
         out.temporary.clear();
@@ -235,7 +263,6 @@ void StagedOutputs::Prepare(const std::string& path) {
       out.temporary.clear();
       CannotWrite(path, "no free temporary name in " + folder);
     }
-    out.slot = Register(out.temporary, kFile);
     // Keep an existing file's permission bits and, where allowed, its owner.
     const mode_t mode = exists ? (info.st_mode & 07777) : NewFileMode();
     if (::fchmod(out.fd, mode) != 0) {

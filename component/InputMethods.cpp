@@ -5,7 +5,7 @@
 
 #include "OstrelDesignCSA94.hpp"
 #include "component/MethodGuard.h"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 using namespace ostrel;
 

@@ -1,7 +1,7 @@
 #include "component/MethodGuard.h"
 
-#include "component/CheckedMath.h"
-#include "hosting/MessageBox.h"
+#include "model/CheckedMath.h"
+#include "platform/MessageBox.h"
 
 namespace ostrel {
 

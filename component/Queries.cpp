@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/CheckedMath.h"
+#include "model/CheckedMath.h"
 #include "component/MethodGuard.h"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 using namespace ostrel;
 
@@ -89,13 +89,13 @@ uint8_t clsDesignCSA94::Get_Envelope_PlateFlexureRFT(
     const float muX = ToFloat32(p.f_Mu_x(k));
     const float puX = ToFloat32(p.f_Pu_x(k));
     const int16_t comboX = p.i_DesignComboIndex_x(k);
-    const uint8_t statusX = Byte(p.bt_DsignStatus_x(k));
+    const uint8_t statusX = Byte(p.bt_DesignStatus_x(k));
     const float asY = ToFloat32(p.f_AreaOfSteel_y(k));
     const float ratioY = ToFloat32(p.f_RatioOfSteel_y(k));
     const float muY = ToFloat32(p.f_Mu_y(k));
     const float puY = ToFloat32(p.f_Pu_y(k));
     const int16_t comboY = p.i_DesignComboIndex_y(k);
-    const uint8_t statusY = Byte(p.bt_DsignStatus_y(k));
+    const uint8_t statusY = Byte(p.bt_DesignStatus_y(k));
 
     bt_NumCurtains = curtains;
     f_AreaOfSteel_x = asX;

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "hosting/MessageBox.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/MessageBox.h"
 
 using namespace ostrel;
 
@@ -38,8 +38,8 @@ constexpr auto kNodeFields =
 
 constexpr auto kPlateFields = std::make_tuple(
     &P::bt_NumCurtains, &P::f_AreaOfSteel_x, &P::f_RatioOfSteel_x, &P::i_DesignComboIndex_x,
-    &P::f_Mu_x, &P::f_Pu_x, &P::bt_DsignStatus_x, &P::f_AreaOfSteel_y, &P::f_RatioOfSteel_y,
-    &P::i_DesignComboIndex_y, &P::f_Mu_y, &P::f_Pu_y, &P::bt_DsignStatus_y);
+    &P::f_Mu_x, &P::f_Pu_x, &P::bt_DesignStatus_x, &P::f_AreaOfSteel_y, &P::f_RatioOfSteel_y,
+    &P::i_DesignComboIndex_y, &P::f_Mu_y, &P::f_Pu_y, &P::bt_DesignStatus_y);
 
 constexpr auto kStiffenerFields = std::make_tuple(
     &S::f_As, &S::f_RatioOfSteel, &S::i_DesignComboIndex_flex, &S::f_Muy, &S::f_Muz,
@@ -214,7 +214,7 @@ void Restore(StoredDesign& d) {
 
 }  // namespace
 
-uint8_t clsDesignCSA94::SaveResults(const std::string& sFilepath, int32_t& lOffset) {
+uint8_t clsDesignCSA94::SaveResults(const char* sFilepath, int32_t& lOffset) {
   const char* const unexpected = "clsWallAnalysis::SaveResultFile: Unexpected error";
   std::FILE* f = nullptr;
   long blockStart = -1;  // 0-based position of the block, once known
@@ -258,7 +258,7 @@ uint8_t clsDesignCSA94::SaveResults(const std::string& sFilepath, int32_t& lOffs
   return 1;
 }
 
-uint8_t clsDesignCSA94::ReadResults(const std::string& sFilepath, int32_t lOffset) {
+uint8_t clsDesignCSA94::ReadResults(const char* sFilepath, int32_t lOffset) {
   const char* const unexpected = "clsWallAnalysis::ReadResultFile: Unexpected error";
   std::FILE* f = nullptr;
   try {
@@ -267,7 +267,10 @@ uint8_t clsDesignCSA94::ReadResults(const std::string& sFilepath, int32_t lOffse
     if (lOffset < 1) {
       throw RunTimeError("results offset below 1");
     }
-    f = std::fopen(sFilepath.c_str(), "rb");
+    if (sFilepath == nullptr) {
+      throw RunTimeError("no results file named");
+    }
+    f = std::fopen(sFilepath, "rb");
     if (f == nullptr) {
       throw RunTimeError("cannot open the results file");
     }

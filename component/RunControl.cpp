@@ -1,8 +1,9 @@
-// Run control that touches only the model: whether a design is held, and
-// clearing it.
+// Run control that touches only the model and the settings: whether a design
+// is held, clearing it, and the worker threads of later runs.
 #include "OstrelDesignCSA94.hpp"
 #include "component/MethodGuard.h"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
+#include "platform/WorkerThreads.h"
 
 using namespace ostrel;
 
@@ -20,3 +21,7 @@ uint8_t clsDesignCSA94::DesignDone(uint8_t& bt_DesignDoneFlag) {
     return Outcome::Done();
   });
 }
+
+void clsDesignCSA94::SetWorkerThreads(int32_t n) { ostrel::SetWorkerThreads(n); }
+
+int32_t clsDesignCSA94::GetWorkerThreads() { return ostrel::WorkerThreads(); }

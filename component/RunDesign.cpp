@@ -1,10 +1,10 @@
 // RunDesign: checks that analysis results exist and runs the design inside
 // the modal progress window.
 #include "OstrelDesignCSA94.hpp"
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "hosting/MessageBox.h"
-#include "run/AnalysisResults.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/MessageBox.h"
+#include "platform/AnalysisResults.h"
 #include "run/frmDesign.h"
 
 using namespace ostrel;

@@ -40,16 +40,16 @@ int main(void) {
   OstrelDesignCSA94_SetWorkerThreads(0); /* design the elements on every core */
 
   clsDesignCSA94* design = clsDesignCSA94_Create();
-  clsDesignCSA94_SetUnits(design, 1); /* SI: mm, kN, MPa, kN-m */
+  clsDesignCSA94_SetUnits(design, OSTREL_UNITS_SI); /* mm, kN, MPa, kN-m */
   clsDesignCSA94_SetNumberOfNodes(design, 2);
   clsDesignCSA94_SetNumberOfPlateElements(design, 1);
   clsDesignCSA94_SetNumberOfStiffenerElements(design, 0);
   clsDesignCSA94_SetNumberOfLoadCombinations(design, 2);
-  clsDesignCSA94_SetComboType(design, 2, 1); /* combination 2 is ultimate */
+  clsDesignCSA94_SetComboType(design, 2, OSTREL_COMBO_ULTIMATE); /* combination 1 is service */
   clsDesignCSA94_SetPlateElementProperties(design, 1, 200.0f, 30.0f, 400.0f, 200000.0f,
                                            0.25f, 4.0f, 0.25f, 4.0f, 2, 40.0f, 50.0f);
 
-  if (clsDesignCSA94_RunDesign(design) != 0) return 1;
+  if (clsDesignCSA94_RunDesign(design) != OSTREL_DONE) return 1;
   uint8_t done = 0;
   clsDesignCSA94_DesignDone(design, &done);
   if (!done) return 1;
@@ -60,8 +60,9 @@ int main(void) {
   clsDesignCSA94_Get_Envelope_PlateFlexureRFT(design, 1, &curtains, &as_x, &rho_x, &mu_x, &pu_x,
                                               &combo_x, &status_x, &as_y, &rho_y, &mu_y, &pu_y,
                                               &combo_y, &status_y);
-  printf("plate 1, x: As = %.1f mm2/m (%.3f %%), combination %d, status %d\n", as_x, rho_x,
-         combo_x, status_x);
+  printf("plate 1, x: As = %.1f mm2/m (%.3f %%), combination %d, %s\n", as_x, rho_x, combo_x,
+         OstrelDesignCSA94_StatusName(status_x));
+  printf("library %s\n", OstrelDesignCSA94_Version());
   clsDesignCSA94_Release(design);
   return 0;
 }

@@ -122,7 +122,7 @@ OSTREL_API uint8_t clsDesignCSA94_ReadResults(clsDesignCSA94* obj, const char* s
   if (sFilepath == nullptr) {
     return 1;
   }
-  return OSTREL_FORWARD(obj, ReadResults(std::string(sFilepath), lOffset));
+  return OSTREL_FORWARD(obj, ReadResults(sFilepath, lOffset));
 }
 
 OSTREL_API uint8_t clsDesignCSA94_SaveResults(clsDesignCSA94* obj, const char* sFilepath,
@@ -130,7 +130,7 @@ OSTREL_API uint8_t clsDesignCSA94_SaveResults(clsDesignCSA94* obj, const char* s
   if (sFilepath == nullptr || lOffset == nullptr) {
     return 1;
   }
-  return OSTREL_FORWARD(obj, SaveResults(std::string(sFilepath), *lOffset));
+  return OSTREL_FORWARD(obj, SaveResults(sFilepath, *lOffset));
 }
 
 }  // extern "C"

@@ -21,9 +21,103 @@
 #define OSTREL_API
 #endif
 
+/* ---- Version ----------------------------------------------------------- */
+
+/* The version of this header; OstrelDesignCSA94_Version() gives the version
+ * of the library actually loaded. A host built against 1.x runs with any
+ * 1.y library, y >= x (the soname is libOstrelDesignCSA94.so.1). */
+#define OSTREL_DESIGN_CSA94_VERSION_MAJOR 1
+#define OSTREL_DESIGN_CSA94_VERSION_MINOR 0
+#define OSTREL_DESIGN_CSA94_VERSION_PATCH 0
+#define OSTREL_DESIGN_CSA94_VERSION "1.0.0"
+
+/* ---- Codes a host passes or receives ------------------------------------ */
+
+/* Method results: every clsDesignCSA94_ method returns one of these. */
+typedef enum OstrelResult {
+  OSTREL_DONE = 0,
+  OSTREL_REFUSED = 1 /* refused or failed; the message box has been shown */
+} OstrelResult;
+
+/* bt_units of SetUnits. */
+typedef enum OstrelUnitSystem {
+  OSTREL_UNITS_US = 0, /* in, kip, ksi, kip-ft */
+  OSTREL_UNITS_SI = 1  /* mm, kN, MPa, kN-m */
+} OstrelUnitSystem;
+
+/* bt_ComboType of SetComboType. */
+typedef enum OstrelComboType {
+  OSTREL_COMBO_SERVICE = 0,  /* used by the displacement envelope */
+  OSTREL_COMBO_ULTIMATE = 1  /* used by the plate and stiffener design */
+} OstrelComboType;
+
+/* bt_SectionType of SetStiffenerElementProperties: the web's shape. */
+typedef enum OstrelSectionType {
+  OSTREL_SECTION_RECTANGULAR = 0,
+  OSTREL_SECTION_CIRCULAR = 1 /* width is the diameter; needs OSTREL_BARS_CIRCLE */
+} OstrelSectionType;
+
+/* bt_SectionProjection: where the flanges sit across the web's width (z). */
+typedef enum OstrelSectionProjection {
+  OSTREL_PROJECTION_FLUSH_POSITIVE_Z = 0, /* flush with face +z; web stands out toward -z */
+  OSTREL_PROJECTION_CENTRED = 1,          /* centred; web stands out on both sides */
+  OSTREL_PROJECTION_FLUSH_NEGATIVE_Z = 2  /* flush with face -z; web stands out toward +z */
+} OstrelSectionProjection;
+
+/* bt_RFTType: the arrangement of the longitudinal bars of a stiffener. */
+typedef enum OstrelBarArrangement {
+  OSTREL_BARS_TWO_FACES_Y = 0, /* five bars on each of the two faces parallel to y */
+  OSTREL_BARS_TWO_FACES_Z = 1, /* five bars on each of the two faces parallel to z */
+  OSTREL_BARS_FOUR_FACES = 2,  /* five bars on each of the four faces */
+  OSTREL_BARS_CIRCLE = 3       /* twenty bars on a circle */
+} OstrelBarArrangement;
+
+/* bt_ShearDirection of Get_Envelope_StiffernerTorsionRFT (it reports 2). */
+typedef enum OstrelShearDirection {
+  OSTREL_SHEAR_Y = 1,
+  OSTREL_SHEAR_Z = 2
+} OstrelShearDirection;
+
+/* Design status of a plate direction (bt_DsignStatus_x/_y) or of a
+ * stiffener's flexure, shear and torsion (bt_DesignStatus, bt_DsignStatus,
+ * bt_DesignStatus_flex, bt_DesignStatus_Shear): the values of
+ * enum_DESIGN_STATUS. Codes 1, 2 and 4 concern plates only, 7 and 8 the
+ * stiffener shear only. A failure is a result, not an error. */
+typedef enum OstrelDesignStatus {
+  OSTREL_STATUS_DESIGN_PASS = 0,
+  OSTREL_STATUS_Pass_UseTies = 1,
+  OSTREL_STATUS_Fail_MustUseTwoCurtains = 2,
+  OSTREL_STATUS_Fail_RequiredRFTExceedMaximum = 3,
+  OSTREL_STATUS_Fail_RFTOutOfSection = 4,
+  OSTREL_STATUS_Fail_CoverTooLarge = 5,
+  OSTREL_STATUS_Fail_MinRFTExceedMaximum = 6,
+  OSTREL_STATUS_Fail_ShearStreessExceedMaximum_y = 7,
+  OSTREL_STATUS_Fail_ShearStreessExceedMaximum_z = 8
+} OstrelDesignStatus;
+
+/* Buttons of the progress window, for OstrelDesignCSA94_ClickButton. */
+typedef enum OstrelButton {
+  OSTREL_BUTTON_COMMAND1 = 1, /* "&Suspend", "&Continue" or "&Close" */
+  OSTREL_BUTTON_COMMAND2 = 2  /* "&Cancel" */
+} OstrelButton;
+
+/* Status of an analysis-results operation (the low byte of its return). */
+typedef enum OstrelAnalysisStatus {
+  OSTREL_ANALYSIS_OK = 0,
+  OSTREL_ANALYSIS_FAILED = 1
+} OstrelAnalysisStatus;
+
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* ---- Library information ---------------------------------------------- */
+
+/* The loaded library's version, "MAJOR.MINOR.PATCH". */
+OSTREL_API const char* OstrelDesignCSA94_Version(void);
+/* The name of a design status ("DESIGN_PASS", "Pass_UseTies", ...), or NULL
+ * when the code is not one. */
+OSTREL_API const char* OstrelDesignCSA94_StatusName(int32_t status);
 
 /* ---- Objects ---------------------------------------------------------- */
 

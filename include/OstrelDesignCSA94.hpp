@@ -3,7 +3,8 @@
 // clsDesignCSA94 holds no data of its own: every object created on one thread
 // works on that thread's design model. Methods return 0 when done and 1 when
 // refused or failed (the message box has then been shown); outputs, passed by
-// reference, are written only on success. No method throws.
+// reference, are written only on success. No method throws, and no method
+// exported from the shared library takes or returns a standard-library type.
 #ifndef OSTREL_DESIGN_CSA94_HPP
 #define OSTREL_DESIGN_CSA94_HPP
 
@@ -78,9 +79,18 @@ struct OSTREL_API clsDesignCSA94 {
                                             uint8_t& bt_DesignStatus_flex,
                                             uint8_t& bt_DesignStatus_Shear);
 
-  // Design results file.
-  uint8_t ReadResults(const std::string& sFilepath, int32_t lOffset);
-  uint8_t SaveResults(const std::string& sFilepath, int32_t& lOffset);
+  // Design results file; sFilepath is a NUL-terminated UTF-8 path.
+  uint8_t ReadResults(const char* sFilepath, int32_t lOffset);
+  uint8_t SaveResults(const char* sFilepath, int32_t& lOffset);
+  // The same for a std::string path. Inline, so that no standard-library type
+  // crosses the library boundary: a host built with another standard library
+  // (or another _GLIBCXX_USE_CXX11_ABI) links and runs alike.
+  uint8_t ReadResults(const std::string& sFilepath, int32_t lOffset) {
+    return ReadResults(sFilepath.c_str(), lOffset);
+  }
+  uint8_t SaveResults(const std::string& sFilepath, int32_t& lOffset) {
+    return SaveResults(sFilepath.c_str(), lOffset);
+  }
 
   // Worker threads for the element designs of every later run, process-wide
   // (see OstrelDesignCSA94_SetWorkerThreads): 1 the calling thread alone

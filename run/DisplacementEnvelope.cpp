@@ -1,8 +1,8 @@
 // The first phase of a run: for every node, the most positive and the most
 // negative displacement in x, y and z over the service combinations, with the
 // combination that gives each. Displacements are stored as delivered.
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
 #include "run/modDesign.h"
 
 namespace ostrel {

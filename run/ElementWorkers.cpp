@@ -2,7 +2,6 @@
 #include "run/ElementWorkers.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cfenv>
 #include <condition_variable>
 #include <deque>
@@ -13,14 +12,13 @@
 #include <thread>
 #include <vector>
 
-#include "component/CheckedMath.h"
+#include "model/CheckedMath.h"
+#include "platform/WorkerThreads.h"
 #include "run/modDesign.h"
 
 namespace ostrel {
 
 namespace {
-
-std::atomic<int32_t> gWorkerThreads{1};
 
 // Elements handed out but not yet copied back, at most, per worker. When
 // that many are out, the host's thread copies until half are left, then
@@ -28,22 +26,13 @@ std::atomic<int32_t> gWorkerThreads{1};
 // the workers always have queued work.
 constexpr std::size_t kElementsAheadPerWorker = 8;
 
-// The host's thread plans an element with its fetches recording and its
-// floating-point flags set aside, so that planning leaves the thread's
-// fetches and flags as they were.
-class RecordingScope {
+// The host's thread plans an element with its floating-point flags set
+// aside, so that planning leaves the thread's flags as they were.
+class PlanningScope {
  public:
-  explicit RecordingScope(FetchTape& tape) {
-    ClearFloatFaults();
-    Design().fetchMode = FetchMode::kRecord;
-    Design().tape = &tape;
-  }
-  ~RecordingScope() {
-    Design().fetchMode = FetchMode::kDirect;
-    Design().tape = nullptr;
-  }
-  RecordingScope(const RecordingScope&) = delete;
-  RecordingScope& operator=(const RecordingScope&) = delete;
+  PlanningScope() { ClearFloatFaults(); }
+  PlanningScope(const PlanningScope&) = delete;
+  PlanningScope& operator=(const PlanningScope&) = delete;
 
  private:
   FloatFlagsScope savedFlags_;  // constructed first: the flags before planning
@@ -95,7 +84,7 @@ class ElementPipeline {
         if (Design().i_SuspendFlag == 1) {
           // Suspended: no new work, and what is done is in the model.
           CopyAll();
-          WaitWhileSuspended();
+          RunSuspendWait();
         }
         if (hostModel_.u_ModelGeneration != modelGeneration_) {
           Resync();
@@ -176,9 +165,10 @@ class ElementPipeline {
     job.generation = hostModel_.u_ResultsGeneration;
     job.results = std::move(start);
     {
-      RecordingScope recording(job.tape);
+      PlanningScope planning;
+      RecordingForces recording(job.tape);
       try {
-        phase_.planFetches(e);
+        phase_.designElement(e, recording);
       } catch (...) {
         job.planError = std::current_exception();
       }
@@ -242,8 +232,6 @@ class ElementPipeline {
     model = hostModel_;
     // The host's analysis-results instance stays with the host's thread.
     model.analysisResults.reset();
-    modDesign& d = Design();
-    d.fetchMode = FetchMode::kReplay;
     if (phase_.prepareWorker) {
       phase_.prepareWorker();
     }
@@ -314,17 +302,16 @@ class ElementPipeline {
 
   void DesignJob(Job& job) {
     modDesign& d = Design();
-    d.tape = &job.tape;
     d.sErrorMessage = phaseMessage_;
     ClearFloatFaults();
     try {
       phase_.loadResults(Global(), job.element, job.results);
-      phase_.designElement(job.element);
+      ReplayedForces replay(job.tape);
+      phase_.designElement(job.element, replay);
     } catch (...) {
       job.designError = std::current_exception();
       job.message = d.sErrorMessage;
     }
-    d.tape = nullptr;
     try {
       phase_.saveResults(Global(), job.element, job.results);
     } catch (...) {
@@ -358,27 +345,15 @@ class ElementPipeline {
 };
 
 void RunOnHostThread(const ElementPhase& phase) {
+  HostForces host;
   for (int e = 1; e <= phase.count; ++e) {
     SetCounterLabel(CounterText(e, phase.count));
     PumpWhileSuspended();
-    phase.designElement(static_cast<int16_t>(e));
+    phase.designElement(static_cast<int16_t>(e), host);
   }
 }
 
 }  // namespace
-
-void SetWorkerThreads(int32_t n) {
-  gWorkerThreads.store(std::clamp<int32_t>(n < 0 ? 1 : n, 0, kMaxWorkerThreads));
-}
-
-int32_t WorkerThreads() {
-  const int32_t n = gWorkerThreads.load();
-  if (n != 0) {
-    return n;
-  }
-  const unsigned hardware = std::thread::hardware_concurrency();
-  return std::clamp<int32_t>(static_cast<int32_t>(hardware), 1, kMaxWorkerThreads);
-}
 
 void RunElementPhase(const ElementPhase& phase) {
   const int workers = std::min<int>(WorkerThreads(), phase.count);

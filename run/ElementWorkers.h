@@ -20,28 +20,19 @@
 #include <cstdint>
 #include <functional>
 
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
+#include "platform/ForceSource.h"
 
 namespace ostrel {
 
-// Process-wide number of worker threads for element designs: 1 designs on
-// the host's thread alone (the default), 0 one per hardware thread. A
-// negative number counts as 1; more than kMaxWorkerThreads as that many.
-inline constexpr int kMaxWorkerThreads = 64;
-void SetWorkerThreads(int32_t n);
-
-// The number of worker threads a run would now use (the setting resolved).
-int32_t WorkerThreads();
-
 struct ElementPhase {
   int16_t count = 0;
-  // Host's thread, before element e goes to a worker: every analysis-results
-  // call that e's design makes, in its order, up to the first that fails
-  // (the fetches are recording).
-  void (*planFetches)(int16_t e) = nullptr;
-  // The whole design of element e, storing its results into the model of
-  // the thread that runs it.
-  void (*designElement)(int16_t e) = nullptr;
+  // The design of element e, storing its results into the model of the
+  // thread that runs it, with its element forces from the given source. On
+  // the host's thread, before e goes to a worker, the same design plans it
+  // with a recording source: it makes every call that e's design makes, in
+  // its order, up to the first that fails, and designs nothing.
+  void (*designElement)(int16_t e, ForceSource& forces) = nullptr;
   // Every result value of element e, out of and into a model: the host's
   // values go to the worker before the design (so that what the design does
   // not write stays as it was), the worker's come back after it.

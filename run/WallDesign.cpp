@@ -1,19 +1,20 @@
 // The run driver: the three phases in order, progress in the window, and the
 // one error path that every failure inside a run ends in.
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "hosting/MessageBox.h"
-#include "plate/modPlateDesignCSA94.h"
+#include <utility>
+
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/MessageBox.h"
+#include "run/ElementPhases.h"
 #include "run/frmDesign.h"
 #include "run/modDesign.h"
-#include "stiffener/StiffenerDesign.h"
 
 namespace ostrel {
 
 namespace {
 
 void SetButtons(const char* command1Caption, bool command1Enabled) {
-  if (const auto& win = Design().runWindow) {
+  if (const auto& win = Windows().runWindow) {
     win->Command1.Caption = command1Caption;
     win->Command1.Enabled = command1Enabled;
     win->Command2.Enabled = true;
@@ -58,6 +59,7 @@ void RunPhases() {
 uint8_t WallDesign() {
   modDesign& d = Design();
   d.i_SuspendFlag = 0;
+  d.suspendWait = &RunSuspendWait;
   try {
     ClearFloatFaults();
     RunPhases();
@@ -80,6 +82,15 @@ uint8_t WallDesign() {
   }
   SetButtons("Close", false);
   return 1;
+}
+
+uint8_t WallDesignInWindow(const std::shared_ptr<frmDesign>& window) {
+  const std::shared_ptr<frmDesign> outer = std::exchange(Windows().runWindow, window);
+  struct RestoreOuter {
+    std::shared_ptr<frmDesign> outer;
+    ~RestoreOuter() { Windows().runWindow = std::move(outer); }
+  } restore{outer};
+  return WallDesign();
 }
 
 }  // namespace ostrel

@@ -2,15 +2,18 @@
 
 #include <deque>
 #include <memory>
+#include <new>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "hosting/WindowHost.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/WindowHost.h"
+#include "model/modDesign.h"
 
 namespace ostrel {
 
 namespace {
+
+thread_local DesignWindows tWindows;
 
 // Clicks sent by the host on this thread, waiting for the next pump.
 thread_local std::deque<int32_t> tQueuedClicks;
@@ -22,13 +25,15 @@ thread_local std::deque<int32_t> tQueuedClicks;
 thread_local int tClickDepth = 0;
 constexpr int kMaxClickDepth = 8;
 
-// Runs one step of an event handler: a failing step is skipped and the
-// handler goes on with the next one, so no error leaves a handler.
+// Runs one step of an event handler that can fail: the one failure a step
+// has is running out of memory while it changes a caption (its own, or the
+// run's last one). Such a step is skipped and the handler goes on with the
+// next one, so no error leaves a handler. The other steps cannot fail.
 template <class Step>
-void HandlerStep(Step&& step) noexcept {
+void SkipIfOutOfMemory(Step&& step) noexcept {
   try {
     step();
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
   }
 }
 
@@ -36,9 +41,9 @@ void HandlerStep(Step&& step) noexcept {
 void ShowToHost(const frmDesign& win, const WindowHostSetting& host) {
   OstrelProgressView view{};
   view.Caption = win.Caption.c_str();
-  view.Label1 = win.Label1.Caption.c_str();
-  view.lblStatus = win.lblStatus.Caption.c_str();
-  view.lblCounter = win.lblCounter.Caption.c_str();
+  view.Label1 = win.Label1.c_str();
+  view.lblStatus = win.lblStatus.c_str();
+  view.lblCounter = win.lblCounter.c_str();
   view.Command1Caption = win.Command1.Caption.c_str();
   view.Command1Enabled = win.Command1.Enabled ? 1 : 0;
   view.Command2Caption = win.Command2.Caption.c_str();
@@ -58,7 +63,7 @@ void DefaultHost(const frmDesign& win) {
 }
 
 void DeliverClick(int32_t button) {
-  const std::shared_ptr<frmDesign> win = Design().window;  // alive while its handler runs
+  const std::shared_ptr<frmDesign> win = Windows().window;  // alive while its handler runs
   if (!win || !win->loaded) {
     return;
   }
@@ -88,9 +93,11 @@ void DeliverQueuedClicks() {
 
 }  // namespace
 
+DesignWindows& Windows() { return tWindows; }
+
 void QueueButtonClick(int32_t button) {
   // A click with no window loaded on this thread reaches no button: dropped.
-  const std::shared_ptr<frmDesign>& win = Design().window;
+  const std::shared_ptr<frmDesign>& win = Windows().window;
   if (!win || !win->loaded) {
     return;
   }
@@ -101,7 +108,7 @@ void QueueButtonClick(int32_t button) {
 
 void PumpWindowEvents() {
   try {
-    const std::shared_ptr<frmDesign> win = Design().window;
+    const std::shared_ptr<frmDesign> win = Windows().window;
     if (win && win->loaded) {
       const WindowHostSetting host = CurrentWindowHost();
       if (host.pump != nullptr) {
@@ -112,39 +119,31 @@ void PumpWindowEvents() {
     }
     DeliverQueuedClicks();
   } catch (...) {
-    // Pumping never fails the caller.
+    // Pumping never fails the caller: running out of memory while the
+    // built-in host queues its click, or a lock on the host's setting that
+    // fails, loses that pump's view and clicks only.
     tClickDepth = 0;
   }
 }
 
 void frmDesign::Form_Load() {
   loaded = true;
-  HandlerStep([&] { lblStatus.Caption.clear(); });
-  HandlerStep([&] { lblCounter.Caption.clear(); });
-  HandlerStep([&] { Command2.Enabled = true; });
-  HandlerStep([&] { Global().bt_DesignWindowOpen = 1; });
-  HandlerStep([&] {
-    Left = (kScreenWidth - Width) * 0.5;
-    Top = (kScreenHeight - Height) * 0.5;
-  });
-  HandlerStep([&] { PumpWindowEvents(); });
+  lblStatus.clear();
+  lblCounter.clear();
+  Command2.Enabled = true;
+  Global().bt_DesignWindowOpen = 1;
+  PumpWindowEvents();
 }
 
 void frmDesign::Form_Activate() {
-  if (started != 0) {
+  if (started) {
     return;
   }
-  started = 1;
-  modDesign& d = Design();
-  // The run writes to this window and stops when it is closed. A run started
-  // from inside another run's pump (after that window closed) restores the
-  // outer run's window when it ends.
-  std::shared_ptr<frmDesign> self = d.window.get() == this ? d.window : nullptr;
-  std::shared_ptr<frmDesign> outer = d.runWindow;
-  d.runWindow = self;
+  started = true;
+  DesignWindows& d = Windows();
+  const std::shared_ptr<frmDesign> self = d.window.get() == this ? d.window : nullptr;
   uint8_t result = 1;
-  HandlerStep([&] { result = WallDesign(); });
-  Design().runWindow = outer;
+  SkipIfOutOfMemory([&] { result = WallDesignInWindow(self); });
   runEnded = true;
   if (result == 0) {
     Global().bt_DesignDoneFlag = 1;
@@ -152,25 +151,24 @@ void frmDesign::Form_Activate() {
 }
 
 void frmDesign::Command1_Click() {
-  const std::string caption = Command1.Caption;
-  if (caption == "&Close") {
-    HandlerStep([&] { Close(); });
-  } else if (caption == "&Suspend") {
-    HandlerStep([&] { Design().i_SuspendFlag = 1; });
-    HandlerStep([&] { Command1.Caption = "&Continue"; });
-    HandlerStep([&] { Command2.Enabled = true; });
-    HandlerStep([&] { PumpWindowEvents(); });
-  } else if (caption == "&Continue") {
-    HandlerStep([&] { Design().i_SuspendFlag = 0; });
-    HandlerStep([&] { Command1.Caption = "&Suspend"; });
-    HandlerStep([&] { Command2.Enabled = false; });
-    HandlerStep([&] { PumpWindowEvents(); });
+  if (Command1.Caption == "&Close") {
+    Close();
+  } else if (Command1.Caption == "&Suspend") {
+    Design().i_SuspendFlag = 1;
+    SkipIfOutOfMemory([&] { Command1.Caption = "&Continue"; });
+    Command2.Enabled = true;
+    PumpWindowEvents();
+  } else if (Command1.Caption == "&Continue") {
+    Design().i_SuspendFlag = 0;
+    SkipIfOutOfMemory([&] { Command1.Caption = "&Suspend"; });
+    Command2.Enabled = false;
+    PumpWindowEvents();
   }
 }
 
 void frmDesign::Command2_Click() {
-  HandlerStep([&] { Global().bt_DesignDoneFlag = 0; });
-  HandlerStep([&] { Close(); });
+  Global().bt_DesignDoneFlag = 0;
+  Close();
 }
 
 void frmDesign::Form_Unload() {
@@ -179,7 +177,7 @@ void frmDesign::Form_Unload() {
   }
   loaded = false;
   Global().bt_DesignWindowOpen = 0;
-  modDesign& d = Design();
+  DesignWindows& d = Windows();
   if (d.window.get() == this) {
     d.window.reset();  // the caller that delivered the event still holds the instance
   }
@@ -187,7 +185,7 @@ void frmDesign::Form_Unload() {
 
 void ShowDesignWindowModal() {
   const auto win = std::make_shared<frmDesign>();
-  Design().window = win;
+  Windows().window = win;
   win->Form_Load();
   if (win->loaded) {
     win->Form_Activate();

@@ -6,16 +6,14 @@
 #include <algorithm>
 #include <thread>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "run/AnalysisResults.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "platform/AnalysisResults.h"
 #include "run/frmDesign.h"
 
 namespace ostrel {
 
 namespace {
-
-thread_local modDesign tlsDesign;
 
 // A whole number as text: a leading blank in the sign position when it is
 // not negative, no other padding.
@@ -26,7 +24,7 @@ std::string NumberText(long long v) {
 }
 
 void ThrowIfCancelled() {
-  const std::shared_ptr<frmDesign>& win = Design().runWindow;
+  const std::shared_ptr<frmDesign>& win = Windows().runWindow;
   if (win && !win->loaded) {
     throw RunCancelled();
   }
@@ -53,50 +51,36 @@ void CheckFetch(int32_t returned) {
 }
 
 // The next call on the replay tape; it must be the call the design now makes.
-const RecordedFetch& ReplayNext(RecordedFetch::Kind kind, int16_t item, int16_t combo) {
-  FetchTape* tape = Design().tape;
-  if (tape == nullptr || tape->next >= tape->calls.size()) {
+template <std::size_t N>
+void Replay(FetchTape& tape, RecordedFetch::Kind kind, int16_t item, int16_t combo,
+            float (&out)[N]) {
+  if (tape.next >= tape.calls.size()) {
     throw RunTimeError("analysis-results call beyond the recorded calls");
   }
-  const RecordedFetch& call = tape->calls[tape->next];
+  const RecordedFetch& call = tape.calls[tape.next];
   if (call.kind != kind || call.item != item || call.combo != combo) {
     throw RunTimeError("analysis-results call out of step with the recorded calls");
   }
-  ++tape->next;
-  return call;
+  ++tape.next;
+  std::copy(call.values, call.values + N, out);
+  CheckFetch(call.returned);
 }
 
-// One fetch of N values through the thread's fetch mode; `call` makes the
-// call on the host's instance into `out`.
-template <std::size_t N, class Call>
-void Fetch(RecordedFetch::Kind kind, int16_t item, int16_t combo, float (&out)[N], Call call) {
-  modDesign& d = Design();
-  if (d.fetchMode == FetchMode::kReplay) {
-    const RecordedFetch& recorded = ReplayNext(kind, item, combo);
-    std::copy(recorded.values, recorded.values + N, out);
-    CheckFetch(recorded.returned);
-    return;
-  }
-  const int32_t returned = call(*Source());
-  if (d.fetchMode == FetchMode::kDirect) {
-    CheckFetch(returned);
-    return;
-  }
-  RecordedFetch recorded;
-  recorded.kind = kind;
-  recorded.item = item;
-  recorded.combo = combo;
-  recorded.returned = returned;
-  std::copy(out, out + N, recorded.values);
-  d.tape->calls.push_back(recorded);
+template <std::size_t N>
+void Record(FetchTape& tape, RecordedFetch::Kind kind, int16_t item, int16_t combo,
+            const float (&values)[N], int32_t returned) {
+  RecordedFetch& call = tape.calls.emplace_back();
+  call.kind = kind;
+  call.item = item;
+  call.combo = combo;
+  call.returned = returned;
+  std::copy(values, values + N, call.values);
   if (returned < 0 || StatusFailed(returned)) {
     throw RunTimeError("analysis-results call failed while recording");
   }
 }
 
 }  // namespace
-
-modDesign& Design() { return tlsDesign; }
 
 std::string CounterText(long long item, long long count) {
   std::string text = NumberText(item);
@@ -106,14 +90,14 @@ std::string CounterText(long long item, long long count) {
 }
 
 void SetCounterLabel(const std::string& text) {
-  if (const auto& win = Design().runWindow) {
-    win->lblCounter.Caption = text;
+  if (const auto& win = Windows().runWindow) {
+    win->lblCounter = text;
   }
 }
 
 void SetStatusLabel(const std::string& text) {
-  if (const auto& win = Design().runWindow) {
-    win->lblStatus.Caption = text;
+  if (const auto& win = Windows().runWindow) {
+    win->lblStatus = text;
   }
 }
 
@@ -124,14 +108,14 @@ void PumpRunWindow() {
 
 void PumpWhileSuspended() {
   PumpRunWindow();
-  WaitWhileSuspended();
+  RunSuspendWait();
 }
 
-void WaitWhileSuspended() {
+void RunSuspendWait() {
   ThrowIfCancelled();
   while (Design().i_SuspendFlag == 1) {
     // Without a window nobody can continue the run: it is over.
-    if (!Design().runWindow) {
+    if (!Windows().runWindow) {
       throw RunCancelled();
     }
     PumpRunWindow();
@@ -142,21 +126,33 @@ void WaitWhileSuspended() {
 }
 
 void FetchNodeDisplacement(int16_t node, int16_t combo, float (&d)[6]) {
-  Fetch(RecordedFetch::kNode, node, combo, d, [&](AnalysisResults& source) {
-    return source.GetNodeDisplacement(node, combo, d);
-  });
+  CheckFetch(Source()->GetNodeDisplacement(node, combo, d));
 }
 
-void FetchPlateElementForces(int16_t element, int16_t combo, float (&f)[6]) {
-  Fetch(RecordedFetch::kPlate, element, combo, f, [&](AnalysisResults& source) {
-    return source.GetPlateElementForces(element, combo, f);
-  });
+void HostForces::PlateForces(int16_t element, int16_t combo, float (&f)[6]) {
+  CheckFetch(Source()->GetPlateElementForces(element, combo, f));
 }
 
-void FetchStiffenerElementForces(int16_t element, int16_t combo, float (&f)[12]) {
-  Fetch(RecordedFetch::kStiffener, element, combo, f, [&](AnalysisResults& source) {
-    return source.GetStiffenerElementForces(element, combo, f);
-  });
+void HostForces::StiffenerForces(int16_t element, int16_t combo, float (&f)[12]) {
+  CheckFetch(Source()->GetStiffenerElementForces(element, combo, f));
+}
+
+void RecordingForces::PlateForces(int16_t element, int16_t combo, float (&f)[6]) {
+  const int32_t returned = Source()->GetPlateElementForces(element, combo, f);
+  Record(tape_, RecordedFetch::kPlate, element, combo, f, returned);
+}
+
+void RecordingForces::StiffenerForces(int16_t element, int16_t combo, float (&f)[12]) {
+  const int32_t returned = Source()->GetStiffenerElementForces(element, combo, f);
+  Record(tape_, RecordedFetch::kStiffener, element, combo, f, returned);
+}
+
+void ReplayedForces::PlateForces(int16_t element, int16_t combo, float (&f)[6]) {
+  Replay(tape_, RecordedFetch::kPlate, element, combo, f);
+}
+
+void ReplayedForces::StiffenerForces(int16_t element, int16_t combo, float (&f)[12]) {
+  Replay(tape_, RecordedFetch::kStiffener, element, combo, f);
 }
 
 }  // namespace ostrel

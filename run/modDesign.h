@@ -1,7 +1,6 @@
 // The design run: its driver WallDesign, the displacement envelope, and the
-// run-wide state that every design loop shares (suspend flag, the message of
-// the phase now running), plus the services the loops use at their pump
-// points and to fetch analysis results.
+// services the design loops use at their pump points and to fetch analysis
+// results.
 #ifndef OSTREL_RUN_MODDESIGN_H
 #define OSTREL_RUN_MODDESIGN_H
 
@@ -12,16 +11,17 @@
 #include <string>
 #include <vector>
 
-namespace ostrel {
+#include "model/modDesign.h"
+#include "platform/ForceSource.h"
 
-class frmDesign;
+namespace ostrel {
 
 // One call of the analysis results as the design made it: which operation,
 // its arguments, what it returned and the values it gave.
 struct RecordedFetch {
-  enum Kind : uint8_t { kNode, kPlate, kStiffener };
-  Kind kind = kNode;
-  int16_t item = 0;  // node or element
+  enum Kind : uint8_t { kPlate, kStiffener };
+  Kind kind = kPlate;
+  int16_t item = 0;  // element
   int16_t combo = 0;
   int32_t returned = 0;
   float values[12] = {};
@@ -34,31 +34,41 @@ struct FetchTape {
   std::size_t next = 0;  // the next call to replay
 };
 
-// Where the fetches of this thread go: straight to the host's instance, to
-// the instance while recording each call on a tape (the host's thread
-// planning an element for a worker), or to a tape (a worker designing).
-enum class FetchMode : uint8_t { kDirect, kRecord, kReplay };
-
-// Run-wide state of the calling thread's design run.
-struct modDesign {
-  // 1 while the user has suspended the run.
-  int16_t i_SuspendFlag = 0;
-  // The message of the phase now running, shown if the run fails; empty for a
-  // silent stop.
-  std::string sErrorMessage;
-  // The progress window now loaded on this thread (empty once it unloads).
-  std::shared_ptr<frmDesign> window;
-  // The window whose run is now working (the run writes its labels and
-  // stops when it has been closed); empty outside a run.
-  std::shared_ptr<frmDesign> runWindow;
-  // Where this thread's fetches go, and the tape they are recorded on or
-  // replayed from (not owned).
-  FetchMode fetchMode = FetchMode::kDirect;
-  FetchTape* tape = nullptr;
+// The element forces straight from the host's instance of this thread's model.
+class HostForces final : public ForceSource {
+ public:
+  void PlateForces(int16_t element, int16_t combo, float (&f)[6]) override;
+  void StiffenerForces(int16_t element, int16_t combo, float (&f)[12]) override;
+  bool Designs() const override { return true; }
 };
 
-// The calling thread's run state.
-modDesign& Design();
+// The host's thread planning an element for a worker: each call goes to the
+// host's instance and onto the tape; a failed call (negative, or status 1) is
+// kept on the tape and raises a run-time error without touching the phase
+// message: the worker that replays it stops there.
+class RecordingForces final : public ForceSource {
+ public:
+  explicit RecordingForces(FetchTape& tape) : tape_(tape) {}
+  void PlateForces(int16_t element, int16_t combo, float (&f)[6]) override;
+  void StiffenerForces(int16_t element, int16_t combo, float (&f)[12]) override;
+  bool Designs() const override { return false; }
+
+ private:
+  FetchTape& tape_;
+};
+
+// A worker designing an element: each call is the next one on the tape, which
+// must be the call the design now makes; its outcome is the recorded one.
+class ReplayedForces final : public ForceSource {
+ public:
+  explicit ReplayedForces(FetchTape& tape) : tape_(tape) {}
+  void PlateForces(int16_t element, int16_t combo, float (&f)[6]) override;
+  void StiffenerForces(int16_t element, int16_t combo, float (&f)[12]) override;
+  bool Designs() const override { return true; }
+
+ private:
+  FetchTape& tape_;
+};
 
 // Thrown at a pump point when the progress window was closed (Cancel) while
 // the run was working or suspended: the run stops at once, with no message.
@@ -86,19 +96,17 @@ void PumpRunWindow();
 void PumpWhileSuspended();
 
 // Pumps window events only while the run is suspended (the suspend wait
-// inside the long searches); returns at once when it is not. Throws
-// RunCancelled when the window has been closed.
-void WaitWhileSuspended();
+// inside the long searches, which reach it through WaitWhileSuspended once
+// the run has set it); returns at once when it is not. Throws RunCancelled
+// when the window has been closed.
+void RunSuspendWait();
 
-// Fetches from the analysis-results instance. A status of 1 empties
-// sErrorMessage and raises a run-time error (silent stop); a failed call
-// (negative return) raises a run-time error with the phase message in place.
-// The caller converts and checks (CheckedValue) the values it uses.
-// Recording, a failed call is kept on the tape and raises a run-time error
-// without touching sErrorMessage: the worker that replays it stops there.
+// Fetches from the analysis-results instance of this thread's model. A
+// status of 1 empties sErrorMessage and raises a run-time error (silent
+// stop); a failed call (negative return) raises a run-time error with the
+// phase message in place. The caller converts and checks (CheckedValue) the
+// values it uses. The element forces go through a ForceSource.
 void FetchNodeDisplacement(int16_t node, int16_t combo, float (&d)[6]);
-void FetchPlateElementForces(int16_t element, int16_t combo, float (&f)[6]);
-void FetchStiffenerElementForces(int16_t element, int16_t combo, float (&f)[12]);
 
 // The run driver: 0 when the run completed, 1 when an error stopped it.
 uint8_t WallDesign();

@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 # COM server's test (WindowsComServerUnderWine).
 scripts/bootstrap.sh --test
 
+# The package tests (install and find, Debian package, Python, Dask) need a few more.
+scripts/bootstrap-package-tests.sh
 jobs=$(nproc)
 
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DOSTREL_BUILD_TESTS=ON \

@@ -6,10 +6,9 @@
 #include <array>
 #include <cmath>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "run/ElementWorkers.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modDesign.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 #include "stiffener/StiffenerShearTorsion.h"
@@ -28,9 +27,9 @@ struct EndForces {
   float At(int end, ForceSlot slot) const { return values[kEndOffset[end] + slot]; }
 };
 
-EndForces FetchForces(int16_t element, int16_t combo) {
+EndForces FetchForces(ForceSource& source, int16_t element, int16_t combo) {
   EndForces forces;
-  FetchStiffenerElementForces(element, combo, forces.values);
+  source.StiffenerForces(element, combo, forces.values);
   return forces;
 }
 
@@ -46,15 +45,8 @@ double Limited(double strength, float limit) {
   return ToFloat32(strength) > limit ? static_cast<double>(limit) : strength;
 }
 
-// Run start: fresh result fields, the first ultimate combination as the
-// governing one of every phase, and fresh per-combination force arrays.
-void StartStiffenerResults() {
-  modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
-  typStiffenerElement& r = g.StiffenerElement;
-  const int n = g.i_NumStiffenerElements;
-
-  ++g.u_ResultsGeneration;
+// Fresh result fields for n elements.
+void CreateResultFields(typStiffenerElement& r, int n) {
   r.f_As.Create(n);
   r.f_RatioOfSteel.Create(n);
   r.i_DesignComboIndex_flex.Create(n);
@@ -82,44 +74,57 @@ void StartStiffenerResults() {
   r.f_Vu_tor.Create(n);
   r.f_Spacing_tor.Create(n);
   r.bt_DesignStatus_Shear.Create(n);
+}
+
+// Run start: fresh result fields, the first ultimate combination as the
+// governing one of every phase, fresh per-combination force arrays and the
+// list of the ultimate combinations.
+void StartStiffenerResults() {
+  modGlobal& g = Global();
+  StiffenerForces& f = BeamState().forces;
+  typStiffenerElement& r = g.StiffenerElement;
+  const int n = g.i_NumStiffenerElements;
+
+  ++g.u_ResultsGeneration;
+  CreateResultFields(r, n);
 
   const int combos = g.i_NumLoadCombos;
-  s.d_ComboPu.Create(combos);
-  s.d_ComboMuy.Create(combos);
-  s.d_ComboMuz.Create(combos);
-  s.d_ComboMomentAngle.Create(combos);
-  s.d_ComboV.Create(combos);
-  s.d_ComboT.Create(combos);
+  f.Pu.Create(combos);
+  f.Muy.Create(combos);
+  f.Muz.Create(combos);
+  f.momentAngle.Create(combos);
+  f.Vu.Create(combos);
+  f.Tu.Create(combos);
 
-  s.i_FirstUltimateCombo = 0;
+  f.ultimateCombos.clear();
   for (int k = 1; k <= combos; ++k) {
     if (g.LoadCombo.bt_ComboType(k) == 1) {
-      s.i_FirstUltimateCombo = static_cast<int16_t>(k);
-      break;
+      f.ultimateCombos.push_back(static_cast<int16_t>(k));
     }
   }
+  f.firstUltimateCombo = f.ultimateCombos.empty() ? 0 : f.ultimateCombos.front();
 
   for (int e = 1; e <= n; ++e) {
-    r.i_DesignComboIndex_flex(e) = s.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_y(e) = s.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_z(e) = s.i_FirstUltimateCombo;
-    r.i_DesignComboIndex_tor(e) = s.i_FirstUltimateCombo;
+    r.i_DesignComboIndex_flex(e) = f.firstUltimateCombo;
+    r.i_DesignComboIndex_y(e) = f.firstUltimateCombo;
+    r.i_DesignComboIndex_z(e) = f.firstUltimateCombo;
+    r.i_DesignComboIndex_tor(e) = f.firstUltimateCombo;
   }
 }
 
 // Moves the covers of a circle of bars so that the circle is centred and
 // fits the smaller side; the y covers given by the host do not count.
-void CentreCircularCovers(modBeamDesignCSA94& s) {
-  const double h = s.d_Height;
-  const double w = s.d_Width;
+void CentreCircularCovers(StiffenerSection& s) {
+  const double h = s.height;
+  const double w = s.width;
   if (h < w) {
-    s.d_CoverY = s.d_CoverZ;
-    s.d_CoverYst = s.d_CoverZst;
-    s.d_CoverZ = s.d_CoverZ + (w - h) / 2;
-    s.d_CoverZst = s.d_CoverZst + (w - h) / 2;
+    s.coverY = s.coverZ;
+    s.coverYst = s.coverZst;
+    s.coverZ = s.coverZ + (w - h) / 2;
+    s.coverZst = s.coverZst + (w - h) / 2;
   } else {
-    s.d_CoverY = s.d_CoverZ + (h - w) / 2;
-    s.d_CoverYst = s.d_CoverZst + (h - w) / 2;
+    s.coverY = s.coverZ + (h - w) / 2;
+    s.coverYst = s.coverZst + (h - w) / 2;
   }
 }
 
@@ -129,192 +134,207 @@ void FloorCover(double& cover) {
   }
 }
 
-// The section state of element e in internal units, with the factored
-// strengths of the concrete and the steel.
-void PrepareSectionState(int e) {
-  const modGlobal& g = Global();
+// The factored strengths of the steel and the concrete of element e.
+void LoadFactoredStrengths(const modGlobal& g, int e, StiffenerSection& s) {
   const typStiffenerElement& in = g.StiffenerElement;
-  modBeamDesignCSA94& s = BeamState();
   const double phiC = g.phi_c;
   const double phiS = g.phi_s;
-
-  s.i_SectionType = in.bt_SectionType(e);
-  s.d_Height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
-  s.d_Width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
-  s.bt_Projection = in.bt_SectionProjection(e);
-  const std::array<double, 3>& flangeWidth = in.f_FlangeWidth(e);
-  const std::array<double, 3>& flangeThickness = in.f_FlangeThickness(e);
-  for (int slot = 1; slot <= 2; ++slot) {
-    s.d_FlangeWidth[slot] = Converted(flangeWidth[slot], g.f_LengthFactor);
-    s.d_FlangeThickness[slot] = Converted(flangeThickness[slot], g.f_LengthFactor);
-  }
-  s.bt_HasFlanges = (s.d_FlangeWidth[1] > 0.0001 || s.d_FlangeWidth[2] > 0.0001) ? 1 : 0;
-
   const double fy = Converted(in.f_fy(e), g.f_StressFactor);
-  s.d_PhiFy = phiS * Limited(fy, g.fy_max);
-  s.d_PhiFyComp = phiS * Limited(fy, g.fyc_max);
-  s.d_PhiFyStirrup = phiS * Limited(fy, g.fyt_max);
-  s.d_PhiEs = CheckedValue(phiS * in.f_Es(e) * static_cast<double>(g.f_StressFactor));
-  s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-  s.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
+  s.phiFy = phiS * Limited(fy, g.fy_max);
+  s.phiFyComp = phiS * Limited(fy, g.fyc_max);
+  s.phiFyStirrup = phiS * Limited(fy, g.fyt_max);
+  s.phiEs = CheckedValue(phiS * in.f_Es(e) * static_cast<double>(g.f_StressFactor));
 
   const double fc = Converted(in.f_fc(e), g.f_StressFactor);
   double beta1 = 0.97 - 0.0025 * fc;
   if (beta1 < 0.67) {
     beta1 = 0.67;
   }
-  s.d_Beta1 = beta1;
+  s.beta1 = beta1;
   double alpha1 = 0.85 - 0.0015 * fc;
   if (alpha1 < 0.67) {
     alpha1 = 0.67;
   }
-  s.d_BlockStress = phiC * alpha1 * fc;
+  s.blockStress = phiC * alpha1 * fc;
   const double fcShear = Limited(fc, g.fc_max);
-  s.d_PhiSqrtFc = phiC * std::sqrt(fcShear);
-  s.d_PhiFc = phiC * fcShear;
+  s.phiSqrtFc = phiC * std::sqrt(fcShear);
+  s.phiFc = phiC * fcShear;
   const double density = Converted(in.f_density(e), g.f_DensityFactor);
-  s.d_LambdaPhiSqrtFc = LambdaForDensity(density) * s.d_PhiSqrtFc;
-  s.d_LambdaPhiFc = LambdaForDensity(density) * s.d_PhiFc;
+  s.lambdaPhiSqrtFc = LambdaForDensity(density) * s.phiSqrtFc;
+  s.lambdaPhiFc = LambdaForDensity(density) * s.phiFc;
+}
 
-  s.i_RFTType = in.bt_RFTType(e);
+// The section of element e in internal units, with the factored strengths
+// of the concrete and the steel and the covers.
+void ReadSectionProperties(const modGlobal& g, int e, StiffenerSection& s) {
+  const typStiffenerElement& in = g.StiffenerElement;
+  s.sectionType = in.bt_SectionType(e);
+  s.height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
+  s.width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
+  s.projection = in.bt_SectionProjection(e);
+  const std::array<double, 3>& flangeWidth = in.f_FlangeWidth(e);
+  const std::array<double, 3>& flangeThickness = in.f_FlangeThickness(e);
+  for (int slot = 1; slot <= 2; ++slot) {
+    s.flangeWidth[slot] = Converted(flangeWidth[slot], g.f_LengthFactor);
+    s.flangeThickness[slot] = Converted(flangeThickness[slot], g.f_LengthFactor);
+  }
+  s.hasFlanges = (s.flangeWidth[1] > 0.0001 || s.flangeWidth[2] > 0.0001) ? 1 : 0;
+  LoadFactoredStrengths(g, e, s);
+
+  s.barLayout = in.bt_RFTType(e);
   const std::array<float, 4>& cover = in.f_Cover(e);
   const std::array<float, 4>& coverSt = in.f_Cover_st(e);
-  s.d_CoverY = Converted(cover[1], g.f_LengthFactor);
-  s.d_CoverZ = Converted(cover[2], g.f_LengthFactor);
-  s.d_CoverYst = Converted(coverSt[1], g.f_LengthFactor);
-  s.d_CoverZst = Converted(coverSt[2], g.f_LengthFactor);
+  s.coverY = Converted(cover[1], g.f_LengthFactor);
+  s.coverZ = Converted(cover[2], g.f_LengthFactor);
+  s.coverYst = Converted(coverSt[1], g.f_LengthFactor);
+  s.coverZst = Converted(coverSt[2], g.f_LengthFactor);
 
-  if (s.i_RFTType == 3) {
+  if (s.barLayout == 3) {
     CentreCircularCovers(s);
   }
-  FloorCover(s.d_CoverY);
-  FloorCover(s.d_CoverZ);
-  FloorCover(s.d_CoverYst);
-  FloorCover(s.d_CoverZst);
+  FloorCover(s.coverY);
+  FloorCover(s.coverZ);
+  FloorCover(s.coverYst);
+  FloorCover(s.coverZst);
   CheckFloatFaults();
 }
 
+// The section state of element e and the settings of the calling thread.
+void PrepareSectionState(int e) {
+  modBeamDesignCSA94& state = BeamState();
+  state.settings = StiffenerSettingsOf();
+  ReadSectionProperties(Global(), e, state.section);
+}
+
+// The steel ratio limits of element e.
+void ReadRatioLimits(const modGlobal& g, int e, StiffenerSection& s) {
+  const typStiffenerElement& in = g.StiffenerElement;
+  s.rhoMin = CheckedValue(in.f_MinRatioOfRFT(e) / 100);
+  s.rhoMax = CheckedValue(in.f_MaxRatioOfRFT(e) / 100);
+}
+
 // True when every bar line and stirrup line leaves room inside the section.
-bool CoversFit(const modBeamDesignCSA94& s) {
-  const bool tooLarge = s.d_Height - 0.0001 < 2 * s.d_CoverY ||
-                        s.d_Width - 0.0001 < 2 * s.d_CoverZ ||
-                        s.d_Height - 0.0001 < 2 * s.d_CoverYst ||
-                        s.d_Width - 0.0001 < 2 * s.d_CoverZst;
+bool CoversFit(const StiffenerSection& s) {
+  const bool tooLarge = s.height - 0.0001 < 2 * s.coverY ||
+                        s.width - 0.0001 < 2 * s.coverZ ||
+                        s.height - 0.0001 < 2 * s.coverYst ||
+                        s.width - 0.0001 < 2 * s.coverZst;
   return !tooLarge;
 }
 
 // The flexure phase up to its design: the ratio limits, fresh governing
 // values, the section geometry, and the end forces of every combination.
-void PrepareFlexurePhase(int16_t e) {
+void PrepareFlexurePhase(int16_t e, ForceSource& forces) {
   const modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
-  const typStiffenerElement& in = g.StiffenerElement;
+  modBeamDesignCSA94& state = BeamState();
+  StiffenerSection& s = state.section;
+  StiffenerForces& f = state.forces;
+  StiffenerRecord& r = state.record;
 
-  s.d_RatioMin = CheckedValue(in.f_MinRatioOfRFT(e) / 100);
-  s.d_RatioMax = CheckedValue(in.f_MaxRatioOfRFT(e) / 100);
-  if (s.d_RatioMin > s.d_RatioMax) {
-    s.i_ElementStatus = Fail_MinRFTExceedMaximum;
+  ReadRatioLimits(g, e, s);
+  if (s.rhoMin > s.rhoMax) {
+    r.status = Fail_MinRFTExceedMaximum;
   }
-  s.d_As = 0;
-  s.d_RatioOfSteel = 0;
-  s.i_GovCombo = s.i_FirstUltimateCombo;
-  s.d_GovMuy = 0;
-  s.d_GovMuz = 0;
-  s.d_GovPu = 0;
+  r.As = 0;
+  r.rho = 0;
+  r.govCombo = f.firstUltimateCombo;
+  r.govMuy = 0;
+  r.govMuz = 0;
+  r.govPu = 0;
 
-  BuildSectionGeometry();
+  BuildSectionGeometry(s);
+  StartFlexureWork(state.settings, state.flex);
 
   for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
-    const EndForces f = FetchForces(e, static_cast<int16_t>(k));
+    const EndForces ends = FetchForces(forces, e, static_cast<int16_t>(k));
     const bool ultimate = g.LoadCombo.bt_ComboType(k) == 1;
     for (int end = 1; end <= 2; ++end) {
-      s.d_ComboPu(k, end) = Converted(f.At(end, kAxial), g.f_ForceFactor);
-      s.d_ComboMuy(k, end) = Converted(f.At(end, kMomentY), g.f_MomentFactor);
-      s.d_ComboMuz(k, end) = Converted(f.At(end, kMomentZ), g.f_MomentFactor);
+      f.Pu(k, end) = Converted(ends.At(end, kAxial), g.f_ForceFactor);
+      f.Muy(k, end) = Converted(ends.At(end, kMomentY), g.f_MomentFactor);
+      f.Muz(k, end) = Converted(ends.At(end, kMomentZ), g.f_MomentFactor);
     }
     if (!ultimate) {
       continue;
     }
     for (int end = 1; end <= 2; ++end) {
       // A zero moment about z would leave the demand angle undefined.
-      if (std::fabs(s.d_ComboMuz(k, end)) < 0.0001) {
-        s.d_ComboMuz(k, end) = 0.0001;
+      if (std::fabs(f.Muz(k, end)) < 0.0001) {
+        f.Muz(k, end) = 0.0001;
       }
-      s.d_ComboMomentAngle(k, end) =
-          std::atan(std::fabs(s.d_ComboMuy(k, end)) / std::fabs(s.d_ComboMuz(k, end)));
+      f.momentAngle(k, end) =
+          std::atan(std::fabs(f.Muy(k, end)) / std::fabs(f.Muz(k, end)));
     }
   }
 }
 
-void DesignFlexurePhase(int16_t e) {
+void DesignFlexurePhase(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  const StiffenerRecord& s = state.record;
 
-  PrepareFlexurePhase(e);
-  if (s.i_ElementStatus == DESIGN_PASS) {
-    DesignAxialBounds();
-    if (s.i_ElementStatus == DESIGN_PASS) {
-      DesignFlexureSteel();
+  PrepareFlexurePhase(e, forces);
+  if (!forces.Designs()) {
+    return;
+  }
+  if (s.status == DESIGN_PASS) {
+    DesignSectionAxialBounds(state.section, state.forces, state.flex, state.record);
+    if (s.status == DESIGN_PASS) {
+      DesignSectionSteel(state.section, state.forces, state.flex, state.record);
     }
   }
 
-  const double as = s.d_As * static_cast<double>(g.f_AreaOutFactor);
-  const float ratio = ToFloat32(s.d_RatioOfSteel * 100);
-  const double muy = s.d_GovMuy / static_cast<double>(g.f_MomentFactor);
-  const double muz = s.d_GovMuz / static_cast<double>(g.f_MomentFactor);
-  const double pu = s.d_GovPu / static_cast<double>(g.f_ForceFactor);
+  const double as = s.As * static_cast<double>(g.f_AreaOutFactor);
+  const float ratio = ToFloat32(s.rho * 100);
+  const double muy = s.govMuy / static_cast<double>(g.f_MomentFactor);
+  const double muz = s.govMuz / static_cast<double>(g.f_MomentFactor);
+  const double pu = s.govPu / static_cast<double>(g.f_ForceFactor);
   CheckFloatFaults();
   typStiffenerElement& r = g.StiffenerElement;
   r.f_As(e) = as;
   r.f_RatioOfSteel(e) = ratio;
-  r.i_DesignComboIndex_flex(e) = s.i_GovCombo;
+  r.i_DesignComboIndex_flex(e) = s.govCombo;
   r.f_Muy(e) = muy;
   r.f_Muz(e) = muz;
   r.f_Pu_flex(e) = pu;
-  r.bt_DesignStatus_flex(e) = s.i_ElementStatus;
+  r.bt_DesignStatus_flex(e) = s.status;
 }
 
-// Shear state of one direction: effective depth, web width resisting the
-// shear (0.8 of the diameter for a circular section), and the section's
-// dimension along the shear.
-void SetShearState(double depth, double across, double along) {
-  modBeamDesignCSA94& s = BeamState();
-  s.d_ShearDepth = depth;
-  s.d_ShearWidth = s.i_SectionType == 1 ? 0.8 * across : across;
-  s.d_ShearHeight = along;
+// Shear state of one direction: effective depth, and web width resisting
+// the shear (0.8 of the diameter for a circular section).
+ShearDirection ShearState(const StiffenerSection& s, double depth, double across) {
+  return {depth, s.sectionType == 1 ? 0.8 * across : across};
 }
 
-void ResetShearSlots() {
-  modBeamDesignCSA94& s = BeamState();
-  s.d_GovSpacing = -1;
-  s.d_AvOverS = 0;
-  s.d_GovPu = 0;
-  s.d_GovTu = 0;
-  s.d_GovVu = 0;
-  s.i_GovCombo = s.i_FirstUltimateCombo;
+void ResetShearSlots(const StiffenerForces& f, StiffenerRecord& s) {
+  s.govSpacing = -1;
+  s.AvOverS = 0;
+  s.govPu = 0;
+  s.govTu = 0;
+  s.govVu = 0;
+  s.govCombo = f.firstUltimateCombo;
 }
 
 // Fetches every combination and keeps the shear of the direction (and, for
 // shear along y, the torsion) of both ends.
-void FetchShearForces(int16_t e, ForceSlot shear, bool withTorsion) {
+void FetchShearForces(ForceSource& forces, int16_t e, ForceSlot shear, bool withTorsion) {
   const modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  StiffenerForces& s = BeamState().forces;
   for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
-    const EndForces f = FetchForces(e, static_cast<int16_t>(k));
+    const EndForces f = FetchForces(forces, e, static_cast<int16_t>(k));
     for (int end = 1; end <= 2; ++end) {
-      s.d_ComboV(k, end) = Converted(f.At(end, shear), g.f_ForceFactor);
+      s.Vu(k, end) = Converted(f.At(end, shear), g.f_ForceFactor);
       if (withTorsion) {
-        s.d_ComboT(k, end) = Converted(f.At(end, kTorsion), g.f_MomentFactor);
+        s.Tu(k, end) = Converted(f.At(end, kTorsion), g.f_MomentFactor);
       }
     }
   }
 }
 
 // The torsion phase's round of fetches: every combination, values unused.
-void FetchTorsionForces(int16_t e) {
+void FetchTorsionForces(ForceSource& forces, int16_t e) {
   const int combos = Global().i_NumLoadCombos;
   for (int k = 1; k <= combos; ++k) {
-    FetchForces(e, static_cast<int16_t>(k));
+    FetchForces(forces, e, static_cast<int16_t>(k));
   }
 }
 
@@ -332,144 +352,165 @@ struct GoverningFields {
 // stops the run before anything is stored.
 void StoreGoverningForces(int16_t e, const GoverningFields& out) {
   const modGlobal& g = Global();
-  const modBeamDesignCSA94& s = BeamState();
-  const double pu = s.d_GovPu / static_cast<double>(g.f_ForceFactor);
-  const double tu = s.d_GovTu / static_cast<double>(g.f_MomentFactor);
-  const double vu = s.d_GovVu / static_cast<double>(g.f_ForceFactor);
-  const double spacing = s.d_GovSpacing / static_cast<double>(g.f_LengthFactor);
+  const StiffenerRecord& s = BeamState().record;
+  const double pu = s.govPu / static_cast<double>(g.f_ForceFactor);
+  const double tu = s.govTu / static_cast<double>(g.f_MomentFactor);
+  const double vu = s.govVu / static_cast<double>(g.f_ForceFactor);
+  const double spacing = s.govSpacing / static_cast<double>(g.f_LengthFactor);
   CheckFloatFaults();
-  out.combo(e) = s.i_GovCombo;
+  out.combo(e) = s.govCombo;
   out.pu(e) = pu;
   out.tu(e) = tu;
   out.vu(e) = vu;
   out.spacing(e) = spacing;
 }
 
-void DesignShearPhaseY(int16_t e) {
+void DesignShearPhaseY(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  const StiffenerSection& section = state.section;
+  StiffenerRecord& s = state.record;
   typStiffenerElement& r = g.StiffenerElement;
 
-  FetchShearForces(e, kShearY, true);
-  SetShearState(s.d_ShearDepthY, s.d_Width, s.d_Height);
-  ResetShearSlots();
+  FetchShearForces(forces, e, kShearY, true);
+  if (!forces.Designs()) {
+    return;
+  }
+  const ShearDirection shear = ShearState(section, section.shearDepthY, section.width);
+  ResetShearSlots(state.forces, s);
   // The flanges of a flanged element carry the shear along y: no design.
-  if (s.bt_HasFlanges == 0) {
-    CheckMaxShearStress(1);
-    if (s.i_ElementStatus == DESIGN_PASS) {
-      DesignShearSteel();
+  if (section.hasFlanges == 0) {
+    CheckMaxShearStress(section, state.forces, shear, 1, s);
+    if (s.status == DESIGN_PASS) {
+      DesignShearSteel(section, state.forces, shear, state.settings, s);
     }
   }
-  const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
+  const double avOverS = s.AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
   StoreGoverningForces(e, {r.i_DesignComboIndex_y, r.f_Pu_y, r.f_Tu_y, r.f_Vu_y, r.f_Spacing_y});
   r.f_AvOverS_y(e) = avOverS;
-  r.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
+  r.bt_DesignStatus_Shear(e) = s.status;
 }
 
-void DesignShearPhaseZ(int16_t e) {
+void DesignShearPhaseZ(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  const StiffenerSection& section = state.section;
+  StiffenerRecord& s = state.record;
   typStiffenerElement& r = g.StiffenerElement;
 
-  FetchShearForces(e, kShearZ, false);
-  SetShearState(s.d_ShearDepthZ, s.d_Height, s.d_Width);
-  ResetShearSlots();
-  if (s.i_ElementStatus == DESIGN_PASS) {
-    CheckMaxShearStress(0);
-    if (s.i_ElementStatus == DESIGN_PASS) {
-      DesignShearSteel();
+  FetchShearForces(forces, e, kShearZ, false);
+  if (!forces.Designs()) {
+    return;
+  }
+  const ShearDirection shear = ShearState(section, section.shearDepthZ, section.height);
+  ResetShearSlots(state.forces, s);
+  if (s.status == DESIGN_PASS) {
+    CheckMaxShearStress(section, state.forces, shear, 0, s);
+    if (s.status == DESIGN_PASS) {
+      DesignShearSteel(section, state.forces, shear, state.settings, s);
     }
   }
-  const double avOverS = s.d_AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
+  const double avOverS = s.AvOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
   StoreGoverningForces(e, {r.i_DesignComboIndex_z, r.f_Pu_z, r.f_Tu_z, r.f_Vu_z, r.f_Spacing_z});
   r.f_AvOverS_z(e) = avOverS;
-  r.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
+  r.bt_DesignStatus_Shear(e) = s.status;
 }
 
 // Torsion works on the axial force, torsion and shear that the earlier
 // phases left (the shear is the one along z); its own fetch only keeps the
 // call pattern of the analysis results.
-void DesignTorsionPhase(int16_t e) {
+void DesignTorsionPhase(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
+  modBeamDesignCSA94& state = BeamState();
+  StiffenerRecord& s = state.record;
   typStiffenerElement& r = g.StiffenerElement;
 
-  FetchTorsionForces(e);
-  s.d_AtOverS = 0;
-  s.d_Al = 0;
-  if (s.i_ElementStatus == DESIGN_PASS) {
-    DesignTorsionSteel();
+  FetchTorsionForces(forces, e);
+  if (!forces.Designs()) {
+    return;
+  }
+  s.AtOverS = 0;
+  s.Al = 0;
+  if (s.status == DESIGN_PASS) {
+    DesignTorsionSteel(state.section, state.forces, state.settings, s);
   }
 
-  const double atOverS = s.d_AtOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
-  const double al = s.d_Al * static_cast<double>(g.f_AreaOutFactor);
+  const double atOverS = s.AtOverS * static_cast<double>(g.f_StirrupAreaOutFactor);
+  const double al = s.Al * static_cast<double>(g.f_AreaOutFactor);
   StoreGoverningForces(
       e, {r.i_DesignComboIndex_tor, r.f_Pu_tor, r.f_Tu_tor, r.f_Vu_tor, r.f_Spacing_tor});
   r.f_AtOverS(e) = atOverS;
   r.f_Al(e) = al;
 }
 
-void DesignStiffenerElement(int16_t e) {
-  modGlobal& g = Global();
-  modBeamDesignCSA94& s = BeamState();
-
-  s.i_ElementStatus = DESIGN_PASS;
-  PrepareSectionState(e);
-  if (!CoversFit(s)) {
-    // No design and no forces fetched: every other result keeps its run-start value.
-    s.i_ElementStatus = Fail_CoverTooLarge;
-    g.StiffenerElement.bt_DesignStatus_flex(e) = s.i_ElementStatus;
-    g.StiffenerElement.bt_DesignStatus_Shear(e) = s.i_ElementStatus;
-    return;
-  }
-
-  DesignFlexurePhase(e);
-  ComputeTorsionSectionProperties();
-  // The flexure status does not carry into shear and torsion.
-  s.i_ElementStatus = DESIGN_PASS;
-
-  DesignShearPhaseY(e);
-  DesignShearPhaseZ(e);
-  DesignTorsionPhase(e);
-  // A fault of this element's arithmetic stops the run in this element.
-  CheckFloatFaults();
-}
-
-// The fetches of DesignStiffenerElement in its order, with every step before
-// and between them that decides or checks them, and none of the designs.
-void PlanStiffenerElementFetches(int16_t e) {
-  modBeamDesignCSA94& s = BeamState();
-
-  s.i_ElementStatus = DESIGN_PASS;
-  PrepareSectionState(e);
-  if (!CoversFit(s)) {
-    return;
-  }
-  PrepareFlexurePhase(e);
-  ComputeTorsionSectionProperties();
-  FetchShearForces(e, kShearY, true);
-  FetchShearForces(e, kShearZ, false);
-  FetchTorsionForces(e);
-}
-
 }  // namespace
 
-void DesignStiffenerElements() {
+void DesignStiffenerElement(int16_t e, ForceSource& forces) {
   modGlobal& g = Global();
+  modBeamDesignCSA94& state = BeamState();
+  StiffenerRecord& s = state.record;
+
+  s.status = DESIGN_PASS;
+  PrepareSectionState(e);
+  if (!CoversFit(state.section)) {
+    if (forces.Designs()) {
+      // No design and no forces fetched: every other result keeps its run-start value.
+      s.status = Fail_CoverTooLarge;
+      g.StiffenerElement.bt_DesignStatus_flex(e) = s.status;
+      g.StiffenerElement.bt_DesignStatus_Shear(e) = s.status;
+    }
+    return;
+  }
+
+  DesignFlexurePhase(e, forces);
+  ComputeTorsionSectionProperties(state.section);
+  // The flexure status does not carry into shear and torsion.
+  s.status = DESIGN_PASS;
+
+  DesignShearPhaseY(e, forces);
+  DesignShearPhaseZ(e, forces);
+  DesignTorsionPhase(e, forces);
+  if (forces.Designs()) {
+    // A fault of this element's arithmetic stops the run in this element.
+    CheckFloatFaults();
+  }
+}
+
+StiffenerSettings StiffenerSettingsOf() {
+  StiffenerSettings settings;
+  const modGlobal& g = Global();
+  settings.epsCu = g.eps_cu;
+  settings.epsT = g.eps_t;
+  settings.kPmax = g.k_Pmax;
+  settings.kPcomp = g.k_Pcomp;
+  settings.kPtens = g.k_Ptens;
+  settings.kShear = g.k_shear;
+  settings.phiC = g.phi_c;
+  settings.phiS = g.phi_s;
+  settings.suspendFlag = &Design().i_SuspendFlag;
+  return settings;
+}
+
+StiffenerSection StiffenerSectionOf(int16_t element) {
+  const modGlobal& g = Global();
+  StiffenerSection s;
+  ReadSectionProperties(g, element, s);
+  ReadRatioLimits(g, element, s);
+  BuildSectionGeometry(s);
+  ComputeTorsionSectionProperties(s);
+  return s;
+}
+
+void StartStiffenerPhase() {
   StartStiffenerResults();
-  if (BeamState().i_FirstUltimateCombo == 0) {
+  if (BeamState().forces.firstUltimateCombo == 0) {
     Design().sErrorMessage = "There is no ultimate-load combination defined";
     throw RunTimeError(Design().sErrorMessage);
   }
+}
 
-  ElementPhase phase;
-  phase.count = g.i_NumStiffenerElements;
-  phase.planFetches = &PlanStiffenerElementFetches;
-  phase.designElement = &DesignStiffenerElement;
-  phase.saveResults = &SaveStiffenerResults;
-  phase.loadResults = &LoadStiffenerResults;
-  phase.prepareWorker = [&host = BeamState()] { BeamState() = host; };
-  RunElementPhase(phase);
+std::function<void()> CopyStiffenerStateToWorker() {
+  return [&host = BeamState()] { BeamState() = host; };
 }
 
 }  // namespace ostrel

@@ -6,11 +6,10 @@
 #include <cmath>
 #include <utility>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
+#include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 
@@ -31,8 +30,8 @@ struct Contour {
 Contour BuildContour(const FlexureWork& x) {
   Contour c;
   for (int j = 1; j <= 7; ++j) {
-    c.my[j] = std::fabs(x.d_CapMuy[j]);
-    const double mz = std::fabs(x.d_CapMuz[j]);
+    c.my[j] = std::fabs(x.capMuy[j]);
+    const double mz = std::fabs(x.capMuz[j]);
     c.mz[j] = mz < 0.0001 ? 0.0001 : mz;
     c.t[j] = std::atan(c.my[j] / c.mz[j]);
   }
@@ -41,12 +40,12 @@ Contour BuildContour(const FlexureWork& x) {
 
 // Demand/capacity ratio of one end against the contour; false when no
 // segment holds the demand angle (the end then gives no ratio).
-bool BiaxialRatio(modBeamDesignCSA94& s, const Contour& ct, double P, int k, int end,
-                  double& r) {
-  const double step = (s.geo.d_PI * 0.5) / 6;  // 15 degrees
-  double theta = s.d_ComboMomentAngle(k, end);
-  const double muy = std::fabs(s.d_ComboMuy(k, end));
-  double muz = std::fabs(s.d_ComboMuz(k, end));
+bool BiaxialRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+                  const Contour& ct, double P, int k, int end, double& r) {
+  const double step = (s.geo.pi * 0.5) / 6;  // 15 degrees
+  double theta = f.momentAngle(k, end);
+  const double muy = std::fabs(f.Muy(k, end));
+  const double muz = std::fabs(f.Muz(k, end));
   if (theta > ct.t[7]) {
     theta = ct.t[7];
   } else if (theta < ct.t[1]) {
@@ -64,145 +63,98 @@ bool BiaxialRatio(modBeamDesignCSA94& s, const Contour& ct, double P, int k, int
   } else if (std::fabs(theta - ct.t[j + 1]) < 0.0001) {
     r = (muz + muy) / (ct.mz[j + 1] + ct.my[j + 1]);
   } else {
-    double aHi = j * step;
-    double aLo = (j - 1) * step;
-    double tHi = ct.t[j + 1];
-    double tLo = ct.t[j];
-    r = ComputeCapacityAtDemandAngle(s, P, muy, muz, aHi, aLo, tHi, tLo);
+    const AngleBracket bracket{j * step, (j - 1) * step, ct.t[j + 1], ct.t[j]};
+    r = ComputeCapacityAtDemandAngle(s, x, P, muy, muz, bracket);
   }
   r = std::fabs(r);
   return true;
 }
 
-void SetGoverning(modBeamDesignCSA94& s, int k, double muy, double muz) {
-  s.i_GovCombo = static_cast<int16_t>(k);
-  s.d_GovPu = s.d_ComboPu(k, 1);
-  s.d_GovMuy = muy;
-  s.d_GovMuz = muz;
+void SetGoverning(const StiffenerForces& f, int k, double muy, double muz, StiffenerRecord& r) {
+  r.govCombo = static_cast<int16_t>(k);
+  r.govPu = f.Pu(k, 1);
+  r.govMuy = muy;
+  r.govMuz = muz;
 }
 
-void CheckCombos(modBeamDesignCSA94& s) {
-  FlexureWork& x = s.flex;
-  s.i_ElementStatus = DESIGN_PASS;
-  double best = -0.0001;
-  // The steel stays fixed for the whole check.
-  StartCapacityCheck(s);
-  for (const int16_t combo : x.ultimateCombos) {
-    const int k = combo;
-    // The resistance for the axial force at end 1 serves both ends.
-    const double P = s.d_ComboPu(k, 1);
-    ComputeCheckCapacityPoints(s, P);
-    if (s.bt_HasFlanges == 0) {
-      const Contour ct = BuildContour(x);
-      for (int end = 1; end <= 2; ++end) {
-        double r = 0;
-        if (BiaxialRatio(s, ct, P, k, end, r) && r > best) {
-          best = r;
-          SetGoverning(s, k, s.d_ComboMuy(k, end), s.d_ComboMuz(k, end));
-        }
-      }
-      continue;
-    }
-    // Flanged section: Muy only, against the resistances in its two senses
-    // (directions 7 and 8), about the plastic centroid.
-    double ePc = 0;
-    double eC = 0;
-    FlangeEccentricities(P, ePc, eC);
-    double lower = P * ePc + x.d_CapMuy[7];
-    double upper = P * ePc + x.d_CapMuy[8];
-    if (lower > upper) {
-      std::swap(lower, upper);
-    }
-    for (int end = 1; end <= 2; ++end) {
-      const double m = s.d_ComboMuy(k, end) + (ePc - eC) * P;
-      const double r = std::fabs(m > 0 ? m / upper : m / lower);
-      if (r > best) {
-        best = r;
-        SetGoverning(s, k, s.d_ComboMuy(k, end), 0);
-      }
+// Both ends of combination k against the biaxial contour of the capacity
+// points of its axial force P; `best` is the largest ratio so far.
+void CheckBiaxialEnds(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x, int k,
+                      double P, double& best, StiffenerRecord& r) {
+  const Contour ct = BuildContour(x);
+  for (int end = 1; end <= 2; ++end) {
+    double ratio = 0;
+    if (BiaxialRatio(s, f, x, ct, P, k, end, ratio) && ratio > best) {
+      best = ratio;
+      SetGoverning(f, k, f.Muy(k, end), f.Muz(k, end), r);
     }
   }
-  if (best > 1.0) {
-    s.i_ElementStatus = Fail_RequiredRFTExceedMaximum;
+}
+
+// Flanged section: Muy only, against the resistances in its two senses
+// (directions 7 and 8), about the plastic centroid.
+void CheckFlangedEnds(const StiffenerSection& s, const StiffenerForces& f, const FlexureWork& x,
+                      int k, double P, double& best, StiffenerRecord& r) {
+  double ePc = 0;
+  double eC = 0;
+  FlangeEccentricities(s, x.As, P, ePc, eC);
+  double lower = P * ePc + x.capMuy[7];
+  double upper = P * ePc + x.capMuy[8];
+  if (lower > upper) {
+    std::swap(lower, upper);
   }
-  CheckFloatFaults();
+  for (int end = 1; end <= 2; ++end) {
+    const double m = f.Muy(k, end) + (ePc - eC) * P;
+    const double ratio = std::fabs(m > 0 ? m / upper : m / lower);
+    if (ratio > best) {
+      best = ratio;
+      SetGoverning(f, k, f.Muy(k, end), 0, r);
+    }
+  }
 }
 
-void TakeSnapshot(modBeamDesignCSA94& s) {
-  FlexureWork& x = s.flex;
-  x.snapGovCombo = s.i_GovCombo;
-  x.snapGovMuy = s.d_GovMuy;
-  x.snapGovMuz = s.d_GovMuz;
-  x.snapGovPu = s.d_GovPu;
+void TakeSnapshot(const StiffenerRecord& r, FlexureWork& x) {
+  x.snapGovCombo = r.govCombo;
+  x.snapGovMuy = r.govMuy;
+  x.snapGovMuz = r.govMuz;
+  x.snapGovPu = r.govPu;
 }
 
-void CheckTrial(modBeamDesignCSA94& s, double as) {
-  s.d_As = as;
-  s.flex.d_BarArea = s.d_As / s.geo.d_NumBars;
-  CheckCombos(s);
+void CheckTrial(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x, double as,
+                StiffenerRecord& r) {
+  x.As = as;
+  x.barArea = x.As / s.geo.numBars;
+  CheckSectionForCombos(s, f, x, r);
 }
 
 // Raises the minimum steel to the ratio that an axial force of combination
 // `combo` needs; false, with the element failed on that force alone, when
 // the ratio exceeds the maximum.
-bool ApplyAxialBound(modBeamDesignCSA94& s, double rho, int combo, double P) {
-  if (rho > s.d_RatioMax) {
-    s.i_ElementStatus = Fail_RequiredRFTExceedMaximum;
-    s.i_GovCombo = static_cast<int16_t>(combo);
-    s.d_GovMuy = 0;
-    s.d_GovMuz = 0;
-    s.d_GovPu = P;
+bool ApplyAxialBound(const StiffenerSection& s, double rho, int combo, double P, FlexureWork& x,
+                     StiffenerRecord& r) {
+  if (rho > s.rhoMax) {
+    r.status = Fail_RequiredRFTExceedMaximum;
+    r.govCombo = static_cast<int16_t>(combo);
+    r.govMuy = 0;
+    r.govMuz = 0;
+    r.govPu = P;
     CheckFloatFaults();
     return false;
   }
-  const double areaWeb = s.geo.d_AreaWeb;
-  if (rho * areaWeb > s.flex.d_AsMin) {
-    s.flex.d_AsMin = rho * areaWeb;
-    s.d_RatioMin = rho;
+  const double areaWeb = s.geo.areaWeb;
+  if (rho * areaWeb > x.AsMin) {
+    x.AsMin = rho * areaWeb;
+    x.rhoMin = rho;
   }
   return true;
 }
 
-}  // namespace
-
-void FlangeEccentricities(const double& P, double& e_pc, double& e_c) {
-  const modBeamDesignCSA94& s = BeamState();
-  double S = 0;  // first moment of the flange rectangles about the web mid-plane
-  if (s.bt_Projection != 1) {
-    for (int f = 1; f <= 2; ++f) {
-      S = S + s.d_FlangeWidth[f] * s.d_FlangeThickness[f] * 0.5 * (s.d_Width - s.d_FlangeThickness[f]);
-    }
-  }
-  if (P >= 0) {
-    e_pc = 0;
-  } else {
-    e_pc = S * s.d_BlockStress /
-           ((s.d_PhiFyComp - s.d_BlockStress) * s.d_As + s.geo.d_AreaGross * s.d_BlockStress);
-  }
-  e_c = S / s.geo.d_AreaGross;
-  if (s.bt_Projection == 2) {
-    e_pc = -e_pc;
-    e_c = -e_c;
-  }
-}
-
-void CheckSectionForCombos() { CheckCombos(BeamState()); }
-
-void DesignAxialBounds() {
-  modBeamDesignCSA94& s = BeamState();
-  FlexureWork& x = s.flex;
-  const SectionGeometry& g = s.geo;
-  s.i_ElementStatus = DESIGN_PASS;
-  x.d_AsMin = s.d_RatioMin * g.d_AreaWeb;
-  x.d_AsMax = g.d_AreaWeb * s.d_RatioMax;
-
-  // Most compressive and most tensile axial force at end 1.
-  double pc = 0;
-  int pcCombo = 0;
-  double pt = 0;
-  int ptCombo = 0;
-  for (const int16_t k : x.ultimateCombos) {
-    const double p = s.d_ComboPu(k, 1);
+// Most compressive (pc) and most tensile (pt) axial force at end 1 over the
+// ultimate combinations, with their combinations; the first of equals.
+void ExtremeAxialForces(const StiffenerForces& f, double& pc, int& pcCombo, double& pt,
+                        int& ptCombo) {
+  for (const int16_t k : f.ultimateCombos) {
+    const double p = f.Pu(k, 1);
     if (p < pc) {
       pc = p;
       pcCombo = k;
@@ -212,53 +164,19 @@ void DesignAxialBounds() {
       ptCombo = k;
     }
   }
-  pc = pc * 1.0001;
-  pt = pt * 1.0001;
-
-  // Compression: the tied-section cap 0.8 Po solved for the ratio.
-  const double rhoC = ((-pc) / (x.k_Pmax * x.k_Pcomp) - g.d_AreaGross * s.d_BlockStress) /
-                      ((s.d_PhiFyComp - s.d_BlockStress) * g.d_AreaWeb);
-  if (!ApplyAxialBound(s, rhoC, pcCombo, pc)) {
-    return;
-  }
-  // Tension, with 1 % to spare.
-  const double rhoT = (pt * 1.01) / (x.k_Ptens * g.d_AreaWeb * s.d_PhiFy);
-  if (!ApplyAxialBound(s, rhoT, ptCombo, pt)) {
-    return;
-  }
-  CheckFloatFaults();
 }
 
-void DesignFlexureSteel() {
-  modBeamDesignCSA94& s = BeamState();
-  FlexureWork& x = s.flex;
-  const double areaWeb = s.geo.d_AreaWeb;
-
-  // The minimum steel first: most elements need no more.
-  s.d_RatioOfSteel = s.d_RatioMin;
-  CheckTrial(s, x.d_AsMin);
-  if (s.i_ElementStatus == DESIGN_PASS) {
-    return;
-  }
-  // The maximum steel must pass, or the element fails.
-  s.d_RatioOfSteel = s.d_RatioMax;
-  CheckTrial(s, x.d_AsMax);
-  if (s.i_ElementStatus != DESIGN_PASS) {
-    s.d_As = 0;
-    s.d_RatioOfSteel = 0;
-    return;
-  }
-  TakeSnapshot(s);
-
-  // Bisection of the ratio; hi only ever takes passing ratios. Guard: a
-  // midpoint that is not strictly inside a bracket still wider than the
-  // tolerance means the bracket can no longer shrink (ratios beyond about
-  // 1e11), which would loop forever. A bracket already narrower than the
-  // tolerance gets its one trial and stops. Each step halves the bracket, so
-  // the guard ends any search within about 2100 steps (the span of the double
-  // exponent range).
-  double lo = s.d_RatioMin;
-  double hi = s.d_RatioMax;
+// Bisection of the ratio between lo (failing) and hi (passing); hi only ever
+// takes passing ratios, and the snapshot holds the record of the last
+// passing trial. Returns the final hi. Guard: a midpoint that is not
+// strictly inside a bracket still wider than the tolerance means the bracket
+// can no longer shrink (ratios beyond about 1e11), which would loop forever.
+// A bracket already narrower than the tolerance gets its one trial and
+// stops. Each step halves the bracket, so the guard ends any search within
+// about 2100 steps (the span of the double exponent range).
+double BisectSectionRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+                        double lo, double hi, StiffenerRecord& r) {
+  const double areaWeb = s.geo.areaWeb;
   do {
     WaitWhileSuspended();
     const double mid = (lo + hi) * 0.5;
@@ -266,22 +184,120 @@ void DesignFlexureSteel() {
       CheckFloatFaults();
       throw RunTimeError("steel ratio search does not converge");
     }
-    CheckTrial(s, mid * areaWeb);
-    if (s.i_ElementStatus == DESIGN_PASS) {
-      TakeSnapshot(s);
+    CheckTrial(s, f, x, mid * areaWeb, r);
+    if (r.status == DESIGN_PASS) {
+      TakeSnapshot(r, x);
       hi = mid;
     } else {
       lo = mid;
     }
   } while (!(hi - lo < kRatioTolerance));
+  return hi;
+}
 
-  s.i_ElementStatus = DESIGN_PASS;
-  s.i_GovCombo = x.snapGovCombo;
-  s.d_GovMuy = x.snapGovMuy;
-  s.d_GovMuz = x.snapGovMuz;
-  s.d_GovPu = x.snapGovPu;
-  s.d_RatioOfSteel = hi;
-  s.d_As = hi * areaWeb;
+}  // namespace
+
+void FlangeEccentricities(const StiffenerSection& s, double as, double P, double& e_pc,
+                          double& e_c) {
+  double S = 0;  // first moment of the flange rectangles about the web mid-plane
+  if (s.projection != 1) {
+    for (int f = 1; f <= 2; ++f) {
+      S = S + s.flangeWidth[f] * s.flangeThickness[f] * 0.5 * (s.width - s.flangeThickness[f]);
+    }
+  }
+  if (P >= 0) {
+    e_pc = 0;
+  } else {
+    e_pc = S * s.blockStress /
+           ((s.phiFyComp - s.blockStress) * as + s.geo.areaGross * s.blockStress);
+  }
+  e_c = S / s.geo.areaGross;
+  if (s.projection == 2) {
+    e_pc = -e_pc;
+    e_c = -e_c;
+  }
+}
+
+void CheckSectionForCombos(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+                           StiffenerRecord& r) {
+  r.status = DESIGN_PASS;
+  double best = -0.0001;
+  // The steel stays fixed for the whole check.
+  StartCapacityCheck(x);
+  for (const int16_t combo : f.ultimateCombos) {
+    const int k = combo;
+    // The resistance for the axial force at end 1 serves both ends.
+    const double P = f.Pu(k, 1);
+    ComputeCheckCapacityPoints(s, x, P);
+    if (s.hasFlanges == 0) {
+      CheckBiaxialEnds(s, f, x, k, P, best, r);
+    } else {
+      CheckFlangedEnds(s, f, x, k, P, best, r);
+    }
+  }
+  if (best > 1.0) {
+    r.status = Fail_RequiredRFTExceedMaximum;
+  }
+  CheckFloatFaults();
+}
+
+void DesignSectionAxialBounds(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+                       StiffenerRecord& r) {
+  const SectionGeometry& g = s.geo;
+  r.status = DESIGN_PASS;
+  x.rhoMin = s.rhoMin;
+  x.AsMin = s.rhoMin * g.areaWeb;
+  x.AsMax = g.areaWeb * s.rhoMax;
+
+  double pc = 0;
+  int pcCombo = 0;
+  double pt = 0;
+  int ptCombo = 0;
+  ExtremeAxialForces(f, pc, pcCombo, pt, ptCombo);
+  pc = pc * 1.0001;
+  pt = pt * 1.0001;
+
+  // Compression: the tied-section cap 0.8 Po solved for the ratio.
+  const double rhoC = ((-pc) / (x.kPmax * x.kPcomp) - g.areaGross * s.blockStress) /
+                      ((s.phiFyComp - s.blockStress) * g.areaWeb);
+  if (!ApplyAxialBound(s, rhoC, pcCombo, pc, x, r)) {
+    return;
+  }
+  // Tension, with 1 % to spare.
+  const double rhoT = (pt * 1.01) / (x.kPtens * g.areaWeb * s.phiFy);
+  if (!ApplyAxialBound(s, rhoT, ptCombo, pt, x, r)) {
+    return;
+  }
+  CheckFloatFaults();
+}
+
+void DesignSectionSteel(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+                        StiffenerRecord& r) {
+  // The minimum steel first: most elements need no more.
+  r.rho = x.rhoMin;
+  CheckTrial(s, f, x, x.AsMin, r);
+  if (r.status == DESIGN_PASS) {
+    r.As = x.As;
+    return;
+  }
+  // The maximum steel must pass, or the element fails.
+  r.rho = s.rhoMax;
+  CheckTrial(s, f, x, x.AsMax, r);
+  if (r.status != DESIGN_PASS) {
+    r.As = 0;
+    r.rho = 0;
+    return;
+  }
+  TakeSnapshot(r, x);
+  const double hi = BisectSectionRatio(s, f, x, x.rhoMin, s.rhoMax, r);
+
+  r.status = DESIGN_PASS;
+  r.govCombo = x.snapGovCombo;
+  r.govMuy = x.snapGovMuy;
+  r.govMuz = x.snapGovMuz;
+  r.govPu = x.snapGovPu;
+  r.rho = hi;
+  r.As = hi * s.geo.areaWeb;
   CheckFloatFaults();
 }
 

@@ -1,17 +1,19 @@
 // Working values of the flexure search and of the section kernel: the
-// constants the kernel needs (copied once per element so that the inner
-// loops never reach the model), the current frame the kernel integrates, the
-// capacity points of the axial force under check, the steel of the trial and
-// the snapshot of the governing record of the last passing trial.
+// constants the kernel needs (copied once per element by StartFlexureWork,
+// so that the inner loops read them next to the frame), the current frame
+// the kernel integrates, the yield strains and depth ratios of the current
+// steel, the capacity points of the axial force under check, the steel of
+// the trial and the snapshot of the governing record of the last passing
+// trial.
 #ifndef OSTREL_STIFFENER_FLEXURESTATE_H
 #define OSTREL_STIFFENER_FLEXURESTATE_H
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
-#include "component/SearchTrialTree.h"
+#include "model/SearchTrialTree.h"
 #include "stiffener/SectionGeometry.h"
+#include "stiffener/StiffenerSection.h"
 
 namespace ostrel {
 
@@ -35,46 +37,53 @@ using DepthTrialTree = SearchTrialTree<DepthTrial>;
 
 struct FlexureWork {
   // Design constants, widened from the model's 32-bit values.
-  double eps_cu = 0;
-  double eps_t = 0;
-  double k_Pmax = 0;
-  double k_Pcomp = 0;
-  double k_Ptens = 0;
-  // The ultimate combinations in ascending order.
-  std::vector<int16_t> ultimateCombos;
+  double epsCu = 0;
+  double epsT = 0;
+  double kPmax = 0;
+  double kPcomp = 0;
+  double kPtens = 0;
+  // The run's suspend flag, polled by the capacity searches.
+  const int16_t* suspendFlag = &kNeverSuspended;
 
   // Current frame: the rotated section the kernel integrates.
-  OutlineArray d_FrameVertexU{};
-  OutlineArray d_FrameVertexW{};
-  FlangeArray d_FrameLeftFlangeU{};
-  FlangeArray d_FrameLeftFlangeW{};
-  FlangeArray d_FrameRightFlangeU{};
-  FlangeArray d_FrameRightFlangeW{};
-  BarArray d_FrameBarU{};
-  BarArray d_FrameBarW{};
-  double d_FrameTop = 0;
-  double d_FrameBottomBar = 0;
+  OutlineArray frameVertexU{};
+  OutlineArray frameVertexW{};
+  FlangeArray frameLeftFlangeU{};
+  FlangeArray frameLeftFlangeW{};
+  FlangeArray frameRightFlangeU{};
+  FlangeArray frameRightFlangeW{};
+  BarArray frameBarU{};
+  BarArray frameBarW{};
+  double frameTop = 0;
+  double frameBottomBar = 0;
+
+  // Yield strains of the kernel: tension, and compression (negative), the
+  // latter kept below the crushing strain by the angle search.
+  double epsYield = 0;
+  double epsYieldComp = 0;
 
   // Depth ratios and axial resistances for the current steel and yield
   // strains (independent of the direction).
-  double d_Kb = 0;  // tension bar just yielding
-  double d_Kc = 0;  // lowest bar just yielding in compression
-  double d_Kt = 0;  // tension bar at the strain limit
-  double d_Pt = 0;  // tensile resistance
-  double d_Po = 0;  // squash load
+  double kb = 0;  // tension bar just yielding
+  double kc = 0;  // lowest bar just yielding in compression
+  double kt = 0;  // tension bar at the strain limit
+  double Pt = 0;  // tensile resistance
+  double Po = 0;  // squash load
 
   // Depth trials of the current steel check, per direction (see
   // StartCapacityCheck).
   std::array<DepthTrialTree, kNumDirections + 1> checkTrials;
 
   // Capacity moments of the eight directions for the axial force under check.
-  DirectionArray d_CapMuy{};
-  DirectionArray d_CapMuz{};
+  DirectionArray capMuy{};
+  DirectionArray capMuz{};
 
-  // Steel of the trial.
-  double d_AsMin = 0;
-  double d_AsMax = 0;
-  double d_BarArea = 0;
+  // Steel of the trial, its bounds and the raised minimum ratio.
+  double As = 0;
+  double rhoMin = 0;
+  double AsMin = 0;
+  double AsMax = 0;
+  double barArea = 0;
 
   // Governing record of the last passing trial of the ratio search.
   int16_t snapGovCombo = 0;

@@ -6,10 +6,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "component/CheckedMath.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 
@@ -58,45 +57,25 @@ inline void IntegratePolygon(const std::array<double, N>& u, const std::array<do
   }
 }
 
-// Steps 1 to 3 of the kernel; kMoments selects the moment sums. Returns the
-// largest bar strain.
+// The bars of the frame for the neutral axis at wNa (depth c): their strains
+// limited to the yield strains, the concrete each bar inside the block
+// displaces, and the sums added to F (and to the moments with kMoments).
+// Returns the largest bar strain.
 template <bool kMoments>
-inline double Integrate(const modBeamDesignCSA94& s, double& F, double& Ma, double& Mb,
-                        double c) {
-  const SectionGeometry& g = s.geo;
-  const FlexureWork& x = s.flex;
-  const double wNa = x.d_FrameTop - c;
-  const double wBlk = x.d_FrameTop - s.d_Beta1 * c;
-  const double stress = s.d_BlockStress;
-  F = 0;
-  Ma = 0;
-  Mb = 0;
-
-  IntegratePolygon<kMoments>(x.d_FrameVertexU, x.d_FrameVertexW, g.numVertices, wNa, wBlk,
-                             stress, F, Ma, Mb);
-  // Without flanges the two rectangles sit at the origin and every one of
-  // their edges adds an exact 0.
-  if (s.bt_HasFlanges != 0) {
-    IntegratePolygon<kMoments>(x.d_FrameLeftFlangeU, x.d_FrameLeftFlangeW, kFlangeVertices, wNa,
-                               wBlk, stress, F, Ma, Mb);
-    IntegratePolygon<kMoments>(x.d_FrameRightFlangeU, x.d_FrameRightFlangeW, kFlangeVertices,
-                               wNa, wBlk, stress, F, Ma, Mb);
-  }
-  if constexpr (kMoments) {
-    Ma = Ma + wNa * F;  // concrete moment from the neutral axis to the origin
-  }
-
-  const double epsCu = x.eps_cu;
-  const double epsY = s.d_EpsYield;
-  const double epsYc = s.d_EpsYieldComp;
-  const double phiEs = s.d_PhiEs;
-  const double inBlock = (1 - s.d_Beta1) * c;
+inline double IntegrateBars(const StiffenerSection& s, const FlexureWork& x, double wNa, double c,
+                            double& F, double& Ma, double& Mb) {
+  const double epsCu = x.epsCu;
+  const double epsY = x.epsYield;
+  const double epsYc = x.epsYieldComp;
+  const double phiEs = s.phiEs;
+  const double stress = s.blockStress;
+  const double inBlock = (1 - s.beta1) * c;
   double largest = -epsCu;
   double sumF = 0;
   double sumFw = 0;
   double sumFu = 0;
-  for (int j = 1; j <= g.numBars; ++j) {
-    const double wj = x.d_FrameBarW[j];
+  for (int j = 1; j <= s.geo.numBars; ++j) {
+    const double wj = x.frameBarW[j];
     double e = (wNa - wj) * epsCu / c;
     if (e > largest) {
       largest = e;
@@ -113,39 +92,66 @@ inline double Integrate(const modBeamDesignCSA94& s, double& F, double& Ma, doub
     sumF = sumF + f;
     if constexpr (kMoments) {
       sumFw = sumFw + f * wj;
-      sumFu = sumFu + f * x.d_FrameBarU[j];
+      sumFu = sumFu + f * x.frameBarU[j];
     }
   }
-  F = F + x.d_BarArea * sumF;
+  F = F + x.barArea * sumF;
   if constexpr (kMoments) {
-    Ma = Ma + x.d_BarArea * sumFw;
-    Mb = Mb - x.d_BarArea * sumFu;
+    Ma = Ma + x.barArea * sumFw;
+    Mb = Mb - x.barArea * sumFu;
   }
   return largest;
 }
 
+// The kernel: the stress block over the outline and the flanges, then the
+// bars; kMoments selects the moment sums. Returns the largest bar strain.
+template <bool kMoments>
+inline double Integrate(const StiffenerSection& s, const FlexureWork& x, double& F, double& Ma,
+                        double& Mb, double c) {
+  const double wNa = x.frameTop - c;
+  const double wBlk = x.frameTop - s.beta1 * c;
+  const double stress = s.blockStress;
+  F = 0;
+  Ma = 0;
+  Mb = 0;
+
+  IntegratePolygon<kMoments>(x.frameVertexU, x.frameVertexW, s.geo.numVertices, wNa, wBlk,
+                             stress, F, Ma, Mb);
+  // Without flanges the two rectangles sit at the origin and every one of
+  // their edges adds an exact 0.
+  if (s.hasFlanges != 0) {
+    IntegratePolygon<kMoments>(x.frameLeftFlangeU, x.frameLeftFlangeW, kFlangeVertices, wNa,
+                               wBlk, stress, F, Ma, Mb);
+    IntegratePolygon<kMoments>(x.frameRightFlangeU, x.frameRightFlangeW, kFlangeVertices,
+                               wNa, wBlk, stress, F, Ma, Mb);
+  }
+  if constexpr (kMoments) {
+    Ma = Ma + wNa * F;  // concrete moment from the neutral axis to the origin
+  }
+  return IntegrateBars<kMoments>(s, x, wNa, c, F, Ma, Mb);
+}
+
 // Depth ratios and axial resistances for the current yield strains and steel.
-// k_c: a compressive yield strain equal to -eps_cu makes its denominator zero;
+// k_c: a compressive yield strain equal to -epsCu makes its denominator zero;
 // that is left to the checked arithmetic as a division-by-zero run-time error
-// (tested right here), and a negative k_c (yield strain beyond eps_cu) is used
+// (tested right here), and a negative k_c (yield strain beyond epsCu) is used
 // as computed: the lower end of the bracket then rests on h / beta1.
-void SetDepthRatios(modBeamDesignCSA94& s) {
-  FlexureWork& x = s.flex;
-  x.d_Kb = x.eps_cu / (x.eps_cu + s.d_EpsYield);
-  x.d_Kc = x.eps_cu / (x.eps_cu + s.d_EpsYieldComp);
-  x.d_Kt = x.eps_cu / (x.eps_cu + x.eps_t);
-  x.d_Pt = x.k_Ptens * s.d_As * s.d_PhiFy;
-  x.d_Po = x.k_Pcomp * ((s.d_PhiFyComp - s.d_BlockStress) * s.d_As +
-                        s.geo.d_AreaGross * s.d_BlockStress);
+void SetDepthRatios(const StiffenerSection& s, FlexureWork& x) {
+  x.kb = x.epsCu / (x.epsCu + x.epsYield);
+  x.kc = x.epsCu / (x.epsCu + x.epsYieldComp);
+  x.kt = x.epsCu / (x.epsCu + x.epsT);
+  x.Pt = x.kPtens * x.As * s.phiFy;
+  x.Po = x.kPcomp * ((s.phiFyComp - s.blockStress) * x.As +
+                        s.geo.areaGross * s.blockStress);
   CheckFloatFaults();
 }
 
 // Near the tensile resistance the section is solved at 0.95 Pt and its
 // moments tapered linearly to 0 at Pt.
 void AxialForceForSolve(const FlexureWork& x, double P, double& solveP, double& taper) {
-  if (0.95 * x.d_Pt < P) {
-    solveP = 0.95 * x.d_Pt;
-    taper = (1 - P / x.d_Pt) * 20;
+  if (0.95 * x.Pt < P) {
+    solveP = 0.95 * x.Pt;
+    taper = (1 - P / x.Pt) * 20;
   } else {
     solveP = P;
     taper = 1;
@@ -163,21 +169,20 @@ inline void CopyPoints(const std::array<double, N>& from, int n, std::array<doub
 // Makes direction d the current frame. Only the points in use are copied
 // (the kernel reads no others), and the flange rectangles only where the
 // kernel integrates them.
-void LoadDirection(modBeamDesignCSA94& s, int d) {
+void LoadDirection(const StiffenerSection& s, FlexureWork& x, int d) {
   const SectionGeometry& g = s.geo;
-  FlexureWork& x = s.flex;
-  CopyPoints(g.d_RotVertexU[d], g.numVertices, x.d_FrameVertexU);
-  CopyPoints(g.d_RotVertexW[d], g.numVertices, x.d_FrameVertexW);
-  if (s.bt_HasFlanges != 0) {
-    CopyPoints(g.d_RotLeftFlangeU[d], kFlangeVertices, x.d_FrameLeftFlangeU);
-    CopyPoints(g.d_RotLeftFlangeW[d], kFlangeVertices, x.d_FrameLeftFlangeW);
-    CopyPoints(g.d_RotRightFlangeU[d], kFlangeVertices, x.d_FrameRightFlangeU);
-    CopyPoints(g.d_RotRightFlangeW[d], kFlangeVertices, x.d_FrameRightFlangeW);
+  CopyPoints(g.rotVertexU[d], g.numVertices, x.frameVertexU);
+  CopyPoints(g.rotVertexW[d], g.numVertices, x.frameVertexW);
+  if (s.hasFlanges != 0) {
+    CopyPoints(g.rotLeftFlangeU[d], kFlangeVertices, x.frameLeftFlangeU);
+    CopyPoints(g.rotLeftFlangeW[d], kFlangeVertices, x.frameLeftFlangeW);
+    CopyPoints(g.rotRightFlangeU[d], kFlangeVertices, x.frameRightFlangeU);
+    CopyPoints(g.rotRightFlangeW[d], kFlangeVertices, x.frameRightFlangeW);
   }
-  CopyPoints(g.d_RotBarU[d], g.numBars, x.d_FrameBarU);
-  CopyPoints(g.d_RotBarW[d], g.numBars, x.d_FrameBarW);
-  x.d_FrameTop = g.d_TopFibre[d];
-  x.d_FrameBottomBar = g.d_BottomBar[d];
+  CopyPoints(g.rotBarU[d], g.numBars, x.frameBarU);
+  CopyPoints(g.rotBarW[d], g.numBars, x.frameBarW);
+  x.frameTop = g.topFibre[d];
+  x.frameBottomBar = g.bottomBar[d];
 }
 
 // Both ends of a bracket, compared bit for bit by the stall guards.
@@ -241,47 +246,103 @@ inline bool DepthConverged(int t, double F, double P) {
   return t <= 2 ? std::fabs(F - P) < 0.0001 : std::fabs(P - F) < 0.0001;
 }
 
+// Where a depth solve stands after the trials its tree knew: the trials
+// taken, the last of them in the tree, and the side its force fell on.
+struct SolveProgress {
+  int t = 0;
+  int last = DepthTrialTree::kNone;
+  bool hi = false;
+};
+
+// Replays the trials the tree knows, each taken as the solve would take it;
+// true, with the depth c, its phi and its index, when one of them converged.
+bool ReplayDepthTrials(const DepthTrialTree& tree, double P, SolveProgress& at, double& c,
+                       double& phi, int& found) {
+  int index = 0;
+  double F = tree.RootValue();
+  do {
+    ++at.t;
+    at.last = index;
+    if (DepthConverged(at.t, F, P)) {
+      const DepthTrial& known = tree.TrialAt(index);
+      phi = known.phi;
+      found = index;
+      c = known.c;
+      return true;
+    }
+    at.hi = HighSide(at.t, F, P);
+    const DepthTrialTree::Link& link = tree.LinkAt(index);
+    index = link.next[at.hi ? 1 : 0];
+    F = link.nextValue[at.hi ? 1 : 0];
+  } while (index != DepthTrialTree::kNone);
+  return false;
+}
+
+// Trial number t of a solve for P from the bracket b (effective depth d):
+// returns its depth with its factored force F and resistance factor phi. A
+// halving step keeps the bracket before it in `before`.
+inline double TakeDepthTrial(const StiffenerSection& s, const FlexureWork& x, int t, double d,
+                             double P, const Bracket& b, Bracket& before, double& F,
+                             double& phi) {
+  double unused = 0;
+  double c = 0;
+  if (t == 1) {
+    c = d * x.kb;
+    Integrate<false>(s, x, F, unused, unused, c);
+    F = x.kPcomp * F;
+    phi = x.kPcomp;
+    return c;
+  }
+  if (t == 2) {
+    c = d * x.kt;
+    Integrate<false>(s, x, F, unused, unused, c);
+    F = x.kPtens * F;
+    phi = x.kPtens;
+    return c;
+  }
+  const long n = t - 2;  // step of the alternating search
+  if (n > kMaxSearchSteps) {
+    SearchStalled("neutral-axis depth search does not converge");
+  }
+  if (n % 2 == 1) {
+    before = b;
+    c = (b.c + b.a) * 0.5;
+  } else {
+    c = ((b.d - P) * b.a + (P - b.b) * b.c) / (b.d - b.b);
+  }
+  const double strain = Integrate<false>(s, x, F, unused, unused, c);
+  phi = ResistanceFactorForStrain(strain);
+  F = phi * F;
+  return c;
+}
+
 // Two trials at the balanced and the tension-limit depths, then alternating
 // halving and straight-line steps of the bracket, the first a halving step.
 // With a tree, the trials it knows are replayed and the new ones kept;
 // `found` receives the index of the trial the solve ended on (kNone without
 // a tree or when it was not kept).
-double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& phi,
-                           DepthTrialTree* tree, int& found) {
-  const FlexureWork& x = s.flex;
-  const double d = x.d_FrameTop - x.d_FrameBottomBar;
+double SolveDepthUnchecked(const StiffenerSection& s, const FlexureWork& x, double P, double h,
+                           double& phi, DepthTrialTree* tree, int& found) {
+  const double d = x.frameTop - x.frameBottomBar;
   constexpr int kNone = DepthTrialTree::kNone;
   found = kNone;
-
-  // The trials the tree knows, each taken as the solve would take it.
-  int t = 0;          // trials taken
-  int last = kNone;   // the last of them in the tree
-  bool hi = false;    // the side its force fell on
+  SolveProgress at;
   if (tree != nullptr && !tree->Empty()) {
-    int at = 0;
-    double F = tree->RootValue();
-    do {
-      ++t;
-      last = at;
-      if (DepthConverged(t, F, P)) {
-        const DepthTrial& known = tree->TrialAt(at);
-        phi = known.phi;
-        found = at;
-        return known.c;
-      }
-      hi = HighSide(t, F, P);
-      const DepthTrialTree::Link& link = tree->LinkAt(at);
-      at = link.next[hi ? 1 : 0];
-      F = link.nextValue[hi ? 1 : 0];
-    } while (at != kNone);
+    double c = 0;
+    if (ReplayDepthTrials(*tree, P, at, c, phi, found)) {
+      return c;
+    }
   }
 
-  const SolveStart start{x.d_Pt, x.d_Po, d, x.d_Kc, h, s.d_Beta1};
+  const SolveStart start{x.Pt, x.Po, d, x.kc, h, s.beta1};
   // Then the section itself, from the bracket after the last known trial.
   Bracket b{};
   // Guard: a pair of steps that leaves the bracket bit-identical would repeat
   // forever, and no solve runs more than kMaxSearchSteps steps.
   Bracket before{};
+  int t = at.t;
+  int last = at.last;
+  bool hi = at.hi;
   if (last != kNone) {
     const DepthTrial& known = tree->TrialAt(last);
     b = {known.arrival[0], known.arrival[1], known.arrival[2], known.arrival[3]};
@@ -291,38 +352,12 @@ double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& ph
     NarrowBracket(t, hi, known.c, known.F, start, b);
   }
   bool keep = tree != nullptr;
-  double F = 0;
-  double unused = 0;
   for (;;) {
     ++t;
-    const long n = t - 2;  // step of the alternating search
-    double c = 0;
-    double trialPhi = 0;
     const Bracket arrival = b;
-    if (t == 1) {
-      c = d * x.d_Kb;
-      Integrate<false>(s, F, unused, unused, c);
-      F = x.k_Pcomp * F;
-      trialPhi = x.k_Pcomp;
-    } else if (t == 2) {
-      c = d * x.d_Kt;
-      Integrate<false>(s, F, unused, unused, c);
-      F = x.k_Ptens * F;
-      trialPhi = x.k_Ptens;
-    } else {
-      if (n > kMaxSearchSteps) {
-        SearchStalled("neutral-axis depth search does not converge");
-      }
-      if (n % 2 == 1) {
-        before = b;
-        c = (b.c + b.a) * 0.5;
-      } else {
-        c = ((b.d - P) * b.a + (P - b.b) * b.c) / (b.d - b.b);
-      }
-      const double strain = Integrate<false>(s, F, unused, unused, c);
-      trialPhi = ResistanceFactorForStrain(strain);
-      F = trialPhi * F;
-    }
+    double F = 0;
+    double trialPhi = 0;
+    const double c = TakeDepthTrial(s, x, t, d, P, b, before, F, trialPhi);
     phi = trialPhi;
     keep = keep && t <= DepthTrialTree::kSharedTrials;
     // A trial is kept once its step has passed every check.
@@ -335,7 +370,7 @@ double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& ph
     }
     hi = HighSide(t, F, P);
     NarrowBracket(t, hi, c, F, start, b);
-    if (t >= 3 && n % 2 == 0 && before.SameAs(b)) {
+    if (t >= 3 && (t - 2) % 2 == 0 && before.SameAs(b)) {
       SearchStalled("neutral-axis depth search does not converge");
     }
     if (keep) {
@@ -345,128 +380,176 @@ double SolveDepthUnchecked(modBeamDesignCSA94& s, double P, double h, double& ph
   }
 }
 
-}  // namespace
-
-void ComputeSectionResultants(modBeamDesignCSA94& s, double& F, double& Ma, double& Mb,
-                              const double& c) {
-  Integrate<true>(s, F, Ma, Mb, c);
+// Moments of the depth c a solve ended on: those kept with its trial when the
+// tree has them, else the kernel's, then kept with the trial.
+void MomentsAtDepth(const StiffenerSection& s, const FlexureWork& x, double c,
+                    DepthTrialTree* tree, int found, double& Ma, double& Mb) {
+  if (found != DepthTrialTree::kNone && tree->TrialAt(found).hasMoments) {
+    const DepthTrial& known = tree->TrialAt(found);
+    Ma = known.Ma;
+    Mb = known.Mb;
+    return;
+  }
+  double F = 0;
+  Integrate<true>(s, x, F, Ma, Mb, c);
+  if (found != DepthTrialTree::kNone) {
+    DepthTrial& known = tree->TrialAt(found);
+    known.hasMoments = true;
+    known.Ma = Ma;
+    known.Mb = Mb;
+  }
 }
 
-void ComputeSectionResultants(double& F, double& Ma, double& Mb, const double& c) {
-  Integrate<true>(BeamState(), F, Ma, Mb, c);
-}
-
-double ComputeSectionForce(modBeamDesignCSA94& s, double& F, const double& c) {
-  double unused = 0;
-  return Integrate<false>(s, F, unused, unused, c);
-}
-
-double ComputeSectionForce(double& F, const double& c) {
-  return ComputeSectionForce(BeamState(), F, c);
-}
-
-double SolveNeutralAxisDepth(modBeamDesignCSA94& s, const double& P, const double& h,
-                             double& phi) {
-  int found = DepthTrialTree::kNone;
-  const double c = SolveDepthUnchecked(s, P, h, phi, nullptr, found);
-  CheckFloatFaults();
-  return c;
-}
-
-double SolveNeutralAxisDepth(const double& P, const double& h, double& phi) {
-  return SolveNeutralAxisDepth(BeamState(), P, h, phi);
-}
-
-double ResistanceFactorForStrain(const double& /*strain*/) { return 1.0; }
-
-namespace {
+inline bool Suspended(const FlexureWork& x) { return *x.suspendFlag == 1; }
 
 // The eight capacity points for the axial force P; with `replay`, the depth
 // solves replay and keep the trials of the current check (checkTrials).
-void CapacityPoints(modBeamDesignCSA94& s, double P, bool replay) {
-  FlexureWork& x = s.flex;
+void CapacityPoints(const StiffenerSection& s, FlexureWork& x, double P, bool replay) {
   const SectionGeometry& g = s.geo;
-  s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-  s.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
-  SetDepthRatios(s);
+  x.epsYield = s.phiFy / s.phiEs;
+  x.epsYieldComp = -s.phiFyComp / s.phiEs;
+  SetDepthRatios(s, x);
   double solveP = 0;
   double taper = 0;
   AxialForceForSolve(x, P, solveP, taper);
 
-  const int16_t& suspended = Design().i_SuspendFlag;
   for (int i = 1; i <= kNumDirections; ++i) {
-    if (suspended == 1) {
+    if (Suspended(x)) {
       WaitWhileSuspended();
     }
-    LoadDirection(s, i);
+    LoadDirection(s, x, i);
     DepthTrialTree* tree = replay ? &x.checkTrials[static_cast<size_t>(i)] : nullptr;
     double phi = 0;
     int found = DepthTrialTree::kNone;
-    const double c = SolveDepthUnchecked(s, solveP, g.d_SectionDepth[i], phi, tree, found);
+    const double c = SolveDepthUnchecked(s, x, solveP, g.sectionDepth[i], phi, tree, found);
     CheckFloatFaults();
     double Ma = 0, Mb = 0;
-    if (found != DepthTrialTree::kNone && tree->TrialAt(found).hasMoments) {
-      const DepthTrial& known = tree->TrialAt(found);
-      Ma = known.Ma;
-      Mb = known.Mb;
-    } else {
-      double F = 0;
-      ComputeSectionResultants(s, F, Ma, Mb, c);
-      if (found != DepthTrialTree::kNone) {
-        DepthTrial& known = tree->TrialAt(found);
-        known.hasMoments = true;
-        known.Ma = Ma;
-        known.Mb = Mb;
-      }
-    }
+    MomentsAtDepth(s, x, c, tree, found, Ma, Mb);
     Ma = Ma * taper;
     Mb = Mb * taper;
-    x.d_CapMuz[i] = (Ma * g.d_DirCos[i] - Mb * g.d_DirSin[i]) * phi;
-    x.d_CapMuy[i] = (Mb * g.d_DirCos[i] + Ma * g.d_DirSin[i]) * phi;
+    x.capMuz[i] = (Ma * g.dirCos[i] - Mb * g.dirSin[i]) * phi;
+    x.capMuy[i] = (Mb * g.dirCos[i] + Ma * g.dirSin[i]) * phi;
   }
   CheckFloatFaults();
 }
 
+// Makes the outline and the bars turned to the neutral-axis angle (cosine
+// ca, sine sa) the frame; the flange rectangles keep what the frame holds
+// (the angle search serves only sections whose flange rectangles are empty).
+// Returns the concrete depth of the frame.
+double LoadAngleFrame(const SectionGeometry& g, FlexureWork& x, double ca, double sa) {
+  double top = 0;
+  double lowest = 0;
+  for (int v = 1; v <= g.numVertices; ++v) {
+    if (Suspended(x)) {
+      WaitWhileSuspended();
+    }
+    const double u = g.vertexZ[v] * ca + g.vertexY[v] * sa;
+    const double w = -g.vertexZ[v] * sa + g.vertexY[v] * ca;
+    x.frameVertexU[v] = u;
+    x.frameVertexW[v] = w;
+    if (w > top) {
+      top = w;
+    }
+    if (w < lowest) {
+      lowest = w;
+    }
+  }
+  double bottomBar = 0;
+  for (int b = 1; b <= g.numBars; ++b) {
+    const double u = g.barZ[b] * ca + g.barY[b] * sa;
+    const double w = -g.barZ[b] * sa + g.barY[b] * ca;
+    x.frameBarU[b] = u;
+    x.frameBarW[b] = w;
+    if (w < bottomBar) {
+      bottomBar = w;
+    }
+  }
+  x.frameTop = top;
+  x.frameBottomBar = bottomBar;
+  return top - lowest;
+}
+
+// Yield strains and depth ratios of the angle search: the compressive yield
+// strain is kept below the crushing strain, for this and every later kernel
+// call until the next set of capacity points.
+void SetAngleSearchStrains(const StiffenerSection& s, FlexureWork& x) {
+  const double yieldComp = s.phiFyComp / s.phiEs;
+  const double crushLimit = x.epsCu - 0.0001;
+  x.epsYieldComp = -(yieldComp < crushLimit ? yieldComp : crushLimit);
+  x.epsYield = s.phiFy / s.phiEs;
+  SetDepthRatios(s, x);
+}
+
+// Capacity moments (|Muy|, |Muz| floored at 0.0001) with the neutral axis at
+// angle a, for the axial force solveP and the taper of its moments.
+void CapacityAtAngle(const StiffenerSection& s, FlexureWork& x, double a, double solveP,
+                     double taper, double& capMuy, double& capMuz) {
+  const double ca = std::cos(a);
+  const double sa = std::sin(a);
+  const double h = LoadAngleFrame(s.geo, x, ca, sa);
+  double phi = 0;
+  const double c = SolveNeutralAxisDepth(s, x, solveP, h, phi);
+  double F = 0, Ma = 0, Mb = 0;
+  Integrate<true>(s, x, F, Ma, Mb, c);
+  Ma = Ma * taper;
+  Mb = Mb * taper;
+  capMuz = std::fabs((Ma * ca - Mb * sa) * phi);
+  if (capMuz < 0.0001) {
+    capMuz = 0.0001;
+  }
+  capMuy = std::fabs((Ma * sa + Mb * ca) * phi);
+}
+
 }  // namespace
 
-void ComputeCapacityPoints(modBeamDesignCSA94& s, const double& P) { CapacityPoints(s, P, false); }
+void SectionResultants(const StiffenerSection& s, const FlexureWork& x, double c, double& F,
+                       double& Ma, double& Mb) {
+  Integrate<true>(s, x, F, Ma, Mb, c);
+}
 
-void StartCapacityCheck(modBeamDesignCSA94& s) {
-  for (DepthTrialTree& tree : s.flex.checkTrials) {
+double SectionForce(const StiffenerSection& s, const FlexureWork& x, double c, double& F) {
+  double unused = 0;
+  return Integrate<false>(s, x, F, unused, unused, c);
+}
+
+double SolveNeutralAxisDepth(const StiffenerSection& s, const FlexureWork& x, double P, double h,
+                             double& phi) {
+  int found = DepthTrialTree::kNone;
+  const double c = SolveDepthUnchecked(s, x, P, h, phi, nullptr, found);
+  CheckFloatFaults();
+  return c;
+}
+
+double ResistanceFactorForStrain(double /*strain*/) { return 1.0; }
+
+void ComputeCapacityPoints(const StiffenerSection& s, FlexureWork& x, double P) {
+  CapacityPoints(s, x, P, false);
+}
+
+void StartCapacityCheck(FlexureWork& x) {
+  for (DepthTrialTree& tree : x.checkTrials) {
     tree.Clear();
   }
 }
 
-void ComputeCheckCapacityPoints(modBeamDesignCSA94& s, const double& P) {
-  CapacityPoints(s, P, true);
+void ComputeCheckCapacityPoints(const StiffenerSection& s, FlexureWork& x, double P) {
+  CapacityPoints(s, x, P, true);
 }
 
-void ComputeCapacityPoints(const double& P) { ComputeCapacityPoints(BeamState(), P); }
-
-double ComputeCapacityAtDemandAngle(modBeamDesignCSA94& s, const double& P, const double& Muy,
-                                    double& Muz, double& aHi, double& aLo, double& tHi,
-                                    double& tLo) {
-  FlexureWork& x = s.flex;
-  const SectionGeometry& g = s.geo;
+double ComputeCapacityAtDemandAngle(const StiffenerSection& s, FlexureWork& x, double P,
+                                    double Muy, double Muz, AngleBracket br) {
   if (std::fabs(Muz) < 0.0001) {
     Muz = 0.0001;
   }
   const double demandMuy = std::fabs(Muy);
   const double demandMuz = std::fabs(Muz);
   const double tD = std::atan(demandMuy / demandMuz);
-
-  // The compressive yield strain is kept below the crushing strain here, for
-  // this and every later kernel call until the next set of capacity points.
-  const double yieldComp = s.d_PhiFyComp / s.d_PhiEs;
-  const double crushLimit = x.eps_cu - 0.0001;
-  s.d_EpsYieldComp = -(yieldComp < crushLimit ? yieldComp : crushLimit);
-  s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-  SetDepthRatios(s);
+  SetAngleSearchStrains(s, x);
   double solveP = 0;
   double taper = 0;
   AxialForceForSolve(x, P, solveP, taper);
 
-  const int16_t& suspended = Design().i_SuspendFlag;
   // Same guard as the depth search: a pair of steps that leaves the bracket
   // bit-identical, or more than kMaxSearchSteps steps, ends the search.
   Bracket before{};
@@ -476,59 +559,14 @@ double ComputeCapacityAtDemandAngle(modBeamDesignCSA94& s, const double& P, cons
     }
     double a = 0;
     if (m % 2 == 1) {
-      before = {aHi, aLo, tHi, tLo};
-      a = (aHi + aLo) * 0.5;
+      before = {br.aHi, br.aLo, br.tHi, br.tLo};
+      a = (br.aHi + br.aLo) * 0.5;
     } else {
-      a = ((tD - tLo) * aHi + (tHi - tD) * aLo) / (tHi - tLo);
+      a = ((tD - br.tLo) * br.aHi + (br.tHi - tD) * br.aLo) / (br.tHi - br.tLo);
     }
-
-    // Turn the outline and the bars into the frame of angle a; the flange
-    // rectangles keep what the frame holds (this search serves only sections
-    // whose flange rectangles are empty).
-    const double ca = std::cos(a);
-    const double sa = std::sin(a);
-    double top = 0;
-    double lowest = 0;
-    for (int v = 1; v <= g.numVertices; ++v) {
-      if (suspended == 1) {
-        WaitWhileSuspended();
-      }
-      const double u = g.d_VertexZ[v] * ca + g.d_VertexY[v] * sa;
-      const double w = -g.d_VertexZ[v] * sa + g.d_VertexY[v] * ca;
-      x.d_FrameVertexU[v] = u;
-      x.d_FrameVertexW[v] = w;
-      if (w > top) {
-        top = w;
-      }
-      if (w < lowest) {
-        lowest = w;
-      }
-    }
-    double bottomBar = 0;
-    for (int b = 1; b <= g.numBars; ++b) {
-      const double u = g.d_BarZ[b] * ca + g.d_BarY[b] * sa;
-      const double w = -g.d_BarZ[b] * sa + g.d_BarY[b] * ca;
-      x.d_FrameBarU[b] = u;
-      x.d_FrameBarW[b] = w;
-      if (w < bottomBar) {
-        bottomBar = w;
-      }
-    }
-    x.d_FrameTop = top;
-    x.d_FrameBottomBar = bottomBar;
-    const double h = top - lowest;
-
-    double phi = 0;
-    const double c = SolveNeutralAxisDepth(s, solveP, h, phi);
-    double F = 0, Ma = 0, Mb = 0;
-    ComputeSectionResultants(s, F, Ma, Mb, c);
-    Ma = Ma * taper;
-    Mb = Mb * taper;
-    double capMuz = std::fabs((Ma * ca - Mb * sa) * phi);
-    if (capMuz < 0.0001) {
-      capMuz = 0.0001;
-    }
-    const double capMuy = std::fabs((Ma * sa + Mb * ca) * phi);
+    double capMuy = 0;
+    double capMuz = 0;
+    CapacityAtAngle(s, x, a, solveP, taper, capMuy, capMuz);
     const double tC = std::atan(capMuy / capMuz);
     if (std::fabs(tC - tD) <= 0.0001) {
       const double ratio = (demandMuy + demandMuz) / (capMuz + capMuy);
@@ -536,21 +574,16 @@ double ComputeCapacityAtDemandAngle(modBeamDesignCSA94& s, const double& P, cons
       return ratio;
     }
     if (tC > tD) {
-      tHi = tC;
-      aHi = a;
+      br.tHi = tC;
+      br.aHi = a;
     } else {
-      tLo = tC;
-      aLo = a;
+      br.tLo = tC;
+      br.aLo = a;
     }
-    if (m % 2 == 0 && before.SameAs({aHi, aLo, tHi, tLo})) {
+    if (m % 2 == 0 && before.SameAs({br.aHi, br.aLo, br.tHi, br.tLo})) {
       SearchStalled("neutral-axis angle search does not converge");
     }
   }
-}
-
-double ComputeCapacityAtDemandAngle(const double& P, const double& Muy, double& Muz,
-                                    double& aHi, double& aLo, double& tHi, double& tLo) {
-  return ComputeCapacityAtDemandAngle(BeamState(), P, Muy, Muz, aHi, aLo, tHi, tLo);
 }
 
 }  // namespace ostrel

@@ -3,34 +3,32 @@
 // areas, and every part rotated into the eight fixed bending directions.
 #include <cmath>
 
-#include "component/modGlobal.h"
 #include "stiffener/StiffenerFlexure.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 
 namespace {
 
-void BuildOutline(const modBeamDesignCSA94& s, SectionGeometry& g) {
-  const double w = s.d_Width;
-  const double h = s.d_Height;
-  if (s.i_SectionType == 0) {
-    g.d_VertexZ[1] = -w / 2;
-    g.d_VertexY[1] = -h / 2;
-    g.d_VertexZ[2] = w / 2;
-    g.d_VertexY[2] = -h / 2;
-    g.d_VertexZ[3] = w / 2;
-    g.d_VertexY[3] = h / 2;
-    g.d_VertexZ[4] = -w / 2;
-    g.d_VertexY[4] = h / 2;
+void BuildOutline(const StiffenerSection& s, SectionGeometry& g) {
+  const double w = s.width;
+  const double h = s.height;
+  if (s.sectionType == 0) {
+    g.vertexZ[1] = -w / 2;
+    g.vertexY[1] = -h / 2;
+    g.vertexZ[2] = w / 2;
+    g.vertexY[2] = -h / 2;
+    g.vertexZ[3] = w / 2;
+    g.vertexY[3] = h / 2;
+    g.vertexZ[4] = -w / 2;
+    g.vertexY[4] = h / 2;
     return;
   }
   // Regular 24-gon inscribed in the circle, from the +z axis counter-clockwise.
-  const double step = 2 * g.d_PI / 24;
+  const double step = 2 * g.pi / 24;
   for (int i = 1; i <= g.numVertices; ++i) {
     const double angle = (i - 1) * step;
-    g.d_VertexZ[i] = (w / 2) * std::cos(angle);
-    g.d_VertexY[i] = (w / 2) * std::sin(angle);
+    g.vertexZ[i] = (w / 2) * std::cos(angle);
+    g.vertexY[i] = (w / 2) * std::sin(angle);
   }
 }
 
@@ -46,68 +44,68 @@ void FlangeZ(uint8_t projection, double w, double t, FlangeArray& z) {
 }
 
 // The left flange continues the section below the web, the right one above.
-void BuildFlanges(const modBeamDesignCSA94& s, SectionGeometry& g) {
-  if (s.bt_HasFlanges != 1) {
-    g.d_LeftFlangeZ = {};
-    g.d_LeftFlangeY = {};
-    g.d_RightFlangeZ = {};
-    g.d_RightFlangeY = {};
+void BuildFlanges(const StiffenerSection& s, SectionGeometry& g) {
+  if (s.hasFlanges != 1) {
+    g.leftFlangeZ = {};
+    g.leftFlangeY = {};
+    g.rightFlangeZ = {};
+    g.rightFlangeY = {};
     return;
   }
-  const double h = s.d_Height;
-  const double bL = s.d_FlangeWidth[1];
-  const double bR = s.d_FlangeWidth[2];
-  g.d_LeftFlangeY = {0, -h / 2, -h / 2, -h / 2 - bL, -h / 2 - bL};
-  g.d_RightFlangeY = {0, h / 2 + bR, h / 2 + bR, h / 2, h / 2};
-  FlangeZ(s.bt_Projection, s.d_Width, s.d_FlangeThickness[1], g.d_LeftFlangeZ);
-  FlangeZ(s.bt_Projection, s.d_Width, s.d_FlangeThickness[2], g.d_RightFlangeZ);
+  const double h = s.height;
+  const double bL = s.flangeWidth[1];
+  const double bR = s.flangeWidth[2];
+  g.leftFlangeY = {0, -h / 2, -h / 2, -h / 2 - bL, -h / 2 - bL};
+  g.rightFlangeY = {0, h / 2 + bR, h / 2 + bR, h / 2, h / 2};
+  FlangeZ(s.projection, s.width, s.flangeThickness[1], g.leftFlangeZ);
+  FlangeZ(s.projection, s.width, s.flangeThickness[2], g.rightFlangeZ);
 }
 
-void ComputeAreas(const modBeamDesignCSA94& s, SectionGeometry& g) {
+void ComputeAreas(const StiffenerSection& s, SectionGeometry& g) {
   // Trapezoid rule over the closed outline: positive for counter-clockwise.
   const int n = g.numVertices;
   double area = 0;
   for (int j = 1; j <= n; ++j) {
     const int next = j == n ? 1 : j + 1;
-    area = area + 0.5 * (g.d_VertexZ[j] + g.d_VertexZ[next]) * (g.d_VertexY[next] - g.d_VertexY[j]);
+    area = area + 0.5 * (g.vertexZ[j] + g.vertexZ[next]) * (g.vertexY[next] - g.vertexY[j]);
   }
-  g.d_AreaWeb = area;
+  g.areaWeb = area;
   double bL = 0, bR = 0, tL = 0, tR = 0;
-  if (s.bt_HasFlanges == 1) {
-    bL = s.d_FlangeWidth[1];
-    bR = s.d_FlangeWidth[2];
-    tL = s.d_FlangeThickness[1];
-    tR = s.d_FlangeThickness[2];
+  if (s.hasFlanges == 1) {
+    bL = s.flangeWidth[1];
+    bR = s.flangeWidth[2];
+    tL = s.flangeThickness[1];
+    tR = s.flangeThickness[2];
   }
-  g.d_AreaGross = area + bL * tL + bR * tR;
+  g.areaGross = area + bL * tL + bR * tR;
 }
 
 // Five bars at the centres of five equal strips of each bar line, so no bar
 // stands on a corner.
-void BuildBars(const modBeamDesignCSA94& s, SectionGeometry& g) {
-  const double h = s.d_Height;
-  const double w = s.d_Width;
-  const double a = h / 2 - s.d_CoverY;
-  const double b = w / 2 - s.d_CoverZ;
+void BuildBars(const StiffenerSection& s, SectionGeometry& g) {
+  const double h = s.height;
+  const double w = s.width;
+  const double a = h / 2 - s.coverY;
+  const double b = w / 2 - s.coverZ;
   const auto facesAlongY = [&](int first) {  // two faces parallel to y
-    const double sp = (h - 2 * s.d_CoverY) / 5;
+    const double sp = (h - 2 * s.coverY) / 5;
     for (int j = 1; j <= 5; ++j) {
-      g.d_BarZ[first + j] = -b;
-      g.d_BarY[first + j] = -a + (j - 0.5) * sp;
-      g.d_BarZ[first + j + 5] = b;
-      g.d_BarY[first + j + 5] = -a + (j - 0.5) * sp;
+      g.barZ[first + j] = -b;
+      g.barY[first + j] = -a + (j - 0.5) * sp;
+      g.barZ[first + j + 5] = b;
+      g.barY[first + j + 5] = -a + (j - 0.5) * sp;
     }
   };
   const auto facesAlongZ = [&]() {  // two faces parallel to z
-    const double sp = (w - 2 * s.d_CoverZ) / 5;
+    const double sp = (w - 2 * s.coverZ) / 5;
     for (int j = 1; j <= 5; ++j) {
-      g.d_BarZ[j] = -b + (j - 0.5) * sp;
-      g.d_BarY[j] = -a;
-      g.d_BarZ[j + 5] = -b + (j - 0.5) * sp;
-      g.d_BarY[j + 5] = a;
+      g.barZ[j] = -b + (j - 0.5) * sp;
+      g.barY[j] = -a;
+      g.barZ[j + 5] = -b + (j - 0.5) * sp;
+      g.barY[j + 5] = a;
     }
   };
-  switch (s.i_RFTType) {
+  switch (s.barLayout) {
     case 0:
       facesAlongY(0);
       break;
@@ -119,12 +117,12 @@ void BuildBars(const modBeamDesignCSA94& s, SectionGeometry& g) {
       facesAlongY(10);
       break;
     default: {  // on a circle
-      const double r = (w - 2 * s.d_CoverZ) / 2;
-      const double step = 2 * g.d_PI / g.d_NumBars;
+      const double r = (w - 2 * s.coverZ) / 2;
+      const double step = 2 * g.pi / g.numBars;
       for (int i = 1; i <= g.numBars; ++i) {
         const double angle = (i - 1) * step;
-        g.d_BarZ[i] = r * std::cos(angle);
-        g.d_BarY[i] = r * std::sin(angle);
+        g.barZ[i] = r * std::cos(angle);
+        g.barY[i] = r * std::sin(angle);
       }
       break;
     }
@@ -149,76 +147,62 @@ void RotatePoints(const std::array<double, N>& z, const std::array<double, N>& y
 }
 
 void BuildDirections(SectionGeometry& g) {
-  const double step = (g.d_PI * 0.5) / 6;
+  const double step = (g.pi * 0.5) / 6;
   for (int d = 1; d <= kNumDirections; ++d) {
-    const double angle = d <= 7 ? (d - 1) * step : g.d_PI * 1.5;
+    const double angle = d <= 7 ? (d - 1) * step : g.pi * 1.5;
     const double c = std::cos(angle);
     const double sn = std::sin(angle);
-    g.d_DirCos[d] = c;
-    g.d_DirSin[d] = sn;
+    g.dirCos[d] = c;
+    g.dirSin[d] = sn;
     double top = 0;
     double lowest = 0;
-    RotatePoints(g.d_VertexZ, g.d_VertexY, g.numVertices, c, sn, g.d_RotVertexU[d],
-                 g.d_RotVertexW[d], top, lowest);
-    RotatePoints(g.d_LeftFlangeZ, g.d_LeftFlangeY, kFlangeVertices, c, sn,
-                 g.d_RotLeftFlangeU[d], g.d_RotLeftFlangeW[d], top, lowest);
-    RotatePoints(g.d_RightFlangeZ, g.d_RightFlangeY, kFlangeVertices, c, sn,
-                 g.d_RotRightFlangeU[d], g.d_RotRightFlangeW[d], top, lowest);
-    g.d_TopFibre[d] = top;
-    g.d_SectionDepth[d] = top - lowest;
+    RotatePoints(g.vertexZ, g.vertexY, g.numVertices, c, sn, g.rotVertexU[d],
+                 g.rotVertexW[d], top, lowest);
+    RotatePoints(g.leftFlangeZ, g.leftFlangeY, kFlangeVertices, c, sn,
+                 g.rotLeftFlangeU[d], g.rotLeftFlangeW[d], top, lowest);
+    RotatePoints(g.rightFlangeZ, g.rightFlangeY, kFlangeVertices, c, sn,
+                 g.rotRightFlangeU[d], g.rotRightFlangeW[d], top, lowest);
+    g.topFibre[d] = top;
+    g.sectionDepth[d] = top - lowest;
     double barTop = 0;  // not used: only the extreme tension bar matters
     double bottomBar = 0;
-    RotatePoints(g.d_BarZ, g.d_BarY, g.numBars, c, sn, g.d_RotBarU[d], g.d_RotBarW[d], barTop,
+    RotatePoints(g.barZ, g.barY, g.numBars, c, sn, g.rotBarU[d], g.rotBarW[d], barTop,
                  bottomBar);
-    g.d_BottomBar[d] = bottomBar;
-  }
-}
-
-// The constants and the ultimate combinations of the run, copied once per
-// element so that the searches never read the model.
-void LoadFlexureInputs(FlexureWork& x) {
-  const modGlobal& gl = Global();
-  x.eps_cu = gl.eps_cu;
-  x.eps_t = gl.eps_t;
-  x.k_Pmax = gl.k_Pmax;
-  x.k_Pcomp = gl.k_Pcomp;
-  x.k_Ptens = gl.k_Ptens;
-  x.ultimateCombos.clear();
-  for (int k = 1; k <= gl.i_NumLoadCombos; ++k) {
-    if (gl.LoadCombo.bt_ComboType(k) == 1) {
-      x.ultimateCombos.push_back(static_cast<int16_t>(k));
-    }
+    g.bottomBar[d] = bottomBar;
   }
 }
 
 }  // namespace
 
-void BuildSectionGeometry() {
-  modBeamDesignCSA94& s = BeamState();
+void BuildSectionGeometry(StiffenerSection& s) {
   SectionGeometry& g = s.geo;
   g = SectionGeometry{};  // every array re-created with all entries 0
-  g.d_PI = 4 * std::atan(1.0);
-  g.numVertices = s.i_SectionType == 0 ? 4 : 24;
-  g.numBars = (s.i_RFTType == 0 || s.i_RFTType == 1) ? 10 : 20;
-  g.d_NumVertices = g.numVertices;
-  g.d_NumBars = g.numBars;
+  g.pi = 4 * std::atan(1.0);
+  g.numVertices = s.sectionType == 0 ? 4 : 24;
+  g.numBars = (s.barLayout == 0 || s.barLayout == 1) ? 10 : 20;
 
   BuildOutline(s, g);
   BuildFlanges(s, g);
   ComputeAreas(s, g);
   BuildBars(s, g);
   BuildDirections(g);
+}
 
-  FlexureWork& x = s.flex;
-  x.d_FrameVertexU = {};
-  x.d_FrameVertexW = {};
-  x.d_FrameLeftFlangeU = {};
-  x.d_FrameLeftFlangeW = {};
-  x.d_FrameRightFlangeU = {};
-  x.d_FrameRightFlangeW = {};
-  x.d_FrameBarU = {};
-  x.d_FrameBarW = {};
-  LoadFlexureInputs(x);
+void StartFlexureWork(const StiffenerSettings& settings, FlexureWork& x) {
+  x.epsCu = settings.epsCu;
+  x.epsT = settings.epsT;
+  x.kPmax = settings.kPmax;
+  x.kPcomp = settings.kPcomp;
+  x.kPtens = settings.kPtens;
+  x.suspendFlag = settings.suspendFlag;
+  x.frameVertexU = {};
+  x.frameVertexW = {};
+  x.frameLeftFlangeU = {};
+  x.frameLeftFlangeW = {};
+  x.frameRightFlangeU = {};
+  x.frameRightFlangeW = {};
+  x.frameBarU = {};
+  x.frameBarW = {};
 }
 
 }  // namespace ostrel

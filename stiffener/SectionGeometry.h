@@ -25,42 +25,40 @@ using FlangeArray = std::array<double, kFlangeVertices + 1>;
 using DirectionArray = std::array<double, kNumDirections + 1>;
 
 struct SectionGeometry {
-  double d_PI = 0;
-  double d_NumVertices = 0;  // 4 or 24
-  double d_NumBars = 0;      // 10 or 20
-  int numVertices = 0;       // the same two counts as loop bounds
-  int numBars = 0;
+  double pi = 0;
+  int numVertices = 0;  // 4 or 24
+  int numBars = 0;      // 10 or 20
 
   // Web outline (counter-clockwise) and flange rectangles, (z, y), origin at
   // the centre of the web.
-  OutlineArray d_VertexZ{};
-  OutlineArray d_VertexY{};
-  FlangeArray d_LeftFlangeZ{};
-  FlangeArray d_LeftFlangeY{};
-  FlangeArray d_RightFlangeZ{};
-  FlangeArray d_RightFlangeY{};
+  OutlineArray vertexZ{};
+  OutlineArray vertexY{};
+  FlangeArray leftFlangeZ{};
+  FlangeArray leftFlangeY{};
+  FlangeArray rightFlangeZ{};
+  FlangeArray rightFlangeY{};
 
-  double d_AreaWeb = 0;    // base of the steel ratio
-  double d_AreaGross = 0;  // web plus both flange rectangles
+  double areaWeb = 0;    // base of the steel ratio
+  double areaGross = 0;  // web plus both flange rectangles
 
-  BarArray d_BarZ{};
-  BarArray d_BarY{};
+  BarArray barZ{};
+  BarArray barY{};
 
   // The eight directions: u along the neutral axis, w toward the compressed
   // face (u = z c + y s, w = -z s + y c).
-  DirectionArray d_DirCos{};
-  DirectionArray d_DirSin{};
-  std::array<OutlineArray, kNumDirections + 1> d_RotVertexU{};
-  std::array<OutlineArray, kNumDirections + 1> d_RotVertexW{};
-  std::array<FlangeArray, kNumDirections + 1> d_RotLeftFlangeU{};
-  std::array<FlangeArray, kNumDirections + 1> d_RotLeftFlangeW{};
-  std::array<FlangeArray, kNumDirections + 1> d_RotRightFlangeU{};
-  std::array<FlangeArray, kNumDirections + 1> d_RotRightFlangeW{};
-  std::array<BarArray, kNumDirections + 1> d_RotBarU{};
-  std::array<BarArray, kNumDirections + 1> d_RotBarW{};
-  DirectionArray d_TopFibre{};      // extreme compression fibre, >= 0
-  DirectionArray d_SectionDepth{};  // extent of the concrete along w
-  DirectionArray d_BottomBar{};     // w of the extreme tension bar, <= 0
+  DirectionArray dirCos{};
+  DirectionArray dirSin{};
+  std::array<OutlineArray, kNumDirections + 1> rotVertexU{};
+  std::array<OutlineArray, kNumDirections + 1> rotVertexW{};
+  std::array<FlangeArray, kNumDirections + 1> rotLeftFlangeU{};
+  std::array<FlangeArray, kNumDirections + 1> rotLeftFlangeW{};
+  std::array<FlangeArray, kNumDirections + 1> rotRightFlangeU{};
+  std::array<FlangeArray, kNumDirections + 1> rotRightFlangeW{};
+  std::array<BarArray, kNumDirections + 1> rotBarU{};
+  std::array<BarArray, kNumDirections + 1> rotBarW{};
+  DirectionArray topFibre{};      // extreme compression fibre, >= 0
+  DirectionArray sectionDepth{};  // extent of the concrete along w
+  DirectionArray bottomBar{};     // w of the extreme tension bar, <= 0
 };
 
 }  // namespace ostrel

@@ -1,87 +1,107 @@
 // Flexure of a stiffener section with axial load: geometry and bar layout,
 // the axial bounds, the search of the longitudinal steel ratio, and the
-// section's bending resistance under axial load. All of them work on
-// BeamState() of the calling thread; the kernel, the depth solver and the
-// capacity operations also come in overloads that take the state explicitly,
-// which the searches use so that the inner loops reach the state directly.
+// section's bending resistance under axial load.
+//
+// Every routine works on the state it is given (StiffenerSection.h):
+//   BuildSectionGeometry(section)              outline, flanges, bars, frames
+//   StartFlexureWork(settings, work)           constants of the kernel
+//   DesignSectionAxialBounds / DesignSectionSteel /
+//   CheckSectionForCombos(section, forces, work, record)
+//                                              the steel of the element
+//   ComputeCapacityPoints(section, work, P)    the eight fixed capacities
+//   ComputeCapacityAtDemandAngle(...)          the capacity along a demand
+//   SectionResultants / SectionForce / SolveNeutralAxisDepth
+//                                              the kernel of one frame
+// The capacity routines need the steel of the trial in the work (As,
+// barArea); the kernel routines need the depth ratios and the frame that a
+// capacity routine left in the work.
 //
 // Units: N, mm, MPa, N-mm. Axial force and steel strain are positive in
 // tension.
 #ifndef OSTREL_STIFFENER_STIFFENERFLEXURE_H
 #define OSTREL_STIFFENER_STIFFENERFLEXURE_H
 
+#include "stiffener/FlexureState.h"
+#include "stiffener/StiffenerSection.h"
+
 namespace ostrel {
 
-struct modBeamDesignCSA94;
-
 // Builds the outline, flanges, bars and the eight rotated frames of the
-// element's section from the section state. It also copies, once per
-// element, the design constants and the list of ultimate combinations that
-// the flexure design of the element needs.
-void BuildSectionGeometry();
+// section into section.geo.
+void BuildSectionGeometry(StiffenerSection& section);
 
-// Raises the minimum steel ratio for the largest axial demands, or fails the
-// element when the demand needs more than the maximum ratio.
-void DesignAxialBounds();
+// Copies the constants of the kernel into the work and clears its frame.
+void StartFlexureWork(const StiffenerSettings& settings, FlexureWork& work);
 
-// Searches the steel ratio that resists every ultimate combination.
-void DesignFlexureSteel();
+// Sets the steel bounds from the section's ratios, then raises the minimum
+// for the largest axial demands, or fails the element (record) when the
+// demand needs more than the maximum ratio.
+void DesignSectionAxialBounds(const StiffenerSection& section, const StiffenerForces& forces,
+                       FlexureWork& work, StiffenerRecord& record);
 
-// Checks the current steel (d_As, d_BarArea) against every ultimate
+// Searches the steel ratio between the bounds that resists every ultimate
+// combination; the record receives the steel and its governing values.
+void DesignSectionSteel(const StiffenerSection& section, const StiffenerForces& forces,
+                        FlexureWork& work, StiffenerRecord& record);
+
+// Checks the trial steel (work.As, work.barArea) against every ultimate
 // combination at both ends: status 0 when all are resisted, else 3; updates
 // the governing record where a larger demand/capacity ratio is found.
-void CheckSectionForCombos();
+void CheckSectionForCombos(const StiffenerSection& section, const StiffenerForces& forces,
+                           FlexureWork& work, StiffenerRecord& record);
 
-// Offsets of the plastic centroid (e_pc, for the axial force P) and of the
-// gross-section centroid (e_c) of a flanged section from the web mid-plane.
-void FlangeEccentricities(const double& P, double& e_pc, double& e_c);
+// Offsets of the plastic centroid (e_pc, for the axial force P and steel
+// area as) and of the gross-section centroid (e_c) of a flanged section from
+// the web mid-plane.
+void FlangeEccentricities(const StiffenerSection& section, double as, double P, double& e_pc,
+                          double& e_c);
 
 // Section kernel: axial force F and moments Ma (about the neutral-axis
 // direction u) and Mb (about w), both about the origin, for the
-// neutral-axis depth c in the current frame.
-void ComputeSectionResultants(double& F, double& Ma, double& Mb, const double& c);
-void ComputeSectionResultants(modBeamDesignCSA94& s, double& F, double& Ma, double& Mb,
-                              const double& c);
+// neutral-axis depth c in the work's frame.
+void SectionResultants(const StiffenerSection& section, const FlexureWork& work, double c,
+                       double& F, double& Ma, double& Mb);
 
 // Force-only twin of the kernel; returns the largest bar strain (before the
 // yield limits), starting from -eps_cu.
-double ComputeSectionForce(double& F, const double& c);
-double ComputeSectionForce(modBeamDesignCSA94& s, double& F, const double& c);
+double SectionForce(const StiffenerSection& section, const FlexureWork& work, double c,
+                    double& F);
 
-// Neutral-axis depth of the current frame (concrete depth h) for which the
+// Neutral-axis depth of the work's frame (concrete depth h) for which the
 // section force equals P within 0.0001 N. phi receives the resistance factor
-// of the last evaluation. Needs the depth ratios and axial resistances of
-// flex (set by the two capacity operations).
-double SolveNeutralAxisDepth(const double& P, const double& h, double& phi);
-double SolveNeutralAxisDepth(modBeamDesignCSA94& s, const double& P, const double& h,
-                             double& phi);
+// of the last evaluation.
+double SolveNeutralAxisDepth(const StiffenerSection& section, const FlexureWork& work, double P,
+                             double h, double& phi);
 
-// Capacity moments d_CapMuy/d_CapMuz of the eight fixed directions for the
-// axial force P.
-void ComputeCapacityPoints(const double& P);
-void ComputeCapacityPoints(modBeamDesignCSA94& s, const double& P);
+// Capacity moments work.capMuy / capMuz of the eight fixed directions
+// for the axial force P.
+void ComputeCapacityPoints(const StiffenerSection& section, FlexureWork& work, double P);
 
-// The same capacity points within one check of the current steel: the depth
+// The same capacity points within one check of the trial steel: the depth
 // solves replay the trials that earlier calls since StartCapacityCheck met in
 // the same direction, with bit-identical results. StartCapacityCheck must be
-// called whenever the steel, the yield strains, the constants or the geometry
-// may have changed.
-void StartCapacityCheck(modBeamDesignCSA94& s);
-void ComputeCheckCapacityPoints(modBeamDesignCSA94& s, const double& P);
+// called whenever the steel, the section or the constants may have changed.
+void StartCapacityCheck(FlexureWork& work);
+void ComputeCheckCapacityPoints(const StiffenerSection& section, FlexureWork& work, double P);
 
-// Demand/capacity ratio along the demand direction (|Muy|, |Muz|), found by
-// turning the neutral axis between aLo and aHi until the capacity vector is
-// parallel to the demand. Muz is raised to 0.0001 in place when smaller; the
-// four angles are narrowed in place.
-double ComputeCapacityAtDemandAngle(const double& P, const double& Muy, double& Muz,
-                                    double& aHi, double& aLo, double& tHi, double& tLo);
-double ComputeCapacityAtDemandAngle(modBeamDesignCSA94& s, const double& P,
-                                    const double& Muy, double& Muz, double& aHi,
-                                    double& aLo, double& tHi, double& tLo);
+// The neutral-axis angles (aLo, aHi) whose capacity vectors make the angles
+// (tLo, tHi) with the z axis, on either side of the demand.
+struct AngleBracket {
+  double aHi;
+  double aLo;
+  double tHi;
+  double tLo;
+};
+
+// Demand/capacity ratio along the demand direction (|Muy|, |Muz|, Muz raised
+// to 0.0001 when smaller), found by turning the neutral axis within the
+// bracket until the capacity vector is parallel to the demand.
+double ComputeCapacityAtDemandAngle(const StiffenerSection& section, FlexureWork& work, double P,
+                                    double Muy, double Muz, AngleBracket bracket);
 
 // Resistance factor for a bar strain: always 1.0, the material factors being
 // already inside the factored strengths.
-double ResistanceFactorForStrain(const double& strain);
+double ResistanceFactorForStrain(double strain);
 
 }  // namespace ostrel
 

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "stiffener/StiffenerShearTorsion.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 
@@ -35,16 +34,16 @@ struct ShearDepths {
 
 // Distance from the compressed face to the centroid of the bars of the
 // tension half, for each direction, by bar arrangement.
-ShearDepths ComputeShearDepths(const modBeamDesignCSA94& s, double pi) {
-  const double h = s.d_Height;
-  const double w = s.d_Width;
-  const double ay = h - 2 * s.d_CoverY;  // between the two bar lines across y
-  const double az = w - 2 * s.d_CoverZ;  // between the two bar lines across z
-  switch (s.i_RFTType) {
+ShearDepths ComputeShearDepths(const StiffenerSection& s, double pi) {
+  const double h = s.height;
+  const double w = s.width;
+  const double ay = h - 2 * s.coverY;  // between the two bar lines across y
+  const double az = w - 2 * s.coverZ;  // between the two bar lines across z
+  switch (s.barLayout) {
     case 0:  // bars on the two faces parallel to y
-      return {h / 2 + ay / 4, w - s.d_CoverZ};
+      return {h / 2 + ay / 4, w - s.coverZ};
     case 1:  // bars on the two faces parallel to z
-      return {h - s.d_CoverY, w / 2 + az / 4};
+      return {h - s.coverY, w / 2 + az / 4};
     case 2: {  // bars on all four faces: the two kinds of bar line weighted by length
       const double depthY = h / 2 + ((ay / 2 + az) * (ay / 2)) / (ay + az);
       const double depthZ = w / 2 + ((az / 2 + ay) * (az / 2)) / (ay + az);
@@ -53,7 +52,7 @@ ShearDepths ComputeShearDepths(const modBeamDesignCSA94& s, double pi) {
     default: {  // bars on a circle: centroid of half the circle at 2R/pi
       double depthY = h / 2 + ay / pi;
       double depthZ = w / 2 + az / pi;
-      if (s.i_SectionType == 1) {
+      if (s.sectionType == 1) {
         if (depthY < 0.8 * h) {
           depthY = 0.8 * h;
         }
@@ -68,43 +67,42 @@ ShearDepths ComputeShearDepths(const modBeamDesignCSA94& s, double pi) {
 
 }  // namespace
 
-void ComputeTorsionSectionProperties() {
-  modBeamDesignCSA94& s = BeamState();
+void ComputeTorsionSectionProperties(StiffenerSection& s) {
   const double pi = 4 * std::atan(1.0);
-  const double h = s.d_Height;
-  const double w = s.d_Width;
+  const double h = s.height;
+  const double w = s.width;
 
   // The stored flange sizes take part whether or not the element counts as
   // flanged: a zero width contributes nothing.
-  const double left = EffectiveOverhang(s.d_FlangeWidth[1], s.d_FlangeThickness[1], w,
-                                        s.bt_Projection);
-  const double right = EffectiveOverhang(s.d_FlangeWidth[2], s.d_FlangeThickness[2], w,
-                                         s.bt_Projection);
-  const double leftArea = left * s.d_FlangeThickness[1];
-  const double rightArea = right * s.d_FlangeThickness[2];
+  const double left = EffectiveOverhang(s.flangeWidth[1], s.flangeThickness[1], w,
+                                        s.projection);
+  const double right = EffectiveOverhang(s.flangeWidth[2], s.flangeThickness[2], w,
+                                         s.projection);
+  const double leftArea = left * s.flangeThickness[1];
+  const double rightArea = right * s.flangeThickness[2];
 
-  if (s.i_SectionType == 0) {
-    s.d_Acp = h * w + rightArea + leftArea;
-    s.d_Pcp = 2 * (h + w) + 2 * right + 2 * left;
+  if (s.sectionType == 0) {
+    s.Acp = h * w + rightArea + leftArea;
+    s.pcp = 2 * (h + w) + 2 * right + 2 * left;
   } else {
-    s.d_Acp = (pi * (w * w)) / 4 + rightArea + leftArea;
-    s.d_Pcp = pi * w + 2 * right + 2 * left;
+    s.Acp = (pi * (w * w)) / 4 + rightArea + leftArea;
+    s.pcp = pi * w + 2 * right + 2 * left;
   }
 
   // Centreline of the outermost closed stirrup, at the stirrup cover line.
-  const double stirrupZ = w - 2 * s.d_CoverZst;
-  if (s.i_RFTType == 3) {
-    s.d_Aoh = ((stirrupZ * stirrupZ) * pi) / 4;
-    s.d_Ph = stirrupZ * pi;
+  const double stirrupZ = w - 2 * s.coverZst;
+  if (s.barLayout == 3) {
+    s.Aoh = ((stirrupZ * stirrupZ) * pi) / 4;
+    s.ph = stirrupZ * pi;
   } else {
-    const double stirrupY = h - 2 * s.d_CoverYst;
-    s.d_Aoh = stirrupZ * stirrupY;
-    s.d_Ph = 2 * (stirrupZ + stirrupY);
+    const double stirrupY = h - 2 * s.coverYst;
+    s.Aoh = stirrupZ * stirrupY;
+    s.ph = 2 * (stirrupZ + stirrupY);
   }
 
   const ShearDepths depths = ComputeShearDepths(s, pi);
-  s.d_ShearDepthY = depths.y;
-  s.d_ShearDepthZ = depths.z;
+  s.shearDepthY = depths.y;
+  s.shearDepthZ = depths.z;
 }
 
 }  // namespace ostrel

@@ -1,5 +1,5 @@
 // The per-thread design model, its clearing operations, the unit factors and
-// the design constants.
+// the concrete density factor.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,7 +7,7 @@
 
 #include "OstrelDesignCSA94.h"
 #include "OstrelDesignCSA94.hpp"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 #include "support/MessageCapture.h"
 
 namespace ostrel {
@@ -16,145 +16,113 @@ namespace {
 class Model : public ::testing::Test {
  protected:
   void SetUp() override { ResetGlobalState(); }
+  modGlobal& g = Global();
+  clsDesignCSA94 design_;
   test::MessageCapture boxes_;
 };
 
 TEST_F(Model, ObjectsOnOneThreadShareOneModelAndAnotherThreadHasItsOwn) {
   clsDesignCSA94* a = clsDesignCSA94_Create();
-  clsDesignCSA94* b = clsDesignCSA94_Create();
   ASSERT_EQ(clsDesignCSA94_SetNumberOfPlateElements(a, 4), 0);
-  ASSERT_EQ(clsDesignCSA94_SetPlateElementProperties(b, 4, 250.0f, 30, 400, 200000, 0.2f, 4,
-                                                     0.2f, 4, 2, 40, 40),
+  clsDesignCSA94_Release(a);  // the model outlives the objects
+  EXPECT_EQ(design_.SetPlateElementProperties(4, 250, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 2, 40, 40),
             0);
-  EXPECT_EQ(Global().PlateElement.f_Thickness(4), 250.0f);
-
-  int16_t otherThreadCount = -1;
-  uint8_t otherThreadResult = 9;
-  std::thread other([&] {
-    clsDesignCSA94* c = clsDesignCSA94_Create();
-    otherThreadCount = Global().i_NumPlateElements;
+  std::thread([] {
+    clsDesignCSA94 other;
+    EXPECT_EQ(Global().i_NumPlateElements, 0);
     // Element 4 is out of range in this thread's empty model.
-    otherThreadResult = clsDesignCSA94_SetPlateElementProperties(c, 4, 250.0f, 30, 400, 200000,
-                                                                 0.2f, 4, 0.2f, 4, 2, 40, 40);
-    clsDesignCSA94_SetNumberOfPlateElements(c, 9);
-    clsDesignCSA94_Release(c);
-  });
-  other.join();
-  EXPECT_EQ(otherThreadCount, 0);
-  EXPECT_EQ(otherThreadResult, 1);
-  EXPECT_EQ(Global().i_NumPlateElements, 4);  // untouched by the other thread
-  clsDesignCSA94_Release(a);
-  // The model outlives the objects.
-  EXPECT_EQ(Global().PlateElement.f_Thickness(4), 250.0f);
-  clsDesignCSA94_Release(b);
+    EXPECT_EQ(other.SetPlateElementProperties(4, 250, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 2, 40, 40),
+              1);
+    other.SetNumberOfPlateElements(9);
+  }).join();
+  EXPECT_EQ(g.i_NumPlateElements, 4);
+  EXPECT_EQ(g.PlateElement.f_Thickness(4), 250.0f);
 }
 
-TEST_F(Model, UnitFactorsFollowTheLastAcceptedSystem) {
-  clsDesignCSA94 design;
-  const modGlobal& g = Global();
-  auto factors = [&g] {
-    return std::array{g.f_LengthFactor,          g.f_StressFactor,        g.f_ForceFactor,
-                      g.f_MomentFactor,          g.f_DensityFactor,       g.f_ForcePerLengthFactor,
+// What the US factors do: each converts one host unit to the internal unit it
+// stands for, consistently with the others (a kip-ft is a kip times 12 in;
+// a ksi a kip on a square inch; areas out are in2 and in2/ft), and nothing is
+// converted before the first accepted code. A refused code changes nothing.
+TEST_F(Model, UnitFactorsConvertConsistently) {
+  auto factors = [this] {
+    return std::array{g.f_LengthFactor,          g.f_StressFactor,
+                      g.f_ForceFactor,           g.f_MomentFactor,
+                      g.f_DensityFactor,         g.f_ForcePerLengthFactor,
                       g.f_MomentPerLengthFactor, g.f_AreaPerLengthOutFactor,
                       g.f_StirrupAreaOutFactor,  g.f_AreaOutFactor};
   };
-  EXPECT_EQ(factors(), (std::array<float, 10>{}));  // nothing before the first SetUnits
-  ASSERT_EQ(design.SetUnits(1), 0);
-  ASSERT_EQ(design.SetUnits(0), 0);
-  EXPECT_EQ(factors(), (std::array{25.4f, 6.8948f, 4448.222f, 1355817.456f, 16.013f, 14.59318f,
-                                   4448.0f, float(12.0 / 25.4), float(12.0 / 25.4),
-                                   float(1.0 / 645.16)}));
-  // A US stiffener area of 645.16 mm2 reads 1 in2; 1 mm2/mm reads 0.4724 in2/ft.
-  EXPECT_NEAR(645.16 * g.f_AreaOutFactor, 1.0, 1e-7);
-  EXPECT_NEAR(1.0 * g.f_AreaPerLengthOutFactor, 0.4724, 5e-5);
-  ASSERT_EQ(design.SetUnits(1), 0);
-  const std::array<float, 10> si{1, 1, 1000, 1000000, 1, 1, 1000, 1000, 1000, 1};
+  EXPECT_EQ(factors(), (std::array<float, 10>{}));
+  ASSERT_EQ(design_.SetUnits(0), 0);
+  const double in = g.f_LengthFactor, kip = g.f_ForceFactor;
+  EXPECT_EQ(in, 25.4f);
+  EXPECT_NEAR(kip, 4.4482216e3, 1e-3);  // 1 kip in N
+  EXPECT_NEAR(g.f_MomentFactor / (kip * 12 * in), 1, 1e-6);
+  EXPECT_NEAR(g.f_StressFactor / (kip / (in * in)), 1, 1e-5);
+  EXPECT_NEAR(g.f_ForcePerLengthFactor / (kip / (12 * in)), 1, 1e-4);
+  EXPECT_NEAR(g.f_MomentPerLengthFactor / kip, 1, 1e-4);
+  EXPECT_NEAR(g.f_DensityFactor / 16.0185, 1, 5e-4);  // lb/ft3 in kg/m3
+  EXPECT_NEAR(g.f_AreaOutFactor * (in * in), 1, 1e-7);
+  EXPECT_NEAR(g.f_AreaPerLengthOutFactor * in / 12, 1, 1e-7);
+  EXPECT_EQ(g.f_StirrupAreaOutFactor, g.f_AreaPerLengthOutFactor);
+  ASSERT_EQ(design_.SetUnits(1), 0);
+  const std::array<float, 10> si{1, 1,    1000, 1000000, 1,
+                                 1, 1000, 1000, 1000,    1};  // kN, kN-m, mm2/m
   EXPECT_EQ(factors(), si);
-  EXPECT_EQ(design.SetUnits(3), 1);  // a refused code changes nothing
+  EXPECT_EQ(design_.SetUnits(3), 1);
   EXPECT_EQ(factors(), si);
 }
 
-TEST_F(Model, DesignConstantsAndLambdaAtItsBounds) {
+// Lambda at the density bounds, which are compared as 32-bit floats; the US
+// density factor puts the 2150 kg/m3 bound between 134.26 and 134.27 lb/ft3.
+TEST_F(Model, LambdaAtTheDensityBounds) {
   SetDesignConstants();
-  const modGlobal& g = Global();
-  EXPECT_EQ((std::array{g.phi_c, g.phi_s, g.eps_cu, g.eps_t, g.k_Pmax * g.k_Pcomp, g.rho_min_floor,
-                        g.rho_min_floor_v, g.rho_ties, g.t_max_one_curtain, g.fy_max, g.fyc_max,
-                        g.fyt_max, g.fc_max}),
-            (std::array{0.6f, 0.85f, 0.0035f, 0.005f, 0.8f, 0.002f, 0.0015f, 0.01f, 250.0f, 500.0f,
-                        400.0f, 500.0f, 80.0f}));
-  const double cases[][2] = {{2400, 1},      {2150, 1},   {2149.9, 0.85f}, {1850.5, 0.85f},
-                             {1850, 0.75f}, {0, 0.75f},
-                             {2149.99999999, 1}};  // rounds up to 2150 as a 32-bit float
+  ASSERT_EQ(design_.SetUnits(0), 0);
+  EXPECT_EQ(LambdaForDensity(134.26 * g.f_DensityFactor), 0.85f);
+  EXPECT_EQ(LambdaForDensity(134.27 * g.f_DensityFactor), 1.0f);
+  const double cases[][2] = {{2400, 1},    {2150, 1}, {2149.9, 0.85f}, {1850.5, 0.85f},
+                             {1850, 0.75f}, {0, 0.75f}, {2149.99999999, 1}};
   for (const auto& c : cases) EXPECT_EQ(LambdaForDensity(c[0]), c[1]) << c[0];
   EXPECT_THROW(LambdaForDensity(1e300), RunTimeError);
 }
 
-TEST_F(Model, ResetDesignClearsResultsAndCountsButKeepsInput) {
-  clsDesignCSA94 design;
-  ASSERT_EQ(design.SetNumberOfNodes(3), 0);
-  ASSERT_EQ(design.SetNumberOfPlateElements(2), 0);
-  ASSERT_EQ(design.SetNumberOfStiffenerElements(1), 0);
-  ASSERT_EQ(design.SetNumberOfLoadCombinations(2), 0);
-  ASSERT_EQ(design.SetComboType(2, 1), 0);
-  ASSERT_EQ(design.SetPlateElementProperties(1, 200, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 2, 40, 40),
-            0);
-  modGlobal& g = Global();
-  g.Node.f_Dx_Positive.Create(3);
-  g.PlateElement.f_AreaOfSteel_x.Create(2);
-  g.StiffenerElement.bt_DesignStatus_Shear.Create(1);
-  g.bt_DesignDoneFlag = 1;
-
-  ASSERT_EQ(design.ResetDesign(), 0);
-  EXPECT_EQ(g.bt_DesignDoneFlag, 0);
-  EXPECT_EQ(g.i_NumNodes, 0);
-  EXPECT_EQ(g.i_NumPlateElements, 0);
-  EXPECT_EQ(g.i_NumStiffenerElements, 0);
-  EXPECT_EQ(g.i_NumLoadCombos, 0);
-  EXPECT_FALSE(g.Node.f_Dx_Positive.Allocated());
-  EXPECT_FALSE(g.PlateElement.f_AreaOfSteel_x.Allocated());
-  EXPECT_FALSE(g.StiffenerElement.bt_DesignStatus_Shear.Allocated());
-  // Input arrays and combination types stay, though every number is now out of range.
-  EXPECT_EQ(g.PlateElement.f_Thickness(1), 200.0f);
-  EXPECT_EQ(g.LoadCombo.bt_ComboType(2), 1);
-  EXPECT_EQ(design.SetPlateElementProperties(1, 200, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 2, 40, 40),
-            1);
-  EXPECT_EQ(boxes_.last(), "Plate element: number is out of range\r\nPlate Element: 1");
-
-  uint8_t done = 9;
-  EXPECT_EQ(design.DesignDone(done), 0);
-  EXPECT_EQ(done, 0);
-}
-
-TEST_F(Model, ReleaseModelInputKeepsCountsCurtainsAndResults) {
-  clsDesignCSA94 design;
-  ASSERT_EQ(design.SetNumberOfPlateElements(2), 0);
-  ASSERT_EQ(design.SetNumberOfStiffenerElements(1), 0);
-  ASSERT_EQ(design.SetNumberOfLoadCombinations(2), 0);
-  ASSERT_EQ(design.SetPlateElementProperties(2, 200, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 1, 40, 40),
-            0);
-  modGlobal& g = Global();
-  g.PlateElement.f_AreaOfSteel_x.Create(2);
-  g.bt_DesignDoneFlag = 1;
-
-  ReleaseModelInput();
-  EXPECT_EQ(g.i_NumPlateElements, 2);
-  EXPECT_EQ(g.i_NumStiffenerElements, 1);
-  EXPECT_EQ(g.i_NumLoadCombos, 2);
-  EXPECT_EQ(g.bt_DesignDoneFlag, 1);
-  EXPECT_EQ(g.PlateElement.bt_NumCurtains(2), 1);
-  EXPECT_TRUE(g.PlateElement.f_AreaOfSteel_x.Allocated());
-  EXPECT_FALSE(g.PlateElement.f_Thickness.Allocated());
-  EXPECT_FALSE(g.PlateElement.f_CoverToRFT.Allocated());
-  EXPECT_FALSE(g.StiffenerElement.f_SectionWidth.Allocated());
-  EXPECT_FALSE(g.StiffenerElement.f_FlangeWidth.Allocated());
-  EXPECT_FALSE(g.LoadCombo.bt_ComboType.Allocated());
+TEST_F(Model, ResetDesignClearsResultsAndCountsAndReleaseKeepsThem) {
+  for (const bool reset : {true, false}) {
+    ResetGlobalState();
+    ASSERT_EQ(
+        design_.SetNumberOfNodes(3) + design_.SetNumberOfPlateElements(2) +
+            design_.SetNumberOfStiffenerElements(1) + design_.SetNumberOfLoadCombinations(2) +
+            design_.SetComboType(2, 1) +
+            design_.SetPlateElementProperties(1, 200, 30, 400, 200000, 0.2f, 4, 0.2f, 4, 1, 40, 40),
+        0);
+    g.Node.f_Dx_Positive.Create(3);
+    g.PlateElement.f_AreaOfSteel_x.Create(2);
+    g.bt_DesignDoneFlag = 1;
+    if (reset) {
+      ASSERT_EQ(design_.ResetDesign(), 0);
+    } else {
+      ReleaseModelInput();  // the end of a completed run
+    }
+    uint8_t done = 9;
+    ASSERT_EQ(design_.DesignDone(done), 0);
+    EXPECT_EQ(done, reset ? 0 : 1);
+    EXPECT_EQ(g.i_NumNodes + g.i_NumPlateElements + g.i_NumStiffenerElements + g.i_NumLoadCombos,
+              reset ? 0 : 8);
+    EXPECT_EQ(g.Node.f_Dx_Positive.Allocated(), !reset);
+    EXPECT_EQ(g.PlateElement.f_AreaOfSteel_x.Allocated(), !reset);
+    EXPECT_EQ(g.PlateElement.bt_NumCurtains(1), 1);  // the curtains stay for the queries
+    // Reset keeps the input (every number is then out of range); release drops it.
+    EXPECT_EQ(g.PlateElement.f_Thickness.Allocated(), reset);
+    EXPECT_EQ(g.PlateElement.f_CoverToRFT.Allocated(), reset);
+    EXPECT_EQ(g.StiffenerElement.f_FlangeWidth.Allocated(), reset);
+    EXPECT_EQ(g.LoadCombo.bt_ComboType.Allocated(), reset);
+  }
+  EXPECT_EQ(boxes_.count(), 0u);
 }
 
 TEST(Array1, CheckedOneBasedAccess) {
   Array1<double> a;
   EXPECT_THROW(a(1), RunTimeError);
   a.Create(3);
-  EXPECT_EQ(a.Size(), 3);
   a(1) = 1.5;
   a(3) = 3.5;
   EXPECT_THROW(a(0), RunTimeError);

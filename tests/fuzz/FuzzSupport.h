@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "OstrelDesignCSA94.h"
+#include "tests/support/Queries.h"
 
 namespace ostrel::fuzz {
 
@@ -24,8 +25,6 @@ inline void Require(bool condition, const char* what) {
     std::abort();
   }
 }
-
-inline void RequireFinite(float v, const char* what) { Require(std::isfinite(v), what); }
 
 // A scratch file of this process, rewritten for every input.
 inline std::string ScratchPath(const char* tag) {
@@ -57,40 +56,13 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
 // value a query returns must be finite.
 inline int QueryAll(clsDesignCSA94* d, int32_t n) {
   int answered = 0;
-  float f[14];
-  int16_t i[6];
-  uint8_t b[4];
-  if (clsDesignCSA94_Get_Envelope_Displacement(d, n, &f[0], &i[0], &f[1], &i[1], &f[2], &i[2],
-                                               &f[3], &i[3], &f[4], &i[4], &f[5], &i[5]) == 0) {
-    for (int k = 0; k < 6; ++k) RequireFinite(f[k], "displacement envelope");
-    ++answered;
-  }
-  if (clsDesignCSA94_Get_Envelope_PlateFlexureRFT(d, n, &b[0], &f[0], &f[1], &f[2], &f[3], &i[0],
-                                                  &b[1], &f[4], &f[5], &f[6], &f[7], &i[1],
-                                                  &b[2]) == 0) {
-    for (int k = 0; k < 8; ++k) RequireFinite(f[k], "plate results");
-    ++answered;
-  }
-  if (clsDesignCSA94_Get_Envelope_StiffernerFlexureRFT(d, n, &f[0], &f[1], &i[0], &f[2], &f[3],
-                                                       &f[4], &b[0]) == 0) {
-    for (int k = 0; k < 5; ++k) RequireFinite(f[k], "stiffener flexure");
-    ++answered;
-  }
-  if (clsDesignCSA94_Get_Envelope_StiffernerShearRFT(d, n, &f[0], &i[0], &f[1], &f[2], &f[3],
-                                                     &f[4], &f[5], &i[1], &f[6], &f[7], &f[8],
-                                                     &f[9], &b[0]) == 0) {
-    for (int k = 0; k < 10; ++k) RequireFinite(f[k], "stiffener shear");
-    ++answered;
-  }
-  if (clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(d, n, &f[0], &f[1], &i[0], &f[2], &f[3],
-                                                       &f[4], &f[5], &b[0], &b[1]) == 0) {
-    for (int k = 0; k < 6; ++k) RequireFinite(f[k], "stiffener torsion");
-    ++answered;
-  }
-  if (clsDesignCSA94_Get_Envelope_StiffernerRFTSummary(d, n, &f[0], &f[1], &f[2], &f[3], &f[4],
-                                                       &f[5], &b[0], &b[1]) == 0) {
-    for (int k = 0; k < 6; ++k) RequireFinite(f[k], "stiffener summary");
-    ++answered;
+  for (int k = 0; k < 6; ++k) {
+    test::QueryOut o;
+    if (test::Query(d, k, n, o) == 0) {
+      for (int j = 0; j < test::kQueryOutputs[k][0]; ++j)
+        Require(std::isfinite(o.f[j]), test::kQueryNames[k]);
+      ++answered;
+    }
   }
   return answered;
 }

@@ -50,25 +50,14 @@ int32_t Available(void* inst, uint8_t* flag) {
   *flag = static_cast<Analysis*>(inst)->available;
   return 0;
 }
-int32_t Displacement(void* inst, int16_t item, int16_t combo, float* a, float* b, float* c, float* d, float* e,
-                     float* f) {
+// One fetch: the next values, then the call's status.
+template <char Op, class... Out>
+int32_t Fetch(void* inst, int16_t item, int16_t combo, Out*... out) {
   auto* an = static_cast<Analysis*>(inst);
-  for (float* p : {a, b, c, d, e, f}) *p = an->Next();
-  return an->Status('N', item, combo);
+  ((*out = an->Next()), ...);
+  return an->Status(Op, item, combo);
 }
-int32_t PlateForces(void* inst, int16_t item, int16_t combo, float* a, float* b, float* c, float* d, float* e,
-                    float* f) {
-  auto* an = static_cast<Analysis*>(inst);
-  for (float* p : {a, b, c, d, e, f}) *p = an->Next();
-  return an->Status('P', item, combo);
-}
-int32_t StiffenerForces(void* inst, int16_t item, int16_t combo, float* a, float* b, float* c, float* d,
-                        float* e, float* f, float* g, float* h, float* i, float* j, float* k,
-                        float* l) {
-  auto* an = static_cast<Analysis*>(inst);
-  for (float* p : {a, b, c, d, e, f, g, h, i, j, k, l}) *p = an->Next();
-  return an->Status('S', item, combo);
-}
+using F = float;
 
 // Floats worth trying: ordinary engineering values most of the time, and the
 // awkward ones often enough.
@@ -99,8 +88,9 @@ struct Observed {
 Observed DesignOnce(const uint8_t* data, size_t size, int32_t workers) {
   static clsDesignCSA94* design = [] {
     OstrelDesignCSA94_SetMessageBoxHandler(&RecordBox, nullptr);
-    static const OstrelAnalysisResultsClass cls = {Create, Release, Available, Displacement,
-                                                   PlateForces, StiffenerForces, &gAnalysis};
+    static const OstrelAnalysisResultsClass cls = {
+        Create, Release, Available, &Fetch<'N', F, F, F, F, F, F>, &Fetch<'P', F, F, F, F, F, F>,
+        &Fetch<'S', F, F, F, F, F, F, F, F, F, F, F, F>, &gAnalysis};
     OstrelDesignCSA94_RegisterAnalysisResults(&cls);
     OstrelDesignCSA94_SetWindowHost(nullptr, nullptr);
     return clsDesignCSA94_Create();
@@ -134,9 +124,10 @@ Observed DesignOnce(const uint8_t* data, size_t size, int32_t workers) {
     float v[18];
     for (float& x : v) x = PickFloat(in);
     clsDesignCSA94_SetStiffenerElementProperties(
-        design, e, in.ConsumeIntegralInRange<uint8_t>(0, 2), in.ConsumeIntegralInRange<uint8_t>(0, 3),
-        v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11],
-        in.ConsumeIntegralInRange<uint8_t>(0, 4), v[12], v[13], v[14], v[15], 0);
+        design, e, in.ConsumeIntegralInRange<uint8_t>(0, 2),
+        in.ConsumeIntegralInRange<uint8_t>(0, 3), v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7],
+        v[8], v[9], v[10], v[11], in.ConsumeIntegralInRange<uint8_t>(0, 4), v[12], v[13], v[14],
+        v[15], 0);
   }
 
   gAnalysis.available = in.ConsumeIntegralInRange<uint8_t>(0, 1) ? 1 : 0;

@@ -9,12 +9,13 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <thread>
+#include <tuple>
 #include <utility>
 
-#include "OstrelDesignCSA94.h"
-#include "support/FakeAnalysis.h"
 #include "support/MessageCapture.h"
+#include "support/Queries.h"
 
 namespace ostrel::golden {
 namespace {
@@ -25,52 +26,52 @@ namespace {
 class Rng {
  public:
   explicit Rng(uint32_t seed) : engine_(seed) {}
-  double Unit() { return static_cast<double>((engine_() & 0xffffffffu) >> 8) * 0x1p-24; }
-  double Range(double lo, double hi) { return lo + (hi - lo) * Unit(); }
+  double Range(double lo, double hi) {
+    return lo + (hi - lo) * (static_cast<double>((engine_() & 0xffffffffu) >> 8) * 0x1p-24);
+  }
   int Pick(int n) { return static_cast<int>((engine_() & 0xffffffffu) % static_cast<uint32_t>(n)); }
   bool Chance(int percent) { return Pick(100) < percent; }
+  // An ultimate combination chosen at random (every model has one).
+  int Ultimate(const std::vector<uint8_t>& types) {
+    for (;;) {
+      const int k = Pick(static_cast<int>(types.size()));
+      if (types[k] == 1) return k;
+    }
+  }
 
  private:
   std::mt19937 engine_;
 };
 
-// Generation is in SI values (mm, MPa, kg/m3, kN, kN-m, kN/m, kN-m/m); this
-// turns them into the host's units of the model.
+// Generation is in SI (mm, MPa, kg/m3, kN, kN-m, kN/m, kN-m/m), converted
+// to the host's units of the model.
+enum Quantity { kLength, kStress, kDensity, kForce, kMoment, kForcePerLength, kMomentPerLength };
+
 struct HostUnits {
   bool si;
-  float Length(double mm) const { return static_cast<float>(si ? mm : mm / 25.4); }
-  float Stress(double mpa) const { return static_cast<float>(si ? mpa : mpa / 6.8948); }
-  float Density(double kgm3) const { return static_cast<float>(si ? kgm3 : kgm3 / 16.013); }
-  float Force(double kn) const { return static_cast<float>(si ? kn : kn * 1000.0 / 4448.222); }
-  float Moment(double knm) const {
-    return static_cast<float>(si ? knm : knm * 1.0e6 / 1355817.456);
-  }
-  float ForcePerLength(double knm) const { return static_cast<float>(si ? knm : knm / 14.59318); }
-  float MomentPerLength(double knmm) const {
-    return static_cast<float>(si ? knmm : knmm * 1000.0 / 4448.0);
+  float operator()(Quantity q, double v) const {
+    if (!si) {
+      switch (q) {
+        case kLength: v /= 25.4; break;
+        case kStress: v /= 6.8948; break;
+        case kDensity: v /= 16.013; break;
+        case kForce: v = v * 1000.0 / 4448.222; break;
+        case kMoment: v = v * 1.0e6 / 1355817.456; break;
+        case kForcePerLength: v /= 14.59318; break;
+        case kMomentPerLength: v = v * 1000.0 / 4448.0; break;
+      }
+    }
+    return static_cast<float>(v);
   }
 };
 
-// An ultimate combination chosen at random (every model has one).
-int PickUltimate(Rng& rng, const std::vector<uint8_t>& types) {
-  for (;;) {
-    const int k = rng.Pick(static_cast<int>(types.size()));
-    if (types[k] == 1) return k;
-  }
-}
-
-// Plate kinds, cycled over the elements: each aims at one outcome.
+// Plate kinds, cycled over the elements, each aiming at one outcome: ties,
+// two curtains needed (thick, one curtain), bars out of the section in x,
+// covers of two curtains overlapping in y, x minimum ratio above its maximum,
+// compression or tension beyond the maximum steel.
 enum PlateKind {
-  kPlatePass,
-  kPlateOneCurtain,
-  kPlateTies,
-  kPlateThickOneCurtain,   // must use two curtains
-  kPlateCoverOutside,      // bars out of the section in x
-  kPlateCoversOverlap,     // two curtains whose covers overlap in y
-  kPlateMinAboveMax,       // x minimum ratio above its maximum
-  kPlateCrushed,           // compression beyond the maximum steel
-  kPlateMixed,
-  kPlateHighStrength,
+  kPlatePass, kPlateOneCurtain, kPlateTies, kPlateThickOneCurtain, kPlateCoverOutside,
+  kPlateCoversOverlap, kPlateMinAboveMax, kPlateCrushed, kPlateMixed, kPlateHighStrength,
   kPlateKinds
 };
 
@@ -85,74 +86,61 @@ PlateInput MakePlate(Rng& rng, const HostUnits& u, int kind) {
       coverY = t / 2 + rng.Range(-20, 20);
       break;
     case kPlateThickOneCurtain: curtains = 1, t = rng.Range(260, 400); break;
-    case kPlateCoverOutside: curtains = 1, t = 200, coverX = rng.Range(200, 260), coverY = 100; break;
+    case kPlateCoverOutside:
+      curtains = 1, t = 200, coverX = rng.Range(200, 260), coverY = 100;
+      break;
     case kPlateCoversOverlap: t = 200, coverY = rng.Range(101, 150); break;
     case kPlateMinAboveMax: minX = 3, maxX = 2.5; break;
     case kPlateMixed:
-      curtains = 1 + rng.Pick(2);
-      t = rng.Range(120, 300);
-      coverX = rng.Range(20, 80);
-      coverY = rng.Range(20, 80);
-      minX = rng.Range(0.1, 1);
-      minY = rng.Range(0.1, 1);
-      maxX = rng.Range(1.5, 5);
-      maxY = rng.Range(1.5, 5);
+      curtains = 1 + rng.Pick(2), t = rng.Range(120, 300);
+      coverX = rng.Range(20, 80), coverY = rng.Range(20, 80);
+      minX = rng.Range(0.1, 1), minY = rng.Range(0.1, 1);
+      maxX = rng.Range(1.5, 5), maxY = rng.Range(1.5, 5);
       fy = rng.Range(300, 550);
       break;
     case kPlateHighStrength:
-      t = 250, fc = rng.Range(70, 110);
-      fy = rng.Range(450, 600), minX = minY = 0.1;
+      t = 250, fc = rng.Range(70, 110), fy = rng.Range(450, 600), minX = minY = 0.1;
       break;
     default: break;
   }
   auto f = [](double v) { return static_cast<float>(v); };
-  return PlateInput{u.Length(t), u.Stress(fc), u.Stress(fy), u.Stress(200000), f(minX), f(maxX),
-                    f(minY), f(maxY), static_cast<uint8_t>(curtains), u.Length(coverX),
-                    u.Length(coverY)};
+  return PlateInput{u(kLength, t), u(kStress, fc), u(kStress, fy), u(kStress, 200000), f(minX),
+                    f(maxX), f(minY), f(maxY), static_cast<uint8_t>(curtains), u(kLength, coverX),
+                    u(kLength, coverY)};
 }
 
+// Nx, Ny, Nxy, Mx, My, Mxy per combination.
 std::vector<std::array<float, 6>> MakePlateForces(Rng& rng, const HostUnits& u, int kind,
                                                   const std::vector<uint8_t>& types) {
-  const double mRange = kind == kPlateMixed ? 60 : (kind == kPlateOneCurtain ? 8 : 30);
+  const double m = kind == kPlateMixed ? 60 : (kind == kPlateOneCurtain ? 8 : 30);
   std::vector<std::array<double, 6>> si(types.size());
   for (auto& f : si) {
-    f = {rng.Range(-900, 200), rng.Range(-900, 200), rng.Range(-100, 100),
-         rng.Range(-mRange, mRange), rng.Range(-mRange, mRange), rng.Range(-8, 8)};
+    f = {rng.Range(-900, 200), rng.Range(-900, 200), rng.Range(-100, 100), rng.Range(-m, m),
+         rng.Range(-m, m), rng.Range(-8, 8)};
     if (kind == kPlateTies) f[4] = (rng.Chance(50) ? 1 : -1) * rng.Range(50, 90);
   }
   if (kind == kPlateCrushed) {
-    // Compression beyond the compression bound, or tension beyond the
-    // tension bound, of the maximum steel.
-    auto& f = si[PickUltimate(rng, types)];
+    auto& f = si[rng.Ultimate(types)];
     f[0] = f[1] = rng.Chance(50) ? -rng.Range(6000, 9000) : rng.Range(3000, 5000);
   }
   // Equal combinations, so the first of equal candidates must keep governing.
   if (types.size() > 6 && rng.Chance(30)) si[6] = si[3];
   std::vector<std::array<float, 6>> host(types.size());
-  for (size_t k = 0; k < si.size(); ++k) {
-    for (int i = 0; i < 3; ++i) host[k][i] = u.ForcePerLength(si[k][i]);
-    for (int i = 3; i < 6; ++i) host[k][i] = u.MomentPerLength(si[k][i]);
-  }
+  for (size_t k = 0; k < si.size(); ++k)
+    for (int i = 0; i < 6; ++i)
+      host[k][i] = u(i < 3 ? kForcePerLength : kMomentPerLength, si[k][i]);
   return host;
 }
 
-// Stiffener kinds, cycled over the elements.
+// Stiffener kinds, cycled over the elements: the three bar arrangements, bars
+// on a circle in a wide and in a tall web, a circular web, the three flange
+// projections (the last with one flange of zero width), moments or axial
+// force beyond the maximum steel, a stirrup cover too large, minimum ratio
+// above maximum, shear beyond the limit along y and along z.
 enum StiffenerKind {
-  kStiffBars0,
-  kStiffBars1,
-  kStiffBars2,
-  kStiffCircleInWide,   // bars on a circle, web wider than high
-  kStiffCircleInTall,   // bars on a circle, web higher than wide
-  kStiffCircular,
-  kStiffFlangedFlushPlus,
-  kStiffFlangedCentred,
-  kStiffFlangedFlushMinus,  // with one flange of zero width
-  kStiffOverloaded,         // moments beyond the maximum steel
-  kStiffStirrupCover,       // stirrup cover too large
-  kStiffMinAboveMax,
-  kStiffShearY,
-  kStiffShearZ,
-  kStiffLightHighStrength,
+  kStiffBars0, kStiffBars1, kStiffBars2, kStiffCircleInWide, kStiffCircleInTall, kStiffCircular,
+  kStiffFlangedFlushPlus, kStiffFlangedCentred, kStiffFlangedFlushMinus, kStiffOverloaded,
+  kStiffStirrupCover, kStiffMinAboveMax, kStiffShearY, kStiffShearZ, kStiffLightHighStrength,
   kStiffKinds
 };
 
@@ -164,9 +152,9 @@ StiffenerInput MakeStiffener(Rng& rng, const HostUnits& u, int kind) {
   double cz = rng.Range(40, 60), cy = rng.Range(40, 60), czst = rng.Range(30, 45),
          cyst = rng.Range(30, 45);
   switch (kind) {
-    case kStiffBars0: rft = 0; break;
-    case kStiffBars1: rft = 1; break;
-    case kStiffBars2: rft = 2; break;
+    case kStiffBars0:
+    case kStiffBars1:
+    case kStiffBars2: rft = kind - kStiffBars0; break;
     case kStiffCircleInWide: rft = 3, w = rng.Range(600, 700), h = rng.Range(400, 500); break;
     case kStiffCircleInTall: rft = 3; break;
     case kStiffCircular: type = 1, rft = 3, w = h = rng.Range(450, 600); break;
@@ -186,47 +174,38 @@ StiffenerInput MakeStiffener(Rng& rng, const HostUnits& u, int kind) {
       break;
     default: break;
   }
-  return StiffenerInput{static_cast<uint8_t>(type), static_cast<uint8_t>(projection), u.Length(w),
-                        u.Length(h), u.Length(bl), u.Length(tl), u.Length(br), u.Length(tr),
-                        u.Stress(fc), u.Density(density), u.Stress(fy), u.Stress(200000),
-                        static_cast<float>(minRatio), static_cast<float>(maxRatio),
-                        static_cast<uint8_t>(rft), u.Length(cz), u.Length(cy), u.Length(czst),
-                        u.Length(cyst)};
+  return StiffenerInput{static_cast<uint8_t>(type), static_cast<uint8_t>(projection),
+                        u(kLength, w), u(kLength, h), u(kLength, bl), u(kLength, tl),
+                        u(kLength, br), u(kLength, tr), u(kStress, fc), u(kDensity, density),
+                        u(kStress, fy), u(kStress, 200000), static_cast<float>(minRatio),
+                        static_cast<float>(maxRatio), static_cast<uint8_t>(rft), u(kLength, cz),
+                        u(kLength, cy), u(kLength, czst), u(kLength, cyst)};
 }
 
 // End forces per combination: P, Vy, Vz, T, My, Mz at end 1, then end 2.
 std::vector<std::array<float, 12>> MakeStiffenerForces(Rng& rng, const HostUnits& u, int kind,
                                                        const std::vector<uint8_t>& types) {
+  constexpr double kLimit[6] = {1500, 150, 100, 8, 60, 120};  // P from -1500 to 200
   std::vector<std::array<double, 12>> si(types.size());
-  for (auto& f : si) {
-    for (int end = 0; end < 2; ++end) {
-      const double limits[][2] = {{-1500, 200}, {-150, 150}, {-100, 100},
-                                  {-8, 8},      {-60, 60},   {-120, 120}};
-      for (int i = 0; i < 6; ++i) f[end * 6 + i] = rng.Range(limits[i][0], limits[i][1]);
-    }
-  }
+  for (auto& f : si)
+    for (int i = 0; i < 12; ++i) f[i] = rng.Range(-kLimit[i % 6], i % 6 == 0 ? 200 : kLimit[i % 6]);
   if (kind == kStiffOverloaded) {
-    // Bending, compression or tension beyond what the maximum steel carries.
-    auto& f = si[PickUltimate(rng, types)];
+    auto& f = si[rng.Ultimate(types)];
     switch (rng.Pick(3)) {
       case 0: f[5] = rng.Range(800, 1200), f[4] = rng.Range(400, 600); break;
       case 1: f[0] = -rng.Range(12000, 16000); break;
       default: f[0] = rng.Range(5000, 8000); break;
     }
   }
-  if (kind == kStiffShearY) si[PickUltimate(rng, types)][1] = rng.Range(2500, 3500);
-  if (kind == kStiffShearZ) si[PickUltimate(rng, types)][2] = -rng.Range(2500, 3500);
-  // A zero moment about z (raised to a small positive value by the design)
-  // and, in a third of the elements, two equal combinations.
-  if (kind == kStiffBars1) si[PickUltimate(rng, types)][5] = 0;
+  if (kind == kStiffShearY) si[rng.Ultimate(types)][1] = rng.Range(2500, 3500);
+  if (kind == kStiffShearZ) si[rng.Ultimate(types)][2] = -rng.Range(2500, 3500);
+  // A zero moment about z (raised to a small value by the design) and, in a
+  // third of the elements, two equal combinations.
+  if (kind == kStiffBars1) si[rng.Ultimate(types)][5] = 0;
   if (types.size() > 6 && rng.Chance(30)) si[6] = si[3];
   std::vector<std::array<float, 12>> host(types.size());
-  for (size_t k = 0; k < si.size(); ++k) {
-    for (int i = 0; i < 12; ++i) {
-      const int slot = i % 6;
-      host[k][i] = (slot == 3 || slot == 4 || slot == 5) ? u.Moment(si[k][i]) : u.Force(si[k][i]);
-    }
-  }
+  for (size_t k = 0; k < si.size(); ++k)
+    for (int i = 0; i < 12; ++i) host[k][i] = u(i % 6 >= 3 ? kMoment : kForce, si[k][i]);
   return host;
 }
 
@@ -236,10 +215,9 @@ GoldenModel MakeModel(std::string name, uint8_t units, uint32_t seed, int nodes,
   const HostUnits u{units == 1};
   GoldenModel m{std::move(name), units, nodes, std::move(comboTypes), {}, {}, {}, {}, {}};
   for (int n = 0; n < nodes; ++n) {
-    std::vector<std::array<float, 3>> d(m.comboTypes.size());
+    auto& d = m.displacements.emplace_back(m.comboTypes.size());
     for (auto& v : d)
       for (float& x : v) x = static_cast<float>(rng.Range(-25, 25));
-    m.displacements.push_back(std::move(d));
   }
   for (int e = 0; e < plates; ++e) {
     m.plates.push_back(MakePlate(rng, u, e % kPlateKinds));
@@ -254,28 +232,15 @@ GoldenModel MakeModel(std::string name, uint8_t units, uint32_t seed, int nodes,
 
 // ---- Serialization -------------------------------------------------------
 
-// One output line: each float as the hex of its bits and its decimal value.
-class Line {
- public:
-  explicit Line(std::string head) : text_(std::move(head)) {}
-  Line& F(float v) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &v, sizeof bits);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, " %08" PRIx32 "=%.9g", bits, static_cast<double>(v));
-    return text_ += buf, *this;
-  }
-  Line& F(const float* v, int n) {
-    for (int k = 0; k < n; ++k) F(v[k]);
-    return *this;
-  }
-  Line& I(long v) { return text_ += ' ' + std::to_string(v), *this; }
-  Line& Tag(const char* t) { return text_ += std::string(" ") + t, *this; }
-  std::string str() const { return text_ + '\n'; }
-
- private:
-  std::string text_;
-};
+// A float as the hex of its bits and its decimal value; an integer as is.
+std::string F(float v) {
+  uint32_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, " %08" PRIx32 "=%.9g", bits, static_cast<double>(v));
+  return buf;
+}
+std::string I(long v) { return ' ' + std::to_string(v); }
 
 uint64_t Fnv1a(const uint8_t* p, size_t n) {
   uint64_t h = 14695981039346656037ull;
@@ -283,59 +248,52 @@ uint64_t Fnv1a(const uint8_t* p, size_t n) {
   return h;
 }
 
-struct Field {
-  const char* name;
-  int width;
-};
+// The fields of each group in the saved block, as "name width" pairs.
+const char* const kBlockFields[3] = {
+    "f_Dx_Negative 8 f_Dx_Positive 8 f_Dy_Negative 8 f_Dy_Positive 8 f_Dz_Negative 8 "
+    "f_Dz_Positive 8 i_Dx_Neg_combo 2 i_Dx_Pos_combo 2 i_Dy_Neg_combo 2 i_Dy_Pos_combo 2 "
+    "i_Dz_Neg_combo 2 i_Dz_Pos_combo 2",
+    "bt_NumCurtains 2 f_AreaOfSteel_x 8 f_RatioOfSteel_x 4 i_DesignComboIndex_x 2 f_Mu_x 8 "
+    "f_Pu_x 8 bt_DsignStatus_x 2 f_AreaOfSteel_y 8 f_RatioOfSteel_y 4 i_DesignComboIndex_y 2 "
+    "f_Mu_y 8 f_Pu_y 8 bt_DsignStatus_y 2",
+    "f_As 8 f_RatioOfSteel 4 i_DesignComboIndex_flex 2 f_Muy 8 f_Muz 8 f_Pu_flex 8 "
+    "bt_DesignStatus_flex 2 f_AvOverS_y 8 i_DesignComboIndex_y 2 f_Pu_y 8 f_Vu_y 8 f_Tu_y 8 "
+    "f_Spacing_y 8 f_AvOverS_z 8 i_DesignComboIndex_z 2 f_Pu_z 8 f_Vu_z 8 f_Tu_z 8 f_Spacing_z 8 "
+    "f_AtOverS 8 f_Al 8 i_DesignComboIndex_tor 2 f_Pu_tor 8 f_Tu_tor 8 f_Spacing_tor 8 "
+    "bt_DesignStatus_Shear 2"};
 
-// The saved block, one hash per field array, so that a difference in the
-// 64-bit values (which the queries narrow to 32 bits) is located.
-std::string DescribeBlock(const std::vector<uint8_t>& block, int nN, int nP, int nS,
+// The saved block: its hash, then one hash per field array, so that a
+// difference in the 64-bit values (which the queries narrow) is located.
+std::string DescribeBlock(const std::vector<uint8_t>& block, const std::array<int, 3>& counts,
                           std::vector<std::string>& problems) {
-  static const Field kNode[] = {{"f_Dx_Negative", 8},  {"f_Dx_Positive", 8},  {"f_Dy_Negative", 8},
-                                {"f_Dy_Positive", 8},  {"f_Dz_Negative", 8},  {"f_Dz_Positive", 8},
-                                {"i_Dx_Neg_combo", 2}, {"i_Dx_Pos_combo", 2}, {"i_Dy_Neg_combo", 2},
-                                {"i_Dy_Pos_combo", 2}, {"i_Dz_Neg_combo", 2}, {"i_Dz_Pos_combo", 2}};
-  static const Field kPlate[] = {
-      {"bt_NumCurtains", 2},   {"f_AreaOfSteel_x", 8}, {"f_RatioOfSteel_x", 4},
-      {"i_DesignComboIndex_x", 2}, {"f_Mu_x", 8},      {"f_Pu_x", 8},
-      {"bt_DsignStatus_x", 2}, {"f_AreaOfSteel_y", 8}, {"f_RatioOfSteel_y", 4},
-      {"i_DesignComboIndex_y", 2}, {"f_Mu_y", 8},      {"f_Pu_y", 8},
-      {"bt_DsignStatus_y", 2}};
-  static const Field kStiffener[] = {
-      {"f_As", 8},          {"f_RatioOfSteel", 4},  {"i_DesignComboIndex_flex", 2},
-      {"f_Muy", 8},         {"f_Muz", 8},           {"f_Pu_flex", 8},
-      {"bt_DesignStatus_flex", 2}, {"f_AvOverS_y", 8}, {"i_DesignComboIndex_y", 2},
-      {"f_Pu_y", 8},        {"f_Vu_y", 8},          {"f_Tu_y", 8},
-      {"f_Spacing_y", 8},   {"f_AvOverS_z", 8},     {"i_DesignComboIndex_z", 2},
-      {"f_Pu_z", 8},        {"f_Vu_z", 8},          {"f_Tu_z", 8},
-      {"f_Spacing_z", 8},   {"f_AtOverS", 8},       {"f_Al", 8},
-      {"i_DesignComboIndex_tor", 2}, {"f_Pu_tor", 8}, {"f_Tu_tor", 8},
-      {"f_Spacing_tor", 8}, {"bt_DesignStatus_Shear", 2}};
-
   char buf[128];
   std::snprintf(buf, sizeof buf, "block length %zu hash %016" PRIx64 "\n", block.size(),
                 Fnv1a(block.data(), block.size()));
   std::string out = buf;
-  const size_t expected = 7 + 60 * size_t(nN) + 66 * size_t(nP) + 168 * size_t(nS);
+  std::vector<std::tuple<int, std::string, size_t>> fields;  // group, name, bytes
+  size_t expected = 7;
+  for (int group = 0; group < 3; ++group) {
+    std::istringstream in(kBlockFields[group]);
+    std::string name;
+    for (size_t width; in >> name >> width;) {
+      fields.emplace_back(group, name, width * counts[group]);
+      expected += width * counts[group];
+    }
+  }
   if (block.size() != expected) {
     problems.push_back("results block is " + std::to_string(block.size()) + " bytes, expected " +
                        std::to_string(expected));
     return out;
   }
+  const char* const groups[] = {"node", "plate", "stiffener"};
   size_t pos = 7;
-  auto part = [&](const char* group, const auto& fields, int n) {
-    for (const Field& f : fields) {
-      const size_t len = static_cast<size_t>(f.width) * n;
-      std::snprintf(buf, sizeof buf, "block %s %s %016" PRIx64 "\n", group, f.name,
-                    Fnv1a(block.data() + pos, len));
-      out += buf;
-      pos += len;
-    }
-  };
-  part("node", kNode, nN);
-  if (nP != 0) part("plate", kPlate, nP);
-  if (nS != 0) part("stiffener", kStiffener, nS);
+  for (const auto& [group, name, len] : fields) {
+    if (group > 0 && counts[group] == 0) continue;
+    std::snprintf(buf, sizeof buf, "block %s %s %016" PRIx64 "\n", groups[group], name.c_str(),
+                  Fnv1a(block.data() + pos, len));
+    out += buf;
+    pos += len;
+  }
   return out;
 }
 
@@ -344,68 +302,51 @@ std::vector<uint8_t> SaveBlock(clsDesignCSA94* obj, const std::string& modelName
   const auto path = std::filesystem::temp_directory_path() /
                     ("ostrel-golden-" + std::to_string(getpid()) + "-" + modelName + ".bin");
   std::filesystem::remove(path);
-  std::vector<uint8_t> block;
   int32_t offset = 0;
   if (clsDesignCSA94_SaveResults(obj, path.c_str(), &offset) != 0 || offset != 1) {
     problems.push_back(modelName + ": SaveResults failed");
-  } else {
-    std::ifstream in(path, std::ios::binary);
-    block.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> block{std::istreambuf_iterator<char>(in), {}};
   std::filesystem::remove(path);
   return block;
 }
 
-// Every query output of every node and element, one line per query.
+// Every query output of every node and element, one line per query: the
+// outputs in argument order, tags between them as the format says ('f' a
+// float, 'i' and 'b' a 16-bit and an 8-bit integer, x y z a tag).
 std::string QueryAll(clsDesignCSA94* obj, const GoldenModel& m, StatusTally& tally,
                      std::vector<std::string>& problems) {
+  const char* const kLine[6][2] = {{"node ", "fifififififi"},   {"plate ", "bxffffibyffffib"},
+                                   {"sflex ", "ffifffb"},       {"sshear ", "yfiffffzfiffffb"},
+                                   {"stors ", "ffiffffbb"},     {"ssum ", "ffffffbb"}};
+  const int counts[6] = {m.nodes, int(m.plates.size()), int(m.stiffeners.size())};
   std::string out;
-  for (int32_t n = 1; n <= m.nodes; ++n) {
-    float v[6] = {};
-    int16_t c[6] = {};
-    if (clsDesignCSA94_Get_Envelope_Displacement(obj, n, &v[0], &c[0], &v[1], &c[1], &v[2], &c[2],
-                                                 &v[3], &c[3], &v[4], &c[4], &v[5], &c[5]) != 0)
-      problems.push_back("displacement query refused for node " + std::to_string(n));
-    Line line("node " + std::to_string(n));
-    for (int i = 0; i < 6; ++i) line.F(v[i]).I(c[i]);
-    out += line.str();
+  int refused = 0;
+  for (int group : {0, 1, 2}) {
+    for (int32_t n = 1; n <= counts[group]; ++n) {
+      for (int k = group == 2 ? 2 : group; k <= (group == 2 ? 5 : group); ++k) {
+        test::QueryOut o;
+        std::fill(o.f, o.f + 12, 0.0f), std::fill(o.i, o.i + 6, 0), std::fill(o.b, o.b + 3, 0);
+        refused += test::Query(obj, k, n, o);
+        out += kLine[k][0] + std::to_string(n);
+        const float* f = o.f;
+        const int16_t* i = o.i;
+        const uint8_t* b = o.b;
+        for (const char* c = kLine[k][1]; *c != 0; ++c) {
+          out += *c == 'f'   ? F(*f++)
+                 : *c == 'i' ? I(*i++)
+                 : *c == 'b' ? I(*b++)
+                             : std::string(" ") + *c;
+        }
+        out += '\n';
+        if (k == 1) tally[0].insert(o.b[1]), tally[1].insert(o.b[2]);
+        if (k == 2 || k == 3) tally[k].insert(o.b[0]);
+      }
+    }
   }
-  for (int32_t e = 1; e <= static_cast<int32_t>(m.plates.size()); ++e) {
-    uint8_t b[3] = {};
-    float v[8] = {};
-    int16_t cx = 0, cy = 0;
-    if (clsDesignCSA94_Get_Envelope_PlateFlexureRFT(obj, e, &b[0], &v[0], &v[1], &v[2], &v[3], &cx,
-                                                    &b[1], &v[4], &v[5], &v[6], &v[7], &cy,
-                                                    &b[2]) != 0)
-      problems.push_back("plate query refused for element " + std::to_string(e));
-    tally.plateX.insert(b[1]);
-    tally.plateY.insert(b[2]);
-    out += Line("plate " + std::to_string(e)).I(b[0]).Tag("x").F(v, 4).I(cx).I(b[1])
-               .Tag("y").F(v + 4, 4).I(cy).I(b[2]).str();
-  }
-  for (int32_t e = 1; e <= static_cast<int32_t>(m.stiffeners.size()); ++e) {
-    const std::string id = std::to_string(e);
-    float v[16] = {};
-    int16_t c[4] = {};
-    uint8_t b[6] = {};
-    int refused = clsDesignCSA94_Get_Envelope_StiffernerFlexureRFT(obj, e, &v[0], &v[1], &c[0],
-                                                                   &v[2], &v[3], &v[4], &b[0]);
-    tally.stiffenerFlexure.insert(b[0]);
-    out += Line("sflex " + id).F(v, 2).I(c[0]).F(v + 2, 3).I(b[0]).str();
-    refused += clsDesignCSA94_Get_Envelope_StiffernerShearRFT(obj, e, &v[0], &c[0], &v[1], &v[2],
-                                                              &v[3], &v[4], &v[5], &c[1], &v[6],
-                                                              &v[7], &v[8], &v[9], &b[0]);
-    tally.stiffenerShear.insert(b[0]);
-    out += Line("sshear " + id).Tag("y").F(v[0]).I(c[0]).F(v + 1, 4).Tag("z").F(v[5]).I(c[1])
-               .F(v + 6, 4).I(b[0]).str();
-    refused += clsDesignCSA94_Get_Envelope_StiffernerTorsionRFT(obj, e, &v[0], &v[1], &c[0], &v[2],
-                                                                &v[3], &v[4], &v[5], &b[0], &b[1]);
-    out += Line("stors " + id).F(v, 2).I(c[0]).F(v + 2, 4).I(b[0]).I(b[1]).str();
-    refused += clsDesignCSA94_Get_Envelope_StiffernerRFTSummary(obj, e, &v[0], &v[1], &v[2], &v[3],
-                                                                &v[4], &v[5], &b[0], &b[1]);
-    out += Line("ssum " + id).F(v, 6).I(b[0]).I(b[1]).str();
-    if (refused != 0) problems.push_back("stiffener query refused for element " + id);
-  }
+  if (refused != 0)
+    problems.push_back(m.name + ": " + std::to_string(refused) + " queries refused");
   return out;
 }
 
@@ -417,22 +358,20 @@ std::string DesignOnThisThread(const GoldenModel& m, StatusTally& tally,
   test::MessageCapture capture;
   clsDesignCSA94* obj = clsDesignCSA94_Create();
   SendModel(obj, m, problems);
-  std::string combos;
-  for (uint8_t t : m.comboTypes) combos += t == 1 ? 'U' : 'S';
+  const std::array<int, 3> counts{m.nodes, static_cast<int>(m.plates.size()),
+                                  static_cast<int>(m.stiffeners.size())};
   std::string out = "model " + m.name + " units " + std::to_string(m.units) + " nodes " +
-                    std::to_string(m.nodes) + " plates " + std::to_string(m.plates.size()) +
-                    " stiffeners " + std::to_string(m.stiffeners.size()) + " combos " + combos +
-                    "\n";
+                    std::to_string(counts[0]) + " plates " + std::to_string(counts[1]) +
+                    " stiffeners " + std::to_string(counts[2]) + " combos ";
+  for (uint8_t t : m.comboTypes) out += t == 1 ? 'U' : 'S';
+  out += '\n';
   uint8_t done = 0;
   if (clsDesignCSA94_RunDesign(obj) != 0 || clsDesignCSA94_DesignDone(obj, &done) != 0 ||
-      done != 1) {
+      done != 1 || capture.count() != 0) {
     problems.push_back(m.name + ": design run did not complete: " + capture.last());
   } else {
     out += QueryAll(obj, m, tally, problems);
-    out += DescribeBlock(SaveBlock(obj, m.name, problems), m.nodes,
-                         static_cast<int>(m.plates.size()), static_cast<int>(m.stiffeners.size()),
-                         problems);
-    if (capture.count() != 0) problems.push_back(m.name + ": message shown: " + capture.last());
+    out += DescribeBlock(SaveBlock(obj, m.name, problems), counts, problems);
   }
   clsDesignCSA94_Release(obj);
   return out;
@@ -469,7 +408,7 @@ void LoadAnalysis(test::FakeAnalysis& fake, const GoldenModel& m) {
       fake.SetDisplacement(static_cast<int>(n + 1), k, d[0], d[1], d[2]);
     }
     for (size_t e = 0; e < m.plateForces.size(); ++e)
-      fake.SetPlateForces(static_cast<int>(e + 1), k, m.plateForces[e][k - 1]);
+      fake->plateForces[{static_cast<int>(e + 1), k}] = m.plateForces[e][k - 1];
     for (size_t e = 0; e < m.stiffenerForces.size(); ++e)
       fake->stiffenerForces[{static_cast<int>(e + 1), k}] = m.stiffenerForces[e][k - 1];
   }
@@ -485,8 +424,7 @@ std::vector<GoldenModel> BuildGoldenModels() {
 }
 
 // The design model and the analysis-results instance it creates on first use
-// belong to the calling thread, so each model gets a thread of its own and
-// starts from a fresh model, whatever ran before it.
+// belong to the calling thread: each model gets a thread, and a fresh model.
 std::string DesignAndSerialize(const GoldenModel& m, StatusTally& tally,
                                std::vector<std::string>& problems) {
   std::string out;

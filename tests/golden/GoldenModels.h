@@ -1,21 +1,17 @@
-// A fixed set of wall models with their analysis results, generated from
-// fixed seeds with exact integer-to-float scaling (no std:: distributions,
-// whose output differs between standard libraries), designed through the C
-// interface, and every result written out as exact bit patterns.
+// A fixed set of wall models with their analysis results, drawn from fixed
+// seeds with exact integer-to-float scaling (no std:: distributions, whose
+// output differs between standard libraries), designed through the C
+// interface, every result written out as exact bit patterns.
 #ifndef OSTREL_TESTS_GOLDEN_GOLDENMODELS_H
 #define OSTREL_TESTS_GOLDEN_GOLDENMODELS_H
 
 #include <array>
-#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "OstrelDesignCSA94.h"
-
-namespace ostrel::test {
-class FakeAnalysis;
-}
+#include "support/FakeAnalysis.h"
 
 namespace ostrel::golden {
 
@@ -33,8 +29,7 @@ struct StiffenerInput {
   float coverZ, coverY, coverZst, coverYst;
 };
 
-// One model in the host's units, with its analysis results indexed
-// [item - 1][combo - 1].
+// One model in the host's units; analysis results indexed [item - 1][combo - 1].
 struct GoldenModel {
   std::string name;
   uint8_t units = 1;  // 0 US customary, 1 SI
@@ -47,23 +42,19 @@ struct GoldenModel {
   std::vector<std::vector<std::array<float, 12>>> stiffenerForces;
 };
 
-// Every status value that the design reported, per result kind.
-struct StatusTally {
-  std::set<int> plateX, plateY, stiffenerFlexure, stiffenerShear;
-};
+// Every status the design reported: plate x, plate y, stiffener flexure, shear.
+using StatusTally = std::array<std::set<int>, 4>;
 
 std::vector<GoldenModel> BuildGoldenModels();
 
-// Sends the model's input through the C interface (refusals are reported in
-// `problems`).
+// Sends the model's input through the C interface; refusals go to `problems`.
 void SendModel(clsDesignCSA94* obj, const GoldenModel& m, std::vector<std::string>& problems);
 
 // Loads the model's analysis results into the test source.
 void LoadAnalysis(test::FakeAnalysis& fake, const GoldenModel& m);
 
-// Sends the model through the C interface, runs the design and returns its
-// complete results as text. Failures of the interface itself (a refused
-// input, a run that does not complete) are reported in `problems`.
+// Designs the model on a thread of its own and returns every result as text;
+// a refused input or a run that does not complete goes to `problems`.
 std::string DesignAndSerialize(const GoldenModel& model, StatusTally& tally,
                                std::vector<std::string>& problems);
 

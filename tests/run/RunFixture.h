@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "OstrelDesignCSA94.hpp"
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 #include "run/modDesign.h"
 #include "support/FakeAnalysis.h"
 #include "support/MessageCapture.h"

@@ -1,6 +1,7 @@
 // A design run seen from the host: the displacement envelope, how a run
 // starts and stops (with its message or silently), and the progress window
-// through Suspend, Continue, Cancel and calls made from inside the run.
+// through Suspend, Continue, Cancel and calls made from inside the run. (The
+// element phases' stops are in the worker-thread scenarios.)
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -13,11 +14,12 @@
 namespace ostrel::test {
 namespace {
 
-const char* const kEnvelopeMessage =
+const std::string kEnvelopeMessage =
     "modDesign::WallDesign- unexpected error during Calculating maximum & minimum displacments";
+using Pairs = std::vector<std::pair<double, int>>;
 
 // One node's envelope as (value, combination) pairs: x+, x-, y+, y-, z+, z-.
-std::vector<std::pair<double, int>> Envelope(int n) {
+Pairs Envelope(int n) {
   const typNode& d = Global().Node;
   return {{d.f_Dx_Positive(n), d.i_Dx_Pos_combo(n)}, {d.f_Dx_Negative(n), d.i_Dx_Neg_combo(n)},
           {d.f_Dy_Positive(n), d.i_Dy_Pos_combo(n)}, {d.f_Dy_Negative(n), d.i_Dy_Neg_combo(n)},
@@ -39,30 +41,31 @@ TEST_F(DesignRun, EnvelopeOverServiceCombinationsWithFirstOfEqualsAndZeroStart) 
   EXPECT_EQ(analysis_.CallCount("GetNodeDisplacement"), 4);
   for (const auto& c : analysis_->calls)
     EXPECT_TRUE(c.op != "GetNodeDisplacement" || c.combo % 3 == 2);
-  using E = std::vector<std::pair<double, int>>;
-  EXPECT_EQ(Envelope(1), (E{{0.25, 2}, {-0.75, 5}, {2.5, 5}, {-1.5, 2}, {3.0, 2}, {0.0, 2}}));
+  EXPECT_EQ(Envelope(1), (Pairs{{0.25, 2}, {-0.75, 5}, {2.5, 5}, {-1.5, 2}, {3.0, 2}, {0.0, 2}}));
   // Stored exactly as delivered (no units, no rounding to decimals).
   EXPECT_EQ(Envelope(2),
-            (E{{0.0, 2}, {-4.0, 5}, {0.0, 2}, {-1.0, 5}, {double(0.1f), 5}, {0.0, 2}}));
+            (Pairs{{0.0, 2}, {-4.0, 5}, {0.0, 2}, {-1.0, 5}, {double(0.1f), 5}, {0.0, 2}}));
 }
 
 TEST_F(DesignRun, RunDesignChecksTheSourceBeforeOpeningAWindow) {
   NodesModel(1, {0});
   ScriptedWindowHost host;
-  analysis_->available = 0;
-  EXPECT_EQ(design_.RunDesign(), 1);
-  EXPECT_EQ(boxes_.texts(), std::vector<std::string>{"Analysis results are not available"});
-  analysis_->available = 1;
-  analysis_->availableReturn = 0x101;  // status 1: no message
-  EXPECT_EQ(design_.RunDesign(), 1);
-  EXPECT_EQ(boxes_.count(), 1u);
-  analysis_->availableReturn = -7;  // a failed call
-  EXPECT_EQ(design_.RunDesign(), 1);
-  EXPECT_EQ(boxes_.last(), "clsWallDesign::RunDesign: Unexpected error");
+  const struct {
+    uint8_t available;
+    int32_t returned;
+    std::vector<std::string> boxes;
+  } cases[] = {{0, 0, {"Analysis results are not available"}},
+               {1, 0x101, {}},  // status 1: no message
+               {1, -7, {"clsWallDesign::RunDesign: Unexpected error"}}};
+  for (const auto& c : cases) {
+    boxes_.clear();
+    analysis_->available = c.available, analysis_->availableReturn = c.returned;
+    EXPECT_EQ(design_.RunDesign(), 1);
+    EXPECT_EQ(boxes_.texts(), c.boxes);
+  }
   EXPECT_TRUE(host.views().empty());
   EXPECT_EQ(analysis_->creates, 1);  // one instance for all three calls
-
-  ResetGlobalState();  // a new model: its instance cannot be created
+  ResetGlobalState();                // a new model: its instance cannot be created
   analysis_->createFails = true;
   EXPECT_EQ(design_.RunDesign(), 1);
   EXPECT_EQ(boxes_.last(), "clsWallDesign::RunDesign: Unexpected error");
@@ -82,109 +85,67 @@ TEST_F(DesignRun, TheInstanceKeepsItsClassAndEndsWithItsThread) {
     d.SetUnits(1), d.SetNumberOfNodes(1), d.SetNumberOfLoadCombinations(1);
     EXPECT_EQ(d.RunDesign(), 0);
   }).join();
-  EXPECT_EQ(other->creates, 1);
-  EXPECT_EQ(other->releases, 1);
+  EXPECT_EQ(other->creates + other->releases, 2);
   EXPECT_EQ(analysis_->releases, 0);
 }
 
+// Each case: the model, the failing call (nth of op returns `returned`), the
+// message, the nodes stored and whether the window shows the failed run.
 TEST_F(DesignRun, StopsWithThePhaseMessageOrSilentlyKeepingWhatWasStored) {
-  // No service combination: the node fields are allocated, nothing is fetched.
-  NodesModel(2, {1, 1});
-  ScriptedWindowHost host;
-  ASSERT_EQ(design_.RunDesign(), 0);
-  EXPECT_EQ(boxes_.texts(),
-            std::vector<std::string>{"There is no Service-load combination defined"});
-  EXPECT_EQ(boxes_.titles(), std::vector<std::string>{"OstrelDesignCSA94"});
-  EXPECT_EQ(Global().Node.i_Dz_Neg_combo(2), 0);
-  EXPECT_EQ(analysis_.CallCount("GetNodeDisplacement"), 0);
-  EXPECT_EQ(Global().phi_c, 0.0f);  // the constants come after the envelope
-  EXPECT_TRUE(Global().LoadCombo.bt_ComboType.Allocated());  // input kept
-  EXPECT_TRUE(Failed(host.last()) && host.last().Command2Enabled);
-  EXPECT_EQ(DoneFlag(), 0);
-
-  // Status 1 at node 2: silent; node 1 complete, node 2 at its start values.
-  boxes_.clear();
-  NodesModel(3, {0});
-  analysis_.SetDisplacement(1, 1, 1.5f, -2.0f, 0);
-  analysis_.SetDisplacement(2, 1, 9.0f, 9.0f, 9.0f);
-  analysis_.FailAt("GetNodeDisplacement", 2, 1);
-  ASSERT_EQ(design_.RunDesign(), 0);
-  EXPECT_EQ(boxes_.count(), 0u);
-  EXPECT_TRUE(Failed(host.last()));
-  EXPECT_EQ(Envelope(1)[3], (std::pair<double, int>{-2.0, 1}));
-  EXPECT_EQ(Envelope(2)[0], (std::pair<double, int>{0.0, 1}));
-  EXPECT_EQ(Envelope(3)[0], (std::pair<double, int>{0.0, 0}));
-
-  // A failed call, a non-finite value, no nodes: the phase message.
-  for (int k = 0; k < 3; ++k) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    int nodes;
+    std::vector<uint8_t> combos;
+    int nth;
+    int32_t returned;
+    std::vector<std::string> boxes;
+    int fetches;
+  } cases[] = {
+      {2, {1, 1}, 0, 0, {"There is no Service-load combination defined"}, 0},
+      {3, {0}, 2, 1, {}, 2},                   // status 1 at node 2: silent
+      {1, {0}, 1, -2147467259, {kEnvelopeMessage}, 1},  // a failed call
+      {1, {0}, 0, 0, {kEnvelopeMessage}, 1},            // an infinite displacement
+      {0, {0}, 0, 0, {kEnvelopeMessage}, 0},            // no nodes
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.nodes * 100 + c.nth);
+    ResetGlobalState();
     boxes_.clear();
     analysis_->calls.clear();
-    ResetGlobalState();
-    if (k == 2) {
+    if (c.nodes > 0) {
+      NodesModel(c.nodes, c.combos);
+    } else {
       ASSERT_EQ(design_.SetNumberOfLoadCombinations(1), 0);
-    } else {
-      NodesModel(1, {0});
     }
-    analysis_.FailAt("GetNodeDisplacement", k == 0 ? 1 : 0, -2147467259);
-    analysis_.SetDisplacement(1, 1, 0, 0, std::numeric_limits<float>::infinity());
-    ASSERT_EQ(design_.RunDesign(), 0);
-    EXPECT_EQ(boxes_.texts(), std::vector<std::string>{kEnvelopeMessage}) << k;
-    EXPECT_EQ(Global().Node.f_Dz_Positive.Size(), k == 2 ? 0 : 1) << k;
-    EXPECT_EQ(DoneFlag(), 0);
-  }
-}
-
-TEST_F(DesignRun, FetchFailuresInTheElementPhasesShowTheirPhaseMessage) {
-  for (const bool plates : {true, false}) {
-    ResetGlobalState();
-    NodesModel(1, {0, 1});
-    if (plates) {
-      ASSERT_EQ(design_.SetNumberOfPlateElements(1), 0);
-      ASSERT_EQ(
-          design_.SetPlateElementProperties(1, 200, 30, 400, 200000, 0.25f, 4, 0.25f, 4, 2, 40, 50),
-          0);
-    } else {
-      ASSERT_EQ(design_.SetNumberOfStiffenerElements(1), 0);
-      ASSERT_EQ(design_.SetStiffenerElementProperties(1, 0, 0, 400, 600, 0, 0, 0, 0, 30, 2400, 400,
-                                                      200000, 1, 4, 0, 40, 40, 30, 30, 1),
-                0);
-    }
-    analysis_.FailAt(plates ? "GetPlateElementForces" : "GetStiffenerElementForces", 1, -1);
+    analysis_.SetDisplacement(1, 1, 1.5f, -2.0f, c.returned == 0 && c.nodes == 1 ? inf : 0);
+    analysis_.SetDisplacement(2, 1, 9.0f, 9.0f, 9.0f);
+    analysis_.FailAt("GetNodeDisplacement", c.nth, c.returned);
     ScriptedWindowHost host;
     ASSERT_EQ(design_.RunDesign(), 0);
-    const std::string phase = plates ? "plate element" : "stiffener element";
-    EXPECT_EQ(boxes_.last(), "modDesign::WallDesign- unexpected error during Calculating " + phase +
-                                 " reinforcement");
-    const std::string status = plates ? " plate design" : " stiffener design";
-    EXPECT_TRUE(host.Saw([&](const ViewRecord& v) { return v.lblStatus == status; }));
-    EXPECT_FALSE(host.Saw([](const ViewRecord& v) { return v.lblStatus == "finish"; }));
-    EXPECT_EQ(Global().Node.i_Dx_Pos_combo(1), 1);  // the envelope stays
+    EXPECT_EQ(boxes_.texts(), c.boxes);
+    EXPECT_EQ(analysis_.CallCount("GetNodeDisplacement"), c.fetches);
+    EXPECT_TRUE(Failed(host.last()) && host.last().Command2Enabled);
     EXPECT_EQ(DoneFlag(), 0);
+    EXPECT_EQ(Global().phi_c, 0.0f);  // the constants come after the envelope
+    EXPECT_TRUE(Global().LoadCombo.bt_ComboType.Allocated());  // input kept
+    EXPECT_EQ(Global().Node.f_Dz_Positive.Size(), c.nodes);   // allocated before the fetches
+    if (c.nth == 2) {  // node 1 complete, node 2 at its start values
+      EXPECT_EQ(Envelope(1)[3], (std::pair<double, int>{-2.0, 1}));
+      EXPECT_EQ(Envelope(2)[0], (std::pair<double, int>{0.0, 1}));
+      EXPECT_EQ(Envelope(3)[0], (std::pair<double, int>{0.0, 0}));
+    }
   }
 }
 
-TEST_F(DesignRun, ACompletedRunReleasesTheInputSoTheNextRunNeedsItAgain) {
-  NodesModel(1, {0});
-  ASSERT_EQ(design_.RunDesign(), 0);
-  EXPECT_EQ(DoneFlag(), 1);
-  EXPECT_EQ(Global().phi_c, 0.6f);
-  EXPECT_FALSE(Global().LoadCombo.bt_ComboType.Allocated());
-  EXPECT_EQ(Global().i_NumLoadCombos, 1);
-  ASSERT_EQ(design_.RunDesign(), 0);
-  EXPECT_EQ(boxes_.texts(), std::vector<std::string>{kEnvelopeMessage});
-  EXPECT_EQ(DoneFlag(), 0);  // the failed run's window is closed with Cancel
-}
-
-TEST_F(DesignRun, WindowShowsCaptionsPhasesAndCounters) {
+TEST_F(DesignRun, WindowShowsCaptionsPhasesAndCountersAndTheRunReleasesItsInput) {
   NodesModel(3, {0});
   ScriptedWindowHost host;
   ASSERT_EQ(design_.RunDesign(), 0);
   const ViewRecord& load = host.views().front();  // the Load pump
-  EXPECT_EQ(load.Caption, "Ostrel (Design - CSA A23.3-94)");
-  EXPECT_EQ(load.Label1, "Status:");
-  EXPECT_EQ(load.lblStatus + load.lblCounter, "");
-  EXPECT_TRUE(load.Command1Caption == "&Suspend" && load.Command1Enabled);
-  EXPECT_TRUE(load.Command2Caption == "&Cancel" && load.Command2Enabled);
+  EXPECT_EQ(load.Caption + "|" + load.Label1 + "|" + load.lblStatus + load.lblCounter + "|" +
+                load.Command1Caption + "|" + load.Command2Caption,
+            "Ostrel (Design - CSA A23.3-94)|Status:||&Suspend|&Cancel");
+  EXPECT_TRUE(load.Command1Enabled && load.Command2Enabled);
   std::vector<std::string> phases;
   for (const ViewRecord& v : host.views()) {
     if (phases.empty() || phases.back() != v.lblStatus) phases.push_back(v.lblStatus);
@@ -193,11 +154,16 @@ TEST_F(DesignRun, WindowShowsCaptionsPhasesAndCounters) {
   EXPECT_TRUE(host.Saw([](const ViewRecord& v) { return v.lblCounter == " 2/ 3"; }));
   EXPECT_TRUE(
       host.Saw([](const ViewRecord& v) { return v.lblStatus == "finish" && v.lblCounter == " "; }));
-  EXPECT_TRUE(host.last().Command1Caption == "&Close" && host.last().Command1Enabled);
-  EXPECT_TRUE(host.last().Command2Enabled);
+  EXPECT_TRUE(host.last().Command1Caption == "&Close" && host.last().Command1Enabled &&
+              host.last().Command2Enabled);
   EXPECT_EQ(DoneFlag(), 1);
   EXPECT_EQ(Global().bt_DesignWindowOpen, 0);
-  EXPECT_EQ(Design().window, nullptr);
+  EXPECT_EQ(Windows().window, nullptr);
+  EXPECT_EQ(Global().phi_c, 0.6f);
+  EXPECT_FALSE(Global().LoadCombo.bt_ComboType.Allocated());
+  ASSERT_EQ(design_.RunDesign(), 0);  // the next run needs the input again
+  EXPECT_EQ(boxes_.texts(), std::vector<std::string>{kEnvelopeMessage});
+  EXPECT_EQ(DoneFlag(), 0);  // the failed run's window is closed with Cancel
 }
 
 TEST_F(DesignRun, SuspendWaitsUntilContinueAfterWhichCancelIsDisabled) {
@@ -227,11 +193,8 @@ TEST_F(DesignRun, SuspendWaitsUntilContinueAfterWhichCancelIsDisabled) {
 }
 
 TEST_F(DesignRun, CancelWhileRunningSuspendedOrAfterTheEndLeavesNoDesign) {
-  struct Case {
-    ScriptedWindowHost::Script script;
-    int fetches;
-  };
-  const Case cases[] = {
+  const std::pair<ScriptedWindowHost::Script, int> cases[] = {
+      // script, fetches made
       {[](ScriptedWindowHost&, const ViewRecord& v) {
          if (v.lblCounter == " 2/ 3") ScriptedWindowHost::Click(2);
        },
@@ -247,18 +210,16 @@ TEST_F(DesignRun, CancelWhileRunningSuspendedOrAfterTheEndLeavesNoDesign) {
        },
        3},
   };
-  for (const Case& c : cases) {
+  for (const auto& [script, fetches] : cases) {
     NodesModel(3, {0});
     analysis_->calls.clear();
     analysis_.SetDisplacement(1, 1, 0.5f, 0, 0);
-    ScriptedWindowHost host(c.script);
+    ScriptedWindowHost host(script);
     ASSERT_EQ(design_.RunDesign(), 0);
     EXPECT_LT(host.views().size(), host.limit);
-    EXPECT_EQ(analysis_.CallCount("GetNodeDisplacement"), c.fetches);
-    EXPECT_EQ(DoneFlag(), 0);
+    EXPECT_EQ(analysis_.CallCount("GetNodeDisplacement"), fetches);
+    EXPECT_EQ(DoneFlag() + Global().bt_DesignWindowOpen + boxes_.count(), 0u);
     EXPECT_EQ(Global().Node.f_Dx_Positive(1), 0.5);  // what was stored stays
-    EXPECT_EQ(Global().bt_DesignWindowOpen, 0);
-    EXPECT_EQ(boxes_.count(), 0u);
   }
 }
 
@@ -267,27 +228,26 @@ TEST_F(DesignRun, NoSecondRunFromInsideTheRunOrASecondActivation) {
   uint8_t nested = 99;
   ScriptedWindowHost host([&](ScriptedWindowHost&, const ViewRecord& v) {
     if (v.lblCounter == " 1/ 2" && nested == 99) nested = design_.RunDesign();
-    if (v.Command1Caption == "&Close" && Design().window) Design().window->Form_Activate();
+    if (v.Command1Caption == "&Close" && Windows().window) Windows().window->Form_Activate();
   });
   ASSERT_EQ(design_.RunDesign(), 0);
   EXPECT_EQ(nested, 0);
-  EXPECT_EQ(analysis_.CallCount("ResultsAvailable"), 2);
-  EXPECT_EQ(analysis_.CallCount("GetNodeDisplacement"), 2);
+  EXPECT_EQ(analysis_.CallCount("ResultsAvailable") + analysis_.CallCount("GetNodeDisplacement"),
+            4);
+  EXPECT_EQ(boxes_.count(), 0u);  // a second run would fail on the released input
   EXPECT_EQ(DoneFlag(), 1);
 }
 
 TEST_F(DesignRun, TheDefaultHostClosesTheWindowOnceTheRunHasEnded) {
   OstrelDesignCSA94_SetWindowHost(nullptr, nullptr);
   NodesModel(2, {0});
-  // Clicks with no window loaded reach no button: this Cancel is dropped.
-  OstrelDesignCSA94_ClickButton(2);
+  OstrelDesignCSA94_ClickButton(2);  // no window loaded: the click reaches no button
   ASSERT_EQ(design_.RunDesign(), 0);
   EXPECT_EQ(DoneFlag(), 1);
   NodesModel(2, {1});
   ASSERT_EQ(design_.RunDesign(), 0);  // failed: closed with Cancel
   EXPECT_EQ(boxes_.last(), "There is no Service-load combination defined");
-  EXPECT_EQ(DoneFlag(), 0);
-  EXPECT_EQ(Global().bt_DesignWindowOpen, 0);
+  EXPECT_EQ(DoneFlag() + Global().bt_DesignWindowOpen, 0);
 }
 
 }  // namespace

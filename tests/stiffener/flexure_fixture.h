@@ -1,5 +1,5 @@
-// Section state of a stiffener element for the flexure tests: the run's
-// design constants, f'c = 30, fy = 400, Es = 200000, normal density.
+// The state of one stiffener element for the flexure tests: the run's design
+// constants, f'c = 30, fy = 400, Es = 200000, normal density.
 #ifndef OSTREL_TESTS_STIFFENER_FLEXURE_FIXTURE_H
 #define OSTREL_TESTS_STIFFENER_FLEXURE_FIXTURE_H
 
@@ -9,10 +9,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "component/modGlobal.h"
-#include "run/modDesign.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerFlexure.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 
@@ -20,76 +19,92 @@ class FlexureFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetGlobalState();
-    BeamState() = modBeamDesignCSA94{};
-    Design().i_SuspendFlag = 0;
     SetDesignConstants();
     ClearFloatFaults();
+    const modGlobal& g = Global();
+    StiffenerSettings settings;
+    settings.epsCu = g.eps_cu;
+    settings.epsT = g.eps_t;
+    settings.kPmax = g.k_Pmax;
+    settings.kPcomp = g.k_Pcomp;
+    settings.kPtens = g.k_Ptens;
+    StartFlexureWork(settings, x);
   }
-  void TearDown() override { BeamState() = modBeamDesignCSA94{}; }
 
   // Combinations 1..n of the given types (0 service, 1 ultimate).
-  static void SetCombos(std::initializer_list<int16_t> types) {
-    modGlobal& g = Global();
-    g.i_NumLoadCombos = static_cast<int16_t>(types.size());
-    g.LoadCombo.bt_ComboType.Create(g.i_NumLoadCombos);
-    int k = 1;
-    for (const int16_t t : types) {
-      g.LoadCombo.bt_ComboType(k++) = t;
+  void SetCombos(std::initializer_list<int16_t> types) {
+    const int n = static_cast<int>(types.size());
+    for (ComboEndArray* a : {&f.Pu, &f.Muy, &f.Muz, &f.momentAngle}) {
+      a->Create(n);
     }
-    modBeamDesignCSA94& s = BeamState();
-    for (ComboEndArray* a : {&s.d_ComboPu, &s.d_ComboMuy, &s.d_ComboMuz, &s.d_ComboMomentAngle}) {
-      a->Create(g.i_NumLoadCombos);
+    int k = 0;
+    for (const int16_t t : types) {
+      ++k;
+      if (t == 1) f.ultimateCombos.push_back(static_cast<int16_t>(k));
     }
   }
 
   // End forces of one ultimate combination as the driver prepares them.
-  static void SetForces(int k, int end, double pu, double muy, double muz) {
-    modBeamDesignCSA94& s = BeamState();
+  void SetForces(int k, int end, double pu, double muy, double muz) {
     muz = std::fabs(muz) < 0.0001 ? 0.0001 : muz;
-    s.d_ComboPu(k, end) = pu;
-    s.d_ComboMuy(k, end) = muy;
-    s.d_ComboMuz(k, end) = muz;
-    s.d_ComboMomentAngle(k, end) = std::atan(std::fabs(muy) / std::fabs(muz));
+    f.Pu(k, end) = pu;
+    f.Muy(k, end) = muy;
+    f.Muz(k, end) = muz;
+    f.momentAngle(k, end) = std::atan(std::fabs(muy) / std::fabs(muz));
   }
 
   // A web W x H (shape 0 rectangle, else circle of diameter W) with the given
-  // bar arrangement and covers, ratios 1 % to 4 %, geometry built.
-  static modBeamDesignCSA94& Rectangle(double w, double h, int16_t arrangement, double cover,
-                                       int16_t shape = 0) {
+  // bar arrangement and covers, ratios 1 % to 4 %, geometry built; the
+  // flange fields keep what the test set.
+  const StiffenerSection& Rectangle(double w, double h, int16_t arrangement, double cover,
+                                    int16_t shape = 0) {
     const modGlobal& g = Global();
-    modBeamDesignCSA94& s = BeamState();
-    s.i_SectionType = shape;
-    s.d_Width = w;
-    s.d_Height = h;
-    s.i_RFTType = arrangement;
-    s.d_CoverY = s.d_CoverZ = cover;
-    s.d_RatioMin = 0.01;
-    s.d_RatioMax = 0.04;
-    s.d_PhiFy = s.d_PhiFyComp = g.phi_s * 400.0;
-    s.d_PhiEs = g.phi_s * 200000.0;
-    s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-    s.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
-    s.d_Beta1 = 0.97 - 0.0025 * 30;
-    s.d_BlockStress = g.phi_c * (0.85 - 0.0015 * 30) * 30;
-    BuildSectionGeometry();
+    s.sectionType = shape;
+    s.width = w;
+    s.height = h;
+    s.barLayout = arrangement;
+    s.coverY = s.coverZ = cover;
+    s.rhoMin = 0.01;
+    s.rhoMax = 0.04;
+    s.phiFy = s.phiFyComp = g.phi_s * 400.0;
+    s.phiEs = g.phi_s * 200000.0;
+    s.beta1 = 0.97 - 0.0025 * 30;
+    s.blockStress = g.phi_c * (0.85 - 0.0015 * 30) * 30;
+    x.epsYield = s.phiFy / s.phiEs;
+    x.epsYieldComp = -s.phiFyComp / s.phiEs;
+    BuildSectionGeometry(s);
     return s;
   }
 
   // The trial steel: total area and the area of each bar.
-  static void SetSteel(double as) {
-    BeamState().d_As = as;
-    BeamState().flex.d_BarArea = as / BeamState().geo.d_NumBars;
+  void SetSteel(double as) {
+    x.As = as;
+    x.barArea = as / s.geo.numBars;
+  }
+
+  // Direction d of the built geometry as the kernel's frame.
+  void LoadFrame(int d) {
+    const SectionGeometry& g = s.geo;
+    x.frameVertexU = g.rotVertexU[d], x.frameVertexW = g.rotVertexW[d];
+    x.frameLeftFlangeU = g.rotLeftFlangeU[d], x.frameLeftFlangeW = g.rotLeftFlangeW[d];
+    x.frameRightFlangeU = g.rotRightFlangeU[d], x.frameRightFlangeW = g.rotRightFlangeW[d];
+    x.frameBarU = g.rotBarU[d], x.frameBarW = g.rotBarW[d];
+    x.frameTop = g.topFibre[d], x.frameBottomBar = g.bottomBar[d];
   }
 
   // The element status and the governing record.
-  static void ExpectRecord(int16_t status, int16_t combo, double muy, double muz, double pu) {
-    const modBeamDesignCSA94& s = BeamState();
-    EXPECT_EQ(s.i_ElementStatus, status);
-    EXPECT_EQ(s.i_GovCombo, combo);
-    EXPECT_EQ(s.d_GovMuy, muy);
-    EXPECT_EQ(s.d_GovMuz, muz);
-    EXPECT_EQ(s.d_GovPu, pu);
+  void ExpectRecord(int16_t status, int16_t combo, double muy, double muz, double pu) const {
+    EXPECT_EQ(r.status, status);
+    EXPECT_EQ(r.govCombo, combo);
+    EXPECT_EQ(r.govMuy, muy);
+    EXPECT_EQ(r.govMuz, muz);
+    EXPECT_EQ(r.govPu, pu);
   }
+
+  StiffenerSection s;
+  StiffenerForces f;
+  FlexureWork x;
+  StiffenerRecord r;
 };
 
 }  // namespace ostrel

@@ -6,9 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 #include "stiffener/StiffenerShearTorsion.h"
-#include "stiffener/modBeamDesignCSA94.h"
 
 namespace ostrel {
 namespace {
@@ -53,13 +52,13 @@ TEST(TorsionProperties, SectionsArrangementsAndFlangeOverhangs) {
        {240000 + (-50.0) * 450 + 0.00005 * 100, 2000 - 100 + 0.0001, rect, 1680, 425, 350}},
   };
   for (const Case& c : cases) {
-    modBeamDesignCSA94& s = BeamState() = modBeamDesignCSA94{};
-    s.i_SectionType = c.type, s.i_RFTType = c.arrangement, s.bt_Projection = c.projection;
-    s.d_Width = c.w, s.d_Height = c.h, s.d_CoverY = s.d_CoverZ = c.barCover;
-    s.d_CoverYst = s.d_CoverZst = 40;
-    s.d_FlangeWidth = c.flangeW, s.d_FlangeThickness = c.flangeT;
-    ComputeTorsionSectionProperties();
-    const std::array got{s.d_Acp, s.d_Pcp, s.d_Aoh, s.d_Ph, s.d_ShearDepthY, s.d_ShearDepthZ};
+    StiffenerSection s;
+    s.sectionType = c.type, s.barLayout = c.arrangement, s.projection = c.projection;
+    s.width = c.w, s.height = c.h, s.coverY = s.coverZ = c.barCover;
+    s.coverYst = s.coverZst = 40;
+    s.flangeWidth = c.flangeW, s.flangeThickness = c.flangeT;
+    ComputeTorsionSectionProperties(s);
+    const std::array got{s.Acp, s.pcp, s.Aoh, s.ph, s.shearDepthY, s.shearDepthZ};
     for (size_t i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(got[i], c.want[i]) << (&c - cases) << ":" << i;
   }
 }
@@ -74,45 +73,47 @@ class ShearTorsionTest : public ::testing::Test {
   void SetUp() override {
     ResetGlobalState();
     SetDesignConstants();
-    modBeamDesignCSA94& s = BeamState() = modBeamDesignCSA94{};
-    s.d_PhiSqrtFc = s.d_LambdaPhiSqrtFc = Global().phi_c * std::sqrt(30.0);
-    s.d_PhiFc = s.d_LambdaPhiFc = Global().phi_c * 30.0;
-    s.d_PhiFyStirrup = s.d_PhiFy = Global().phi_s * 400.0;
-    s.d_ShearDepth = 500, s.d_ShearWidth = 300;
-    s.geo.d_AreaGross = s.d_Acp = 240000, s.d_Pcp = 2000, s.d_Aoh = 166400, s.d_Ph = 1680;
+    const modGlobal& g = Global();
+    settings.kShear = g.k_shear, settings.phiC = g.phi_c, settings.phiS = g.phi_s;
+    s.phiSqrtFc = s.lambdaPhiSqrtFc = g.phi_c * std::sqrt(30.0);
+    s.phiFc = s.lambdaPhiFc = g.phi_c * 30.0;
+    s.phiFyStirrup = s.phiFy = g.phi_s * 400.0;
+    s.geo.areaGross = s.Acp = 240000, s.pcp = 2000, s.Aoh = 166400, s.ph = 1680;
   }
 
   // End 2 gets forces that would change every result if it were read.
-  static void Combos(const std::vector<Combo>& combos) {
-    modBeamDesignCSA94& s = BeamState();
+  void Combos(const std::vector<Combo>& combos) {
     const int n = static_cast<int>(combos.size());
-    Global().i_NumLoadCombos = static_cast<int16_t>(n);
-    Global().LoadCombo.bt_ComboType.Create(n);
-    for (ComboEndArray* a : {&s.d_ComboPu, &s.d_ComboV, &s.d_ComboT}) a->Create(n);
-    s.i_FirstUltimateCombo = 0;
-    for (int k = n; k >= 1; --k) {
+    f = StiffenerForces{};
+    for (ComboEndArray* a : {&f.Pu, &f.Vu, &f.Tu}) a->Create(n);
+    for (int k = 1; k <= n; ++k) {
       const Combo& c = combos[static_cast<size_t>(k - 1)];
-      Global().LoadCombo.bt_ComboType(k) = static_cast<int16_t>(c.type);
-      if (c.type == 1) s.i_FirstUltimateCombo = static_cast<int16_t>(k);
-      s.d_ComboPu(k, 1) = c.p, s.d_ComboV(k, 1) = c.v, s.d_ComboT(k, 1) = c.t;
-      s.d_ComboPu(k, 2) = s.d_ComboV(k, 2) = 5e6, s.d_ComboT(k, 2) = 5e9;
+      if (c.type == 1) f.ultimateCombos.push_back(static_cast<int16_t>(k));
+      f.Pu(k, 1) = c.p, f.Vu(k, 1) = c.v, f.Tu(k, 1) = c.t;
+      f.Pu(k, 2) = f.Vu(k, 2) = 5e6, f.Tu(k, 2) = 5e9;
     }
+    f.firstUltimateCombo = f.ultimateCombos.empty() ? 0 : f.ultimateCombos.front();
   }
 
-  static double L() { return BeamState().d_LambdaPhiSqrtFc; }
-  static double Vc() { return 0.2 * L() * 300 * BeamState().d_ShearDepth; }
-  static double Tc() { return L() * (240000.0 * 240000.0) / 2000; }  // up to 0.1 Tc is neglected
+  double L() const { return s.lambdaPhiSqrtFc; }
+  double Vc() const { return 0.2 * L() * 300 * sh.depth; }
+  double Tc() const { return L() * (240000.0 * 240000.0) / 2000; }  // up to 0.1 Tc is neglected
   static double At(double t) { return t / (2 * 0.85 * 166400 * (0.85f * 400.0)); }
   const double avMin_ = 0.06 * std::sqrt(30.0) * 300 / 400;  // 0.06 sqrt(f'c) bw / fy
   const double phiFy_ = 0.85f * 400.0;
+
+  StiffenerSettings settings;
+  StiffenerSection s;
+  StiffenerForces f;
+  ShearDirection sh{500, 300};
+  StiffenerRecord r;
 };
 
 TEST_F(ShearTorsionTest, MaxShearStress) {
-  modBeamDesignCSA94& s = BeamState();
   // Worked example (c1 = 0.6573, c2 = 2.6291, c3 = 4.5): 100 kN gives r = 0.1481
   // and passes, 900 kN gives r1 = 2.0322; the status follows the direction.
   EXPECT_NEAR(0.2 * L(), 0.6573, 5e-5);
-  auto shearFor = [](double r1) { return (0.2 * L() + r1 * 0.8 * L()) * 150000; };
+  auto shearFor = [&](double r1) { return (0.2 * L() + r1 * 0.8 * L()) * 150000; };
   struct Case {
     std::vector<Combo> combos;
     uint8_t direction;
@@ -132,19 +133,18 @@ TEST_F(ShearTorsionTest, MaxShearStress) {
   };
   for (const Case& c : cases) {
     Combos(c.combos);
-    s.i_ElementStatus = DESIGN_PASS;
-    s.d_AvOverS = 7;
-    CheckMaxShearStress(c.direction);
+    r.status = DESIGN_PASS;
+    r.AvOverS = 7;
+    CheckMaxShearStress(s, f, sh, c.direction, r);
     const Combo& g = c.combos[static_cast<size_t>(c.combo - 1)];
-    EXPECT_EQ(s.i_ElementStatus, c.status) << (&c - cases);
-    EXPECT_EQ((std::array{double(s.i_GovCombo), s.d_GovPu, s.d_GovVu, s.d_GovTu, s.d_GovSpacing,
-                          s.d_AvOverS}),
+    EXPECT_EQ(r.status, c.status) << (&c - cases);
+    EXPECT_EQ((std::array{double(r.govCombo), r.govPu, r.govVu, r.govTu, r.govSpacing,
+                          r.AvOverS}),
               (std::array{double(c.combo), g.p, std::fabs(g.v), c.tu, 0.0, 0.0})) << (&c - cases);
   }
 }
 
 TEST_F(ShearTorsionTest, ShearStirrups) {
-  modBeamDesignCSA94& s = BeamState();
   const double full = 0.6 * L() * 240000;  // tension that leaves no concrete share
   struct Case {
     double depth, ph;
@@ -158,7 +158,7 @@ TEST_F(ShearTorsionTest, ShearStirrups) {
       {500, 1680, {{1, 0, 30e3, 0}, {1, -50, 60e3, 0}}, avMin_, 350, 2},
       // Above 0.1 lambda phi_c f'c bw d = 270 kN: the limit 0.35 d.
       {500, 1680, {{1, 0, 300e3, 0}}, (300e3 - Vc()) / (phiFy_ * 500), 175, 1},
-      {500, 1680, {{1, 0, 0.1 * BeamState().d_LambdaPhiFc * 300 * 500, 0}}, -1, 350, 1},  // at Vlim
+      {500, 1680, {{1, 0, 0.1 * s.lambdaPhiFc * 300 * 500, 0}}, -1, 350, 1},  // at Vlim
       {500, 1680, {{1, -11, 300e3, 0}, {1, -22, -300e3, 0}}, (300e3 - Vc()) / (phiFy_ * 500), 175, 1},
       {1000, 1680, {{1, 0, 530e3, 0}}, (530e3 - 2 * Vc()) / (phiFy_ * 1000), 600, 1},
       {1000, 1680, {{1, 0, 550e3, 0}}, (550e3 - 2 * Vc()) / (phiFy_ * 1000), 300, 1},
@@ -177,15 +177,15 @@ TEST_F(ShearTorsionTest, ShearStirrups) {
       {500, 3000, {{1, 0, 0, 2e7}}, 2 * At(2e7), 300, 1},
   };
   for (const Case& c : cases) {
-    s.d_ShearDepth = c.depth;
-    s.d_Ph = c.ph;
+    sh.depth = c.depth;
+    s.ph = c.ph;
     Combos(c.combos);
-    DesignShearSteel();
+    DesignShearSteel(s, f, sh, settings, r);
     const Combo& g = c.combos[static_cast<size_t>(c.combo - 1)];
     if (c.av >= 0) {
-      EXPECT_NEAR(s.d_AvOverS, c.av, 1e-9) << (&c - cases);
+      EXPECT_NEAR(r.AvOverS, c.av, 1e-9) << (&c - cases);
     }
-    EXPECT_EQ((std::array{s.d_GovSpacing, double(s.i_GovCombo), s.d_GovPu, s.d_GovVu, s.d_GovTu}),
+    EXPECT_EQ((std::array{r.govSpacing, double(r.govCombo), r.govPu, r.govVu, r.govTu}),
               (std::array{c.spacing, double(c.combo), g.p, std::fabs(g.v), std::fabs(g.t)}))
         << (&c - cases);
   }
@@ -193,32 +193,31 @@ TEST_F(ShearTorsionTest, ShearStirrups) {
   // The size effect g: 0.5 at d = 300, 0.40625 at 600, 0.25 at 2000.
   const double depths[] = {300, 600, 2000}, factors[] = {0.5, 0.40625, 0.25};
   for (int i = 0; i < 3; ++i) {
-    s.d_ShearDepth = depths[i];
+    sh.depth = depths[i];
     for (double side : {-1e-9, 1e-9}) {
       Combos({{1, 0, factors[i] * Vc() * (1 + side), 0}});
-      DesignShearSteel();
-      EXPECT_NEAR(s.d_AvOverS, side < 0 ? 0 : avMin_, 1e-9) << depths[i];
+      DesignShearSteel(s, f, sh, settings, r);
+      EXPECT_NEAR(r.AvOverS, side < 0 ? 0 : avMin_, 1e-9) << depths[i];
     }
   }
 }
 
 TEST_F(ShearTorsionTest, TorsionSteel) {
-  modBeamDesignCSA94& s = BeamState();
   Combos({{0, 0, 0, 5e9}, {1, -7, -80e3, -0.1 * Tc()}, {1, 0, 0, 0.05 * Tc()}});
-  DesignTorsionSteel();  // nothing above 0.1 Tc: no steel, the first ultimate combination
-  EXPECT_EQ((std::array{s.d_AtOverS, s.d_Al, s.d_GovSpacing, double(s.i_GovCombo), s.d_GovVu}),
+  DesignTorsionSteel(s, f, settings, r);  // nothing above 0.1 Tc: no steel, the first ultimate
+  EXPECT_EQ((std::array{r.AtOverS, r.Al, r.govSpacing, double(r.govCombo), r.govVu}),
             (std::array{0.0, 0.0, -1.0, 2.0, 80e3}));
 
-  s.d_PhiFy = 0.85f * 500.0;  // longitudinal steel stronger than the stirrups
+  s.phiFy = 0.85f * 500.0;  // longitudinal steel stronger than the stirrups
   Combos({{1, 0, 50e3, 2e7}, {1, -300, 250e3, -5e7}, {1, 0, 10e3, 3e7}, {1, -9, 0, 5e7}});
-  DesignTorsionSteel();
-  EXPECT_NEAR(s.d_AtOverS, At(5e7), 1e-12);
-  EXPECT_EQ((std::array{double(s.i_GovCombo), s.d_GovPu, s.d_GovTu, s.d_GovVu, s.d_GovSpacing}),
+  DesignTorsionSteel(s, f, settings, r);
+  EXPECT_NEAR(r.AtOverS, At(5e7), 1e-12);
+  EXPECT_EQ((std::array{double(r.govCombo), r.govPu, r.govTu, r.govVu, r.govSpacing}),
             (std::array{2.0, -300.0, 5e7, 0.0, 210.0}));
-  EXPECT_EQ(s.d_Al, static_cast<double>(static_cast<float>(s.d_AtOverS * 1680 * phiFy_ / s.d_PhiFy)));
-  s.d_Ph = 4000;
-  DesignTorsionSteel();
-  EXPECT_EQ(s.d_GovSpacing, 300);
+  EXPECT_EQ(r.Al, static_cast<double>(static_cast<float>(r.AtOverS * 1680 * phiFy_ / s.phiFy)));
+  s.ph = 4000;
+  DesignTorsionSteel(s, f, settings, r);
+  EXPECT_EQ(r.govSpacing, 300);
 }
 
 }  // namespace

@@ -21,8 +21,7 @@ class FakeAnalysis {
  public:
   struct Call {
     std::string op;
-    int item = 0;
-    int combo = 0;
+    int item = 0, combo = 0;
     std::thread::id thread = std::this_thread::get_id();
   };
   template <size_t N>
@@ -35,42 +34,30 @@ class FakeAnalysis {
     int creates = 0, releases = 0;
     Table<6> displacements, plateForces;
     Table<12> stiffenerForces;
-    // The failNth-th logged call of failOp ("" = any fetch) returns failReturn.
+    // The failNth-th call of failOp ("" = any fetch) returns failReturn.
     std::string failOp;
     int failNth = 0;
     int32_t failReturn = 1;
-    // Every fetch divides by zero in the host's own arithmetic.
-    bool raiseFloatFaults = false;
+    bool raiseFloatFaults = false;  // every fetch divides by zero in the host's own arithmetic
     std::vector<Call> calls;
-
-    template <size_t N>
-    int32_t Fetch(const char* op, const Table<N>& table, int item, int combo, float* const* out) {
-      const auto it = table.find({item, combo});
-      for (size_t k = 0; k < N; ++k) *out[k] = it == table.end() ? 0.0f : it->second[k];
-      calls.push_back(Call{op, item, combo});
-      if (raiseFloatFaults) {
-        volatile double zero = 0.0;
-        volatile double quotient = 1.0 / zero;
-        (void)quotient;
-      }
-      if (failNth <= 0 || !(failOp.empty() || failOp == op)) return 0;
-      int seen = 0;
-      for (const Call& c : calls)
-        seen += (failOp.empty() ? c.op != "ResultsAvailable" : c.op == failOp);
-      return seen == failNth ? failReturn : 0;
-    }
   };
 
   FakeAnalysis() : state_(std::make_shared<State>()) {}
   ~FakeAnalysis() { OstrelDesignCSA94_RegisterAnalysisResults(nullptr); }
   FakeAnalysis(const FakeAnalysis&) = delete;
   FakeAnalysis& operator=(const FakeAnalysis&) = delete;
-
   State* operator->() { return state_.get(); }
 
   void Register() {
-    const OstrelAnalysisResultsClass cls{&Create, &Release,   &Available, &Displacement,
-                                         &Plate,  &Stiffener, &state_};
+    const OstrelAnalysisResultsClass cls{
+        &Create,
+        &Release,
+        &Available,
+        &Fetch<0, 6, &State::displacements, float, float, float, float, float, float>,
+        &Fetch<1, 6, &State::plateForces, float, float, float, float, float, float>,
+        &Fetch<2, 12, &State::stiffenerForces, float, float, float, float, float, float, float,
+               float, float, float, float, float>,
+        &state_};
     OstrelDesignCSA94_RegisterAnalysisResults(&cls);
   }
   void SetDisplacement(int node, int combo, float dx, float dy, float dz) {
@@ -111,21 +98,26 @@ class FakeAnalysis {
     *flag = S(instance).available;
     return S(instance).availableReturn;
   }
-  static int32_t Displacement(void* in, int16_t n, int16_t c, float* dx, float* dy, float* dz,
-                              float* rx, float* ry, float* rz) {
-    float* const out[] = {dx, dy, dz, rx, ry, rz};
-    return S(in).Fetch("GetNodeDisplacement", S(in).displacements, n, c, out);
-  }
-  static int32_t Plate(void* in, int16_t e, int16_t c, float* nx, float* ny, float* nxy, float* mx,
-                       float* my, float* mxy) {
-    float* const out[] = {nx, ny, nxy, mx, my, mxy};
-    return S(in).Fetch("GetPlateElementForces", S(in).plateForces, e, c, out);
-  }
-  static int32_t Stiffener(void* in, int16_t e, int16_t c, float* p1, float* vy1, float* vz1,
-                           float* t1, float* my1, float* mz1, float* p2, float* vy2, float* vz2,
-                           float* t2, float* my2, float* mz2) {
-    float* const out[] = {p1, vy1, vz1, t1, my1, mz1, p2, vy2, vz2, t2, my2, mz2};
-    return S(in).Fetch("GetStiffenerElementForces", S(in).stiffenerForces, e, c, out);
+  template <int Op, size_t N, Table<N> State::*table, class... Out>
+  static int32_t Fetch(void* instance, int16_t item, int16_t combo, Out*... out) {
+    static constexpr const char* kOps[] = {"GetNodeDisplacement", "GetPlateElementForces",
+                                           "GetStiffenerElementForces"};
+    State& s = S(instance);
+    const char* op = kOps[Op];
+    const auto it = (s.*table).find({item, combo});
+    int k = 0;
+    ((*out = it == (s.*table).end() ? 0.0f : it->second[k++]), ...);
+    s.calls.push_back(Call{op, item, combo});
+    if (s.raiseFloatFaults) {
+      volatile double zero = 0.0;
+      volatile double quotient = 1.0 / zero;
+      (void)quotient;
+    }
+    if (s.failNth <= 0 || !(s.failOp.empty() || s.failOp == op)) return 0;
+    int seen = 0;
+    for (const Call& c : s.calls)
+      seen += s.failOp.empty() ? c.op != "ResultsAvailable" : c.op == s.failOp;
+    return seen == s.failNth ? s.failReturn : 0;
   }
 
   Instance state_;

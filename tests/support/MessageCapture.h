@@ -24,9 +24,9 @@ class MessageCapture {
   void clear() { texts_.clear(), titles_.clear(); }
 
  private:
-  static void Record(void* context, const char* text, const char* title) {
-    static_cast<MessageCapture*>(context)->texts_.emplace_back(text);
-    static_cast<MessageCapture*>(context)->titles_.emplace_back(title);
+  static void Record(void* self, const char* text, const char* title) {
+    static_cast<MessageCapture*>(self)->texts_.emplace_back(text);
+    static_cast<MessageCapture*>(self)->titles_.emplace_back(title);
   }
   std::vector<std::string> texts_, titles_;
 };

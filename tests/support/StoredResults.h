@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 namespace ostrel::test {
 
@@ -16,22 +16,15 @@ inline std::string StoredResults() {
   const modGlobal& g = Global();
   std::string out;
   auto dump = [&out](const auto& array) {
-    if (!array.Allocated()) {
-      out += "-\n";
-      return;
-    }
     for (int e = 1; e <= array.Size(); ++e) {
       const auto value = array(e);
       unsigned char bytes[sizeof value];
       std::memcpy(bytes, &value, sizeof value);
       char hex[3];
-      for (unsigned char b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        out += hex;
-      }
+      for (unsigned char b : bytes) std::snprintf(hex, sizeof hex, "%02x", b), out += hex;
       out += ' ';
     }
-    out += '\n';
+    out += array.Allocated() ? "\n" : "-\n";
   };
   VisitPlateResultFields([&](auto field) { dump(g.PlateElement.*field); });
   VisitStiffenerResultFields([&](auto field) { dump(g.StiffenerElement.*field); });

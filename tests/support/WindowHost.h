@@ -4,6 +4,7 @@
 #ifndef OSTREL_TESTS_SUPPORT_WINDOWHOST_H
 #define OSTREL_TESTS_SUPPORT_WINDOWHOST_H
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,14 +30,10 @@ class ScriptedWindowHost {
   ScriptedWindowHost& operator=(const ScriptedWindowHost&) = delete;
 
   static void Click(int button) { OstrelDesignCSA94_ClickButton(button); }
-
   const std::vector<ViewRecord>& views() const { return views_; }
   const ViewRecord& last() const { return views_.back(); }
   bool Saw(const std::function<bool(const ViewRecord&)>& pred) const {
-    for (const ViewRecord& v : views_) {
-      if (pred(v)) return true;
-    }
-    return false;
+    return std::any_of(views_.begin(), views_.end(), pred);
   }
 
   bool closeWhenEnded = true;
@@ -45,16 +42,11 @@ class ScriptedWindowHost {
   size_t limit = 200000;
 
  private:
-  static void Pump(void* context, const OstrelProgressView* view) {
+  static void Pump(void* context, const OstrelProgressView* v) {
     auto* self = static_cast<ScriptedWindowHost*>(context);
-    const ViewRecord r{view->Caption,
-                       view->Label1,
-                       view->lblStatus,
-                       view->lblCounter,
-                       view->Command1Caption,
-                       view->Command2Caption,
-                       view->Command1Enabled != 0,
-                       view->Command2Enabled != 0};
+    const ViewRecord r{v->Caption,         v->Label1,          v->lblStatus,
+                       v->lblCounter,      v->Command1Caption, v->Command2Caption,
+                       v->Command1Enabled != 0, v->Command2Enabled != 0};
     self->views_.push_back(r);
     if (self->views_.size() > self->limit) return Click(2);
     if (self->script_) self->script_(*self, r);

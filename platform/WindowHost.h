@@ -1,7 +1,7 @@
 // The host's window system: the callback that is shown the progress window
 // at every pump (process-wide; NULL means the built-in host).
-#ifndef OSTREL_HOSTING_WINDOWHOST_H
-#define OSTREL_HOSTING_WINDOWHOST_H
+#ifndef OSTREL_PLATFORM_WINDOWHOST_H
+#define OSTREL_PLATFORM_WINDOWHOST_H
 
 #include "OstrelDesignCSA94.h"
 
@@ -14,6 +14,9 @@ struct WindowHostSetting {
 
 WindowHostSetting CurrentWindowHost();
 
+// Registers the host's pump (nullptr: the built-in host).
+void SetWindowHost(OstrelWindowPump pump, void* context);
+
 }  // namespace ostrel
 
-#endif  // OSTREL_HOSTING_WINDOWHOST_H
+#endif  // OSTREL_PLATFORM_WINDOWHOST_H

@@ -1,8 +1,8 @@
 // The host's analysis results: the outside source of every displacement and
 // force a design run uses. The run sees it through this abstract class; the
 // one production implementation adapts the C class the host registers.
-#ifndef OSTREL_RUN_ANALYSISRESULTS_H
-#define OSTREL_RUN_ANALYSISRESULTS_H
+#ifndef OSTREL_PLATFORM_ANALYSISRESULTS_H
+#define OSTREL_PLATFORM_ANALYSISRESULTS_H
 
 #include <cstdint>
 #include <memory>
@@ -42,4 +42,4 @@ AnalysisResults& EnsureAnalysisResults();
 
 }  // namespace ostrel
 
-#endif  // OSTREL_RUN_ANALYSISRESULTS_H
+#endif  // OSTREL_PLATFORM_ANALYSISRESULTS_H

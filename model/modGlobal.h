@@ -3,8 +3,8 @@
 //
 // One model exists per thread: every clsDesignCSA94 object used on a thread
 // works on that thread's modGlobal, reached through Global().
-#ifndef OSTREL_COMPONENT_MODGLOBAL_H
-#define OSTREL_COMPONENT_MODGLOBAL_H
+#ifndef OSTREL_MODEL_MODGLOBAL_H
+#define OSTREL_MODEL_MODGLOBAL_H
 
 #include <array>
 #include <cstddef>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "component/CheckedMath.h"
+#include "model/CheckedMath.h"
 
 namespace ostrel {
 
@@ -63,8 +63,8 @@ enum enum_DESIGN_STATUS : int16_t {
   Fail_RFTOutOfSection = 4,
   Fail_CoverTooLarge = 5,
   Fail_MinRFTExceedMaximum = 6,
-  Fail_ShearStreessExceedMaximum_y = 7,
-  Fail_ShearStreessExceedMaximum_z = 8,
+  Fail_ShearStressExceedMaximum_y = 7,
+  Fail_ShearStressExceedMaximum_z = 8,
 };
 
 // Load combinations: 0 service, 1 ultimate.
@@ -91,13 +91,13 @@ struct typPlateElement {
   Array1<int16_t> i_DesignComboIndex_x;
   Array1<double> f_Mu_x;
   Array1<double> f_Pu_x;
-  Array1<int16_t> bt_DsignStatus_x;
+  Array1<int16_t> bt_DesignStatus_x;
   Array1<double> f_AreaOfSteel_y;
   Array1<float> f_RatioOfSteel_y;
   Array1<int16_t> i_DesignComboIndex_y;
   Array1<double> f_Mu_y;
   Array1<double> f_Pu_y;
-  Array1<int16_t> bt_DsignStatus_y;
+  Array1<int16_t> bt_DesignStatus_y;
 };
 
 struct typStiffenerElement {
@@ -164,7 +164,7 @@ struct typNode {
   Array1<int16_t> i_Dz_Neg_combo;
 };
 
-class AnalysisResults;  // the host's analysis-results instance (run/)
+class AnalysisResults;  // the host's analysis-results instance (platform/AnalysisResults.h)
 
 struct modGlobal {
   // Sizes and flags.
@@ -232,9 +232,9 @@ template <class Visit>
 void VisitPlateResultFields(Visit&& visit) {
   using P = typPlateElement;
   visit(&P::f_AreaOfSteel_x), visit(&P::f_RatioOfSteel_x), visit(&P::i_DesignComboIndex_x);
-  visit(&P::f_Mu_x), visit(&P::f_Pu_x), visit(&P::bt_DsignStatus_x);
+  visit(&P::f_Mu_x), visit(&P::f_Pu_x), visit(&P::bt_DesignStatus_x);
   visit(&P::f_AreaOfSteel_y), visit(&P::f_RatioOfSteel_y), visit(&P::i_DesignComboIndex_y);
-  visit(&P::f_Mu_y), visit(&P::f_Pu_y), visit(&P::bt_DsignStatus_y);
+  visit(&P::f_Mu_y), visit(&P::f_Pu_y), visit(&P::bt_DesignStatus_y);
 }
 
 template <class Visit>
@@ -319,4 +319,4 @@ void ReleaseModelInput();
 
 }  // namespace ostrel
 
-#endif  // OSTREL_COMPONENT_MODGLOBAL_H
+#endif  // OSTREL_MODEL_MODGLOBAL_H

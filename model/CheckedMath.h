@@ -17,8 +17,8 @@
 //  - Every open-ended search has a step guard (see the search itself) so that
 //    a NaN that slipped past a comparison cannot make it loop forever.
 //  - 16-bit counters and conversions go through ToInt16.
-#ifndef OSTREL_COMPONENT_CHECKEDMATH_H
-#define OSTREL_COMPONENT_CHECKEDMATH_H
+#ifndef OSTREL_MODEL_CHECKEDMATH_H
+#define OSTREL_MODEL_CHECKEDMATH_H
 
 #include <cfenv>
 #include <cmath>
@@ -110,4 +110,4 @@ inline float ToFloat32(double v) {
 
 }  // namespace ostrel
 
-#endif  // OSTREL_COMPONENT_CHECKEDMATH_H
+#endif  // OSTREL_MODEL_CHECKEDMATH_H

@@ -1,10 +1,10 @@
-#include "run/AnalysisResults.h"
+#include "platform/AnalysisResults.h"
 
 #include <mutex>
 #include <optional>
 
-#include "component/CheckedMath.h"
-#include "component/modGlobal.h"
+#include "model/CheckedMath.h"
+#include "model/modGlobal.h"
 
 namespace ostrel {
 

@@ -9,8 +9,8 @@
 // side, so that a later search replays them instead of computing them again.
 // The interpolation steps after them depend on the value sought, so no later
 // trial is kept.
-#ifndef OSTREL_COMPONENT_SEARCHTRIALTREE_H
-#define OSTREL_COMPONENT_SEARCHTRIALTREE_H
+#ifndef OSTREL_MODEL_SEARCHTRIALTREE_H
+#define OSTREL_MODEL_SEARCHTRIALTREE_H
 
 #include <cstddef>
 #include <vector>
@@ -75,4 +75,4 @@ class SearchTrialTree {
 
 }  // namespace ostrel
 
-#endif  // OSTREL_COMPONENT_SEARCHTRIALTREE_H
+#endif  // OSTREL_MODEL_SEARCHTRIALTREE_H

@@ -1,11 +1,9 @@
-#include "hosting/MessageBox.h"
+#include "platform/MessageBox.h"
 
-#include <atomic>
 #include <cstdio>
 #include <mutex>
 
-#include "OstrelDesignCSA94.h"
-#include "component/CheckedMath.h"
+#include "model/CheckedMath.h"
 
 namespace ostrel {
 
@@ -37,11 +35,10 @@ void ShowMessageBox(const std::string& text) {
   setting.handler(setting.context, text.c_str(), kMessageBoxTitle);
 }
 
-}  // namespace ostrel
-
-extern "C" OSTREL_API void OstrelDesignCSA94_SetMessageBoxHandler(
-    OstrelMessageBoxHandler handler, void* context) {
-  std::lock_guard<std::mutex> lock(ostrel::gHandlerMutex);
-  ostrel::gHandler.handler = handler ? handler : &ostrel::DefaultMessageBox;
-  ostrel::gHandler.context = handler ? context : nullptr;
+void SetMessageBoxHandler(OstrelMessageBoxHandler handler, void* context) {
+  std::lock_guard<std::mutex> lock(gHandlerMutex);
+  gHandler.handler = handler ? handler : &DefaultMessageBox;
+  gHandler.context = handler ? context : nullptr;
 }
+
+}  // namespace ostrel

@@ -1,10 +1,10 @@
-#include "component/modGlobal.h"
+#include "model/modGlobal.h"
 
 namespace ostrel {
 
 namespace {
 
-thread_local modGlobal tlsGlobal;
+thread_local modGlobal tGlobal;
 
 template <class Group, class... Fields>
 void ReleaseFields(Group& group, Fields... fields) {
@@ -13,9 +13,9 @@ void ReleaseFields(Group& group, Fields... fields) {
 
 }  // namespace
 
-modGlobal& Global() { return tlsGlobal; }
+modGlobal& Global() { return tGlobal; }
 
-void ResetGlobalState() { tlsGlobal = modGlobal{}; }
+void ResetGlobalState() { tGlobal = modGlobal{}; }
 
 void SetUnitFactors() {
   modGlobal& g = Global();
