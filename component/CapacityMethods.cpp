@@ -10,6 +10,7 @@
 
 #include "OstrelDesignCSA94.hpp"
 #include "model/CheckedMath.h"
+#include "model/CrMath.h"
 #include "model/modGlobal.h"
 #include "platform/MessageBox.h"
 #include "plate/StripInteraction.h"
@@ -268,7 +269,7 @@ uint8_t clsDesignCSA94::StiffenerMomentCurve(uint8_t bt_units,
     }
     StiffenerInteraction diagram(g, 1, ratio);
     std::vector<StiffenerInteraction::Point> curve(static_cast<size_t>(n));
-    const double degree = (4 * std::atan(1.0)) / 180;
+    const double degree = (4 * DesignAtan(1.0)) / 180;
     diagram.MomentCurve(std::fmod(d_AngleDeg, 360.0) * degree, n, curve.data());
     std::vector<OstrelCurvePoint> out;
     for (const StiffenerInteraction::Point& p : curve) {

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the release build, then the same
+# Builds everything and runs every test: the release build (with the Windows
+# COM server cross-built and tested under Wine), then the same
 # suite under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # worker-thread tests under ThreadSanitizer, and short fuzz runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# --test: also the tests' packages, with Wine and MinGW-w64 for the Windows
+# COM server's test (WindowsComServerUnderWine).
 scripts/bootstrap.sh --test
 
 # The package tests (install and find, Debian package, Python, Dask) need a few more.

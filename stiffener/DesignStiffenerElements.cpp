@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "model/CheckedMath.h"
+#include "model/CrMath.h"
 #include "model/modDesign.h"
 #include "model/modGlobal.h"
 #include "stiffener/StiffenerDesign.h"
@@ -474,7 +475,7 @@ void PrepareUltimateMoments(StiffenerForces& f, int k) {
     if (std::fabs(f.Muz(k, end)) < 0.0001) {
       f.Muz(k, end) = 0.0001;
     }
-    f.momentAngle(k, end) = std::atan(std::fabs(f.Muy(k, end)) / std::fabs(f.Muz(k, end)));
+    f.momentAngle(k, end) = DesignAtan(std::fabs(f.Muy(k, end)) / std::fabs(f.Muz(k, end)));
   }
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "model/CheckedMath.h"
+#include "model/CrMath.h"
 #include "model/modGlobal.h"
 #include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
@@ -33,7 +34,7 @@ Contour BuildContour(const FlexureWork& x) {
     c.my[j] = std::fabs(x.capMuy[j]);
     const double mz = std::fabs(x.capMuz[j]);
     c.mz[j] = mz < 0.0001 ? 0.0001 : mz;
-    c.t[j] = std::atan(c.my[j] / c.mz[j]);
+    c.t[j] = DesignAtan(c.my[j] / c.mz[j]);
   }
   return c;
 }

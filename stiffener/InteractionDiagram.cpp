@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "model/CheckedMath.h"
+#include "model/CrMath.h"
 #include "model/modGlobal.h"
 #include "stiffener/StiffenerDesign.h"
 #include "stiffener/StiffenerFlexure.h"
@@ -129,8 +130,8 @@ void StiffenerInteraction::Curves(int first, int last, int n, Point* points, Poi
 
 void StiffenerInteraction::MomentCurve(double angle, int n, Point* points) {
   FindAxialResistances();
-  const double muy = kContourDemand * std::sin(angle);
-  const double muz = kContourDemand * std::cos(angle);
+  const double muy = kContourDemand * DesignSin(angle);
+  const double muz = kContourDemand * DesignCos(angle);
   if (Flanged() && std::fabs(muz) > 1e-6 * kContourDemand) {
     throw CapacityRefusal("a flanged section is checked for Muy alone: its moment direction is "
                           "90 or 270 degrees");
@@ -157,7 +158,7 @@ int StiffenerInteraction::Contour(double P, int k, double* muy, double* muz) {
   // Two demand directions per combination, one at each end.
   const int combos = (k + 1) / 2;
   StartCombinations(f, combos);
-  const double quarter = (4 * std::atan(1.0)) / 2;
+  const double quarter = (4 * DesignAtan(1.0)) / 2;
   for (int j = 0; j < 2 * combos; ++j) {
     const int c = j / 2 + 1;
     const int end = j % 2 + 1;
@@ -166,8 +167,8 @@ int StiffenerInteraction::Contour(double P, int k, double* muy, double* muz) {
       continue;
     }
     const double psi = quarter * (static_cast<double>(j) / (k - 1));
-    const double demandMuz = j == k - 1 ? 0.0 : kContourDemand * std::cos(psi);
-    SetLoad(f, c, end, P, kContourDemand * std::sin(psi), demandMuz);
+    const double demandMuz = j == k - 1 ? 0.0 : kContourDemand * DesignCos(psi);
+    SetLoad(f, c, end, P, kContourDemand * DesignSin(psi), demandMuz);
   }
   int written = 0;
   for (int c = 1; c <= combos; ++c) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "model/CheckedMath.h"
+#include "model/CrMath.h"
 #include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 
@@ -485,8 +486,8 @@ void SetAngleSearchStrains(const StiffenerSection& s, FlexureWork& x) {
 // angle a, for the axial force solveP and the taper of its moments.
 void CapacityAtAngle(const StiffenerSection& s, FlexureWork& x, double a, double solveP,
                      double taper, double& capMuy, double& capMuz) {
-  const double ca = std::cos(a);
-  const double sa = std::sin(a);
+  const double ca = DesignCos(a);
+  const double sa = DesignSin(a);
   const double h = LoadAngleFrame(s.geo, x, ca, sa);
   double phi = 0;
   const double c = SolveNeutralAxisDepth(s, x, solveP, h, phi);
@@ -548,7 +549,7 @@ double ComputeCapacityAtDemandAngle(const StiffenerSection& s, FlexureWork& x, d
   }
   const double demandMuy = std::fabs(Muy);
   const double demandMuz = std::fabs(Muz);
-  const double tD = std::atan(demandMuy / demandMuz);
+  const double tD = DesignAtan(demandMuy / demandMuz);
   SetAngleSearchStrains(s, x);
   double solveP = 0;
   double taper = 0;
@@ -571,7 +572,7 @@ double ComputeCapacityAtDemandAngle(const StiffenerSection& s, FlexureWork& x, d
     double capMuy = 0;
     double capMuz = 0;
     CapacityAtAngle(s, x, a, solveP, taper, capMuy, capMuz);
-    const double tC = std::atan(capMuy / capMuz);
+    const double tC = DesignAtan(capMuy / capMuz);
     if (std::fabs(tC - tD) <= 0.0001) {
       const double ratio = (demandMuy + demandMuz) / (capMuz + capMuy);
       CheckFloatFaults();

@@ -3,6 +3,7 @@
 // areas, and every part rotated into the eight fixed bending directions.
 #include <cmath>
 
+#include "model/CrMath.h"
 #include "stiffener/StiffenerFlexure.h"
 
 namespace ostrel {
@@ -27,8 +28,8 @@ void BuildOutline(const StiffenerSection& s, SectionGeometry& g) {
   const double step = 2 * g.pi / 24;
   for (int i = 1; i <= g.numVertices; ++i) {
     const double angle = (i - 1) * step;
-    g.vertexZ[i] = (w / 2) * std::cos(angle);
-    g.vertexY[i] = (w / 2) * std::sin(angle);
+    g.vertexZ[i] = (w / 2) * DesignCos(angle);
+    g.vertexY[i] = (w / 2) * DesignSin(angle);
   }
 }
 
@@ -121,8 +122,8 @@ void BuildBars(const StiffenerSection& s, SectionGeometry& g) {
       const double step = 2 * g.pi / g.numBars;
       for (int i = 1; i <= g.numBars; ++i) {
         const double angle = (i - 1) * step;
-        g.barZ[i] = r * std::cos(angle);
-        g.barY[i] = r * std::sin(angle);
+        g.barZ[i] = r * DesignCos(angle);
+        g.barY[i] = r * DesignSin(angle);
       }
       break;
     }
@@ -150,8 +151,8 @@ void BuildDirections(SectionGeometry& g) {
   const double step = (g.pi * 0.5) / 6;
   for (int d = 1; d <= kNumDirections; ++d) {
     const double angle = d <= 7 ? (d - 1) * step : g.pi * 1.5;
-    const double c = std::cos(angle);
-    const double sn = std::sin(angle);
+    const double c = DesignCos(angle);
+    const double sn = DesignSin(angle);
     g.dirCos[d] = c;
     g.dirSin[d] = sn;
     double top = 0;
@@ -177,7 +178,7 @@ void BuildDirections(SectionGeometry& g) {
 void BuildSectionGeometry(StiffenerSection& s) {
   SectionGeometry& g = s.geo;
   g = SectionGeometry{};  // every array re-created with all entries 0
-  g.pi = 4 * std::atan(1.0);
+  g.pi = 4 * DesignAtan(1.0);
   g.numVertices = s.sectionType == 0 ? 4 : 24;
   g.numBars = (s.barLayout == 0 || s.barLayout == 1) ? 10 : 20;
 

@@ -3,6 +3,7 @@
 // effective depths for shear along y and along z.
 #include <cmath>
 
+#include "model/CrMath.h"
 #include "stiffener/StiffenerShearTorsion.h"
 
 namespace ostrel {
@@ -68,7 +69,7 @@ ShearDepths ComputeShearDepths(const StiffenerSection& s, double pi) {
 }  // namespace
 
 void ComputeTorsionSectionProperties(StiffenerSection& s) {
-  const double pi = 4 * std::atan(1.0);
+  const double pi = 4 * DesignAtan(1.0);
   const double h = s.height;
   const double w = s.width;
 
