@@ -5,9 +5,9 @@
 #                                      fuzz targets need
 set -euo pipefail
 
-packages=(cmake make g++ libcli11-dev libsimdjson-dev)
+packages=(cmake make g++ libcli11-dev libsimdjson-dev nlohmann-json3-dev)
 if [ "${1:-}" = "--test" ]; then
-  packages+=(libgtest-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev)
+  packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev chromium)
 fi
 missing=()
 for p in "${packages[@]}"; do

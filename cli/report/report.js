@@ -1,0 +1,172 @@
+// Draws the report's charts from the chart definitions the program wrote,
+// fills the tables and wires their sorting and filtering. The body's
+// data-charts-* attributes tell how many charts were expected, drawn and
+// failed, and data-report-ready is set once every chart is drawn.
+(function () {
+  'use strict';
+  var data = JSON.parse(document.getElementById('report-data').textContent);
+  var body = document.body;
+  var drawn = 0;
+  var failed = 0;
+  body.dataset.chartsExpected = String(data.expected_charts);
+
+  function chartOf(id, store) {
+    var chart = store[id];
+    var names = data.shared[id];
+    if (names) {
+      chart.datasets = {};
+      names.forEach(function (n) { chart.datasets[n] = data.datasets[n]; });
+    }
+    return chart;
+  }
+
+  function draw(element, chart) {
+    return vegaEmbed(element, chart, {
+      mode: 'vega-lite', renderer: 'svg', actions: false, tooltip: true
+    }).then(function () {
+      drawn += 1;
+      element.dataset.drawn = '1';
+    }, function (error) {
+      failed += 1;
+      element.dataset.failed = String(error);
+      console.error('chart ' + element.id + ': ' + error);
+    });
+  }
+
+  // Charts drawn a few at a time, so the page stays responsive while a
+  // large report draws.
+  function drawAll(elements, store, done) {
+    var next = 0;
+    function batch() {
+      var pending = [];
+      var end = Math.min(next + 8, elements.length);
+      for (; next < end; next += 1) {
+        pending.push(draw(elements[next], chartOf(elements[next].id, store)));
+      }
+      Promise.all(pending).then(function () {
+        body.dataset.chartsDrawn = String(drawn);
+        body.dataset.chartsFailed = String(failed);
+        if (next < elements.length) {
+          setTimeout(batch, 0);
+        } else if (done) {
+          done();
+        }
+      });
+    }
+    batch();
+  }
+
+  // ---- tables ----------------------------------------------------------------
+  function cellText(v) {
+    return typeof v === 'number' ? String(v) : v;
+  }
+
+  function escapeHtml(s) {
+    return String(s).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
+  }
+
+  function buildTable(holder) {
+    var table = data.tables[holder.dataset.table];
+    var columns = table.columns;
+    var rows = table.rows.slice();
+    var statusColumns = [];
+    var statuses = {};
+    columns.forEach(function (c, i) {
+      if (/^Status/.test(c)) {
+        statusColumns.push(i);
+        rows.forEach(function (r) { statuses[r[i]] = true; });
+      }
+    });
+    var controls = document.createElement('div');
+    controls.className = 'controls';
+    var select = null;
+    if (statusColumns.length) {
+      select = document.createElement('select');
+      select.innerHTML = '<option value="">every status</option>' +
+        Object.keys(statuses).sort().map(function (s) {
+          return '<option>' + escapeHtml(s) + '</option>';
+        }).join('');
+      controls.appendChild(select);
+    }
+    var search = document.createElement('input');
+    search.type = 'search';
+    search.placeholder = 'filter';
+    controls.appendChild(search);
+    var count = document.createElement('span');
+    controls.appendChild(count);
+    holder.appendChild(controls);
+
+    var element = document.createElement('table');
+    element.className = 'data sortable';
+    element.innerHTML = '<thead><tr>' + columns.map(function (c) {
+      return '<th>' + escapeHtml(c) + '</th>';
+    }).join('') + '</tr></thead><tbody></tbody>';
+    holder.appendChild(element);
+    var tbody = element.tBodies[0];
+    var sortColumn = -1;
+    var descending = false;
+
+    function render() {
+      var status = select ? select.value : '';
+      var text = search.value.toLowerCase();
+      var shown = rows.filter(function (r) {
+        if (status && !statusColumns.some(function (i) { return r[i] === status; })) return false;
+        return !text || r.join(' ').toLowerCase().indexOf(text) >= 0;
+      });
+      if (sortColumn >= 0) {
+        shown.sort(function (a, b) {
+          var x = a[sortColumn], y = b[sortColumn];
+          var order = typeof x === 'number' && typeof y === 'number' ? x - y
+            : String(x).localeCompare(String(y));
+          return descending ? -order : order;
+        });
+      }
+      tbody.innerHTML = shown.map(function (r) {
+        var failedRow = statusColumns.some(function (i) {
+          return /^Fail/.test(r[i]);
+        });
+        return (failedRow ? '<tr class="fail">' : '<tr>') + r.map(function (v) {
+          return '<td>' + escapeHtml(cellText(v)) + '</td>';
+        }).join('') + '</tr>';
+      }).join('');
+      count.textContent = shown.length + ' of ' + rows.length + ' rows';
+    }
+    element.tHead.addEventListener('click', function (event) {
+      var th = event.target.closest('th');
+      if (!th) return;
+      var i = Array.prototype.indexOf.call(th.parentNode.children, th);
+      descending = i === sortColumn ? !descending : false;
+      sortColumn = i;
+      Array.prototype.forEach.call(th.parentNode.children, function (h) {
+        h.removeAttribute('aria-sort');
+      });
+      th.setAttribute('aria-sort', descending ? 'descending' : 'ascending');
+      render();
+    });
+    if (select) select.addEventListener('change', render);
+    search.addEventListener('input', render);
+    render();
+  }
+
+  // ---- stiffeners drawn on request --------------------------------------------
+  document.addEventListener('click', function (event) {
+    var button = event.target.closest('button.show');
+    if (!button) return;
+    var more = data.more[Number(button.dataset.more)];
+    var row = button.closest('tr');
+    var holder = document.createElement('tr');
+    holder.innerHTML = '<td colspan="4"></td>';
+    holder.firstChild.innerHTML = more.html;
+    row.parentNode.insertBefore(holder, row.nextSibling);
+    button.disabled = true;
+    var elements = holder.querySelectorAll('[data-chart]');
+    Array.prototype.forEach.call(elements, function (e) {
+      draw(e, chartOf(e.id, more.charts));
+    });
+  });
+
+  Array.prototype.forEach.call(document.querySelectorAll('[data-table]'), buildTable);
+  drawAll(document.querySelectorAll('[data-chart]'), data.charts, function () {
+    body.dataset.reportReady = '1';
+  });
+})();
