@@ -108,8 +108,18 @@ struct ReportBuilder {
 
   std::vector<ojson> plate_explained, stiffener_explained;
   ojson charts = ojson::object();  // chart definitions by the id of their element
-  ojson shared = ojson::object();  // chart id -> names of the shared data sets it uses
   ojson datasets = ojson::object();
+  // Curves by content: elements of one section at one steel ratio share
+  // their curves, which a chart names by their index here.
+  ojson curve_pool = ojson::array();
+  std::map<std::string, int> curve_index;
+
+  int Pooled(ojson rows) {
+    std::string key = rows.dump();
+    const auto [it, added] = curve_index.emplace(std::move(key), static_cast<int>(curve_pool.size()));
+    if (added) curve_pool.push_back(std::move(rows));
+    return it->second;
+  }
   int expected_charts = 0;
 
   std::string Combination(int c) const {
@@ -134,9 +144,20 @@ struct ReportBuilder {
   void AddChart(std::string& html, const std::string& id, ojson definition,
                 std::vector<std::string> data_sets = {}) {
     html += "<div class=\"chart\" id=\"" + id + "\" data-chart></div>";
-    if (!data_sets.empty()) shared[id] = data_sets;
-    charts[id] = std::move(definition);
+    charts[id] = {{"chart", std::move(definition)}, {"shared", std::move(data_sets)}};
     ++expected_charts;
+  }
+
+  // An element's explanation with its curves; when the curves cannot be
+  // evaluated, the explanation without them and why ("curves_error").
+  ojson WithCurves(bool plate, int element) const {
+    try {
+      return explain(plate, element, true);
+    } catch (const std::exception& e) {
+      ojson out = explain(plate, element, false);
+      out["curves_error"] = e.what();
+      return out;
+    }
   }
 
   // ---- title block and model ----------------------------------------------
@@ -309,11 +330,12 @@ struct ReportBuilder {
         {{{"field", "id"}, {"title", "plate"}}, {{"field", "status"}, {"title", "status"}},
          {{"field", "sx"}, {"title", "status x"}}, {{"field", "sy"}, {"title", "status y"}},
          {{"field", "rx"}, {"title", "ratio x [%]"}}, {{"field", "ry"}, {"title", "ratio y [%]"}},
-         {{"field", "gx"}, {"title", "governing x"}}, {{"field", "gy"}, {"title", "governing y"}},
+         {{"field", "gx"}, {"title", "governing combination x"}},
+         {{"field", "gy"}, {"title", "governing combination y"}},
          {{"field", "dc"}, {"title", "demand/capacity"}}});
     ojson stiffener_tip = ojson::array(
         {{{"field", "id"}, {"title", "stiffener"}}, {{"field", "sname"}, {"title", "status"}},
-         {{"field", "r"}, {"title", "ratio [%]"}}, {{"field", "g"}, {"title", "governing"}},
+         {{"field", "r"}, {"title", "ratio [%]"}}, {{"field", "g"}, {"title", "governing combination"}},
          {{"field", "dc"}, {"title", "demand/capacity"}}});
     ojson layers = ojson::array();
     if (!job.plates.empty()) {
@@ -331,6 +353,20 @@ struct ReportBuilder {
                                       {"tooltip", stiffener_tip}}}});
     }
     return {{"title", title}, {"width", width}, {"height", height}, {"layer", std::move(layers)}};
+  }
+
+  // Rows of objects as column names and rows of values: a third of the text.
+  static ojson Columns(const ojson& objects) {
+    ojson columns = ojson::array(), rows = ojson::array();
+    if (!objects.empty()) {
+      for (const auto& item : objects[0].items()) columns.push_back(item.key());
+    }
+    for (const ojson& o : objects) {
+      ojson row = ojson::array();
+      for (const auto& item : o.items()) row.push_back(item.value());
+      rows.push_back(std::move(row));
+    }
+    return {{"columns", std::move(columns)}, {"rows", std::move(rows)}};
   }
 
   std::string Elevation() {
@@ -357,8 +393,8 @@ struct ReportBuilder {
                         {"rx", x["ratio"]["x"]}, {"ry", x["ratio"]["y"]},
                         {"status", StatusClass(PlateStatus(x))},
                         {"sx", x["status_name"]["x"]}, {"sy", x["status_name"]["y"]},
-                        {"gx", Combination(x["governing"]["x"]["combination"].get<int>())},
-                        {"gy", Combination(x["governing"]["y"]["combination"].get<int>())},
+                        {"gx", x["governing"]["x"]["combination"]},
+                        {"gy", x["governing"]["y"]["combination"]},
                         {"dc", dc >= 0 ? ojson(Round4(dc)) : ojson(nullptr)}});
     }
     ojson stiffeners = ojson::array();
@@ -370,7 +406,7 @@ struct ReportBuilder {
                             {"y2", V(l[1])}, {"r", x["ratio"]},
                             {"status", StatusClass(x["status"].get<int>())},
                             {"sname", x["status_name"]},
-                            {"g", Combination(x["governing"]["combination"].get<int>())},
+                            {"g", x["governing"]["combination"]},
                             {"dc", dc >= 0 ? ojson(Round4(dc)) : ojson(nullptr)}});
     }
     // The displacement envelope: the largest translation of each node over
@@ -388,9 +424,9 @@ struct ReportBuilder {
                         {"d", Round4(std::max({d[0], d[1], d[2]}))}, {"dx", Round4(d[0])},
                         {"dy", Round4(d[1])}, {"dz", Round4(d[2])}});
     }
-    datasets["plates"] = std::move(plates);
-    datasets["stiffeners"] = std::move(stiffeners);
-    datasets["nodes"] = std::move(points);
+    datasets["plates"] = Columns(plates);
+    datasets["stiffeners"] = Columns(stiffeners);
+    datasets["nodes"] = Columns(points);
 
     std::string html = "<section id=\"elevation\"><h2>The wall in elevation</h2>"
                        "<p>Hover over an element for its number, status, steel ratio and governing "
@@ -434,14 +470,19 @@ struct ReportBuilder {
     return html + "</section>";
   }
 
-  // ---- stiffeners -------------------------------------------------------------
+  // ---- stiffeners and plates ----------------------------------------------------
+  //
+  // Their charts share three chart definitions ("templates"): each element
+  // brings only its title and data, as rows of numbers in the columns the
+  // template names, which keeps a report of thousands of elements small.
 
   static ojson Axis(const std::string& field, const std::string& title) {
     return {{"field", field}, {"type", "quantitative"}, {"title", title}};
   }
 
-  static ojson DemandLayer(ojson values, const char* x, const char* y, ojson tooltip) {
-    return {{"data", {{"values", std::move(values)}}},
+  static ojson DemandLayer(const char* x, const char* y, ojson tooltip) {
+    return {{"data", {{"name", "demands"}}},
+            {"transform", {{{"calculate", "datum.g ? 'governing' : 'other'"}, {"as", "which"}}}},
             {"mark", {{"type", "point"}, {"filled", true}}},
             {"encoding",
              {{"x", {{"field", x}, {"type", "quantitative"}}},
@@ -457,9 +498,93 @@ struct ReportBuilder {
               {"tooltip", std::move(tooltip)}}}};
   }
 
+  ojson Templates() const {
+    const std::string F = units.force(), M = units.moment();
+    const ojson stiffener_tip = ojson::array(
+        {{{"field", "combination"}}, {{"field", "end"}}, {{"field", "P"}, {"title", "P [" + F + "]"}},
+         {{"field", "Muy"}, {"title", "|Muy| [" + M + "]"}},
+         {{"field", "Muz"}, {"title", "|Muz| [" + M + "]"}},
+         {{"field", "dc"}, {"title", "demand/capacity"}}});
+    const ojson stiffener_demands = {"g", "combination", "end", "P", "M", "Muy", "Muz", "dc"};
+    const ojson pm = {
+        {"columns", {{"curve", {"M", "P"}}, {"control", {"label", "M", "P"}},
+                     {"demands", stiffener_demands}}},
+        {"chart",
+         {{"width", 300},
+          {"height", 280},
+          {"layer",
+           {{{"data", {{"name", "curve"}}},
+             {"mark", {{"type", "line"}, {"color", "#3a6ea5"}}},
+             {"encoding", {{"x", Axis("M", "|M| [" + M + "]")},
+                           {"y", Axis("P", "P [" + F + "], compression negative")},
+                           {"order", {{"field", "i"}, {"type", "quantitative"}}}}}},
+            {{"data", {{"name", "control"}}},
+             {"layer",
+              {{{"mark", {{"type", "point"}, {"shape", "square"}, {"color", "#3a6ea5"}}}},
+               {{"mark", {{"type", "text"}, {"align", "left"}, {"dx", 6}, {"fontSize", 10}}},
+                {"encoding", {{"text", {{"field", "label"}}}}}}}},
+             {"encoding", {{"x", {{"field", "M"}, {"type", "quantitative"}}},
+                           {"y", {{"field", "P"}, {"type", "quantitative"}}}}}},
+            DemandLayer("M", "P", stiffener_tip)}}}}};
+    const ojson mm = {
+        {"columns", {{"curve", {"Muy", "Muz"}}, {"demands", stiffener_demands}}},
+        {"chart",
+         {{"width", 280},
+          {"height", 280},
+          {"layer",
+           {{{"data", {{"name", "curve"}}},
+             {"mark", {{"type", "line"}, {"color", "#3a6ea5"}}},
+             {"encoding", {{"x", Axis("Muy", "|Muy| [" + M + "]")},
+                           {"y", Axis("Muz", "|Muz| [" + M + "]")},
+                           {"order", {{"field", "i"}, {"type", "quantitative"}}}}}},
+            DemandLayer("Muy", "Muz", stiffener_tip)}}}}};
+    const std::string PF = units.force_per_length(), PM = units.moment_per_length();
+    ojson plate_demands = DemandLayer(
+        "M", "P",
+        ojson::array({{{"field", "dir"}, {"title", "direction"}}, {{"field", "combination"}},
+                      {{"field", "P"}, {"title", "N [" + PF + "]"}},
+                      {{"field", "M"}, {"title", "M [" + PM + "]"}},
+                      {{"field", "dc"}, {"title", "demand/capacity"}}}));
+    const ojson direction_colour = {
+        {"field", "dir"}, {"type", "nominal"}, {"title", "direction"},
+        {"scale", {{"domain", {"x", "y"}}, {"range", {"#3a6ea5", "#c0792b"}}}}};
+    plate_demands["encoding"]["color"] = direction_colour;
+    const ojson strip = {
+        {"columns", {{"curve", {"dir", "N", "M"}},
+                     {"demands", {"g", "dir", "combination", "P", "M", "dc"}}}},
+        {"chart",
+         {{"width", 420},
+          {"height", 280},
+          {"layer",
+           {{{"data", {{"name", "curve"}}},
+             {"mark", {{"type", "line"}}},
+             {"encoding", {{"x", Axis("M", "M [" + PM + "]")},
+                           {"y", Axis("N", "N [" + PF + "], compression negative")},
+                           {"color", direction_colour},
+                           {"detail", {{"field", "dir"}}},
+                           {"order", {{"field", "i"}, {"type", "quantitative"}}}}}},
+            std::move(plate_demands)}}}}};
+    return {{"pm", pm}, {"mm", mm}, {"strip", strip}};
+  }
+
+  // One templated chart: its element in the page and its entry in `store`.
+  void TemplatedChart(std::string& html, ojson& store, int& count, const std::string& id,
+                             const char* name, const std::string& title, ojson data) {
+    html += "<div class=\"chart\" id=\"" + id + "\" data-chart></div>";
+    store[id] = {{"t", name}, {"title", title}, {"data", std::move(data)}};
+    ++count;
+  }
+
+  static std::string NoDiagram(const ojson& e) {
+    return e.contains("curves_error")
+               ? "<p class=\"note\">No diagram: " + Escape(e["curves_error"].get<std::string>()) +
+                     ".</p></div>"
+               : "<p>No diagram: the section leaves nothing to evaluate.</p></div>";
+  }
+
   // The P-M curve in the direction nearest the governing demand, and the
   // Muy-Muz contour at the governing axial force.
-  std::string StiffenerSection(const ojson& e, ojson& chart_store, int& chart_count) {
+  std::string StiffenerSection(const ojson& e, ojson& store, int& count) {
     const int n = e["element"].get<int>();
     const int status = e["status"].get<int>();
     const int gov = e["governing"]["combination"].get<int>();
@@ -467,15 +592,14 @@ struct ReportBuilder {
     std::string html = "<div class=\"element stiffener " + std::string(StatusClass(status)) +
                        "\" id=\"stiffener-" + std::to_string(n) + "\"><h3>Stiffener " +
                        std::to_string(n) + " &mdash; " + Escape(StatusName(status)) +
-                       "</h3><p class=\"facts\">steel ratio " + Text(e["ratio"].get<double>(), "%.3g") +
+                       "</h3><p class=\"facts\">steel ratio " + Text(e["ratio"].get<double>()) +
                        " %, governing combination " + Escape(Combination(gov)) +
                        ", demand/capacity " + (dc >= 0 ? Text(dc, "%.3f") : "&ndash;") +
                        "</p><p class=\"reason\">" + Escape(e["reason"].get<std::string>()) + "</p>";
-    const ojson& curves = e.contains("curves") ? e["curves"] : ojson();
-    if (!curves.is_object() || !curves.contains("directions")) {
-      return html + "<p>No diagram: the section leaves nothing to evaluate.</p></div>";
-    }
-    // The governing demand: the one with the largest demand/capacity.
+    const ojson curves = e.contains("curves") ? e["curves"] : ojson();
+    if (!curves.is_object() || !curves.contains("directions")) return html + NoDiagram(e);
+    // The governing demand: the end of the governing combination with the
+    // larger demand/capacity.
     double gy = 0, gz = 0, best = -1;
     int gov_end = 0;
     for (const ojson& d : e["demands"]) {
@@ -486,94 +610,131 @@ struct ReportBuilder {
       }
     }
     const bool flanged = curves["contour"].is_null();
-    // 0 degrees: bending about z alone (Muz); 90 degrees: Muy alone.
-    double angle = std::atan2(std::fabs(gy), std::fabs(gz)) * 180.0 / M_PI;
-    if (flanged) angle = 90;
+    // 0 degrees: bending about z alone (Muz); 90 degrees: Muy alone, which
+    // is all the check of a flanged section takes.
+    const double angle = flanged ? 90 : std::atan2(std::fabs(gy), std::fabs(gz)) * 180.0 / M_PI;
     const ojson* direction = nullptr;
     double nearest = 1e9;
     for (const ojson& d : curves["directions"]) {
       const double a = d["angle_deg"].get<double>();
       if (a <= 90 && std::fabs(a - angle) < nearest) nearest = std::fabs(a - angle), direction = &d;
     }
-    const std::string F = units.force(), M = units.moment();
-    ojson curve = ojson::array(), control = ojson::array(), demands = ojson::array(),
-          plane = ojson::array();
-    int i = 0;
+    if (direction == nullptr) return html + NoDiagram(e);
+    ojson curve = ojson::array(), control = ojson::array(), demands = ojson::array();
     for (const ojson& p : (*direction)["points"]) {
-      curve.push_back({{"i", i++}, {"M", Round4(std::fabs(p[1].get<double>()))},
-                       {"P", Round4(p[0].get<double>())}});
+      curve.push_back({Round4(std::fabs(p[1].get<double>())), Round4(p[0].get<double>())});
     }
     for (const ojson& p : (*direction)["control_points"]) {
-      control.push_back({{"label", p["label"]}, {"M", Round4(std::fabs(p["M"].get<double>()))},
-                         {"P", Round4(p["P"].get<double>())}});
+      control.push_back({p["label"], Round4(std::fabs(p["M"].get<double>())),
+                         Round4(p["P"].get<double>())});
     }
     for (const ojson& d : e["demands"]) {
       const double muy = d["Muy"].get<double>(), muz = d["Muz"].get<double>();
       const bool is_gov = d["combination"].get<int>() == gov && d["end"].get<int>() == gov_end;
-      const ojson row = {{"which", is_gov ? "governing" : "other"},
-                         {"combination", Combination(d["combination"].get<int>())},
-                         {"end", d["end"]},
-                         {"P", Round4(d["P"].get<double>())},
-                         {"M", Round4(flanged ? std::fabs(muy) : std::hypot(muy, muz))},
-                         {"Muy", Round4(std::fabs(muy))},
-                         {"Muz", Round4(std::fabs(muz))},
-                         {"dc", d["dc"].is_number() ? ojson(Round4(d["dc"].get<double>())) : ojson(nullptr)}};
-      (is_gov ? demands.insert(demands.end(), row) : demands.insert(demands.begin(), row));
+      const ojson row = {is_gov ? 1 : 0, d["combination"], d["end"],
+                         Round4(d["P"].get<double>()),
+                         Round4(flanged ? std::fabs(muy) : std::hypot(muy, muz)),
+                         Round4(std::fabs(muy)), Round4(std::fabs(muz)),
+                         d["dc"].is_number() ? ojson(Round4(d["dc"].get<double>())) : ojson(nullptr)};
+      // The governing demand last, so that it is drawn on top.
+      is_gov ? demands.insert(demands.end(), row) : demands.insert(demands.begin(), row);
     }
-    const ojson tooltip = ojson::array(
-        {{{"field", "combination"}}, {{"field", "end"}}, {{"field", "P"}, {"title", "P [" + F + "]"}},
-         {{"field", "Muy"}, {"title", "|Muy| [" + M + "]"}},
-         {{"field", "Muz"}, {"title", "|Muz| [" + M + "]"}}, {{"field", "dc"}, {"title", "demand/capacity"}}});
     const std::string id = "s" + std::to_string(n);
-    ojson pm = {
-        {"title", "P\u2013M, direction " + Text((*direction)["angle_deg"].get<double>(), "%.0f") +
-                      "\u00b0" + (flanged ? " (Muy)" : "")},
-        {"width", 300},
-        {"height", 280},
-        {"layer",
-         {{{"data", {{"values", curve}}},
-           {"mark", {{"type", "line"}, {"color", "#3a6ea5"}}},
-           {"encoding", {{"x", Axis("M", (flanged ? "|Muy| [" : "M resultant [") + M + "]")},
-                         {"y", Axis("P", "P [" + F + "], compression negative")},
-                         {"order", {{"field", "i"}, {"type", "quantitative"}}}}}},
-          {{"data", {{"values", control}}},
-           {"layer",
-            {{{"mark", {{"type", "point"}, {"shape", "square"}, {"color", "#3a6ea5"}}}},
-             {{"mark", {{"type", "text"}, {"align", "left"}, {"dx", 6}, {"fontSize", 10}}},
-              {"encoding", {{"text", {{"field", "label"}}}}}}}},
-           {"encoding", {{"x", {{"field", "M"}, {"type", "quantitative"}}},
-                         {"y", {{"field", "P"}, {"type", "quantitative"}}}}}},
-          DemandLayer(demands, "M", "P", tooltip)}}};
     html += "<div class=\"charts\">";
-    html += "<div class=\"chart\" id=\"" + id + "-pm\" data-chart></div>";
-    chart_store[id + "-pm"] = std::move(pm);
-    ++chart_count;
+    TemplatedChart(html, store, count, id + "-pm", "pm",
+                   "P\u2013M, direction " +
+                       Text((*direction)["angle_deg"].get<double>(), "%.0f") + "\u00b0" +
+                       (flanged ? " (Muy)" : ""),
+                   {{"curve", Pooled(std::move(curve))}, {"control", std::move(control)},
+                    {"demands", demands}});
     if (flanged) {
       html += "<p class=\"note\">Flanged section: the check takes Muy alone, so there is no "
               "Muy&ndash;Muz contour.</p>";
     } else {
       ojson contour = ojson::array();
-      i = 0;
       for (const ojson& p : curves["contour"]["points"]) {
-        contour.push_back({{"i", i++}, {"Muy", Round4(p[0].get<double>())},
-                           {"Muz", Round4(p[1].get<double>())}});
+        contour.push_back({Round4(p[0].get<double>()), Round4(p[1].get<double>())});
       }
-      ojson mm = {
-          {"title", "Muy\u2013Muz at P = " + Text(curves["contour"]["P"].get<double>()) + " " + F},
-          {"width", 280},
-          {"height", 280},
-          {"layer",
-           {{{"data", {{"values", contour}}},
-             {"mark", {{"type", "line"}, {"color", "#3a6ea5"}}},
-             {"encoding", {{"x", Axis("Muy", "|Muy| [" + M + "]")},
-                           {"y", Axis("Muz", "|Muz| [" + M + "]")},
-                           {"order", {{"field", "i"}, {"type", "quantitative"}}}}}},
-            DemandLayer(demands, "Muy", "Muz", tooltip)}}};
-      html += "<div class=\"chart\" id=\"" + id + "-mm\" data-chart></div>";
-      chart_store[id + "-mm"] = std::move(mm);
-      ++chart_count;
+      TemplatedChart(html, store, count, id + "-mm", "mm",
+                     "Muy\u2013Muz at P = " + Text(curves["contour"]["P"].get<double>()) + " " +
+                         units.force(),
+                     {{"curve", Pooled(std::move(contour))}, {"demands", std::move(demands)}});
     }
     return html + "</div></div>";
+  }
+
+  std::string PlateSection(const ojson& e, ojson& store, int& count) {
+    const int n = e["element"].get<int>();
+    const int status = PlateStatus(e);
+    const double dc = PlateDc(e);
+    std::string html =
+        "<div class=\"element plate " + std::string(StatusClass(status)) + "\" id=\"plate-" +
+        std::to_string(n) + "\"><h3>Plate " + std::to_string(n) + " &mdash; " +
+        Escape(e["status_name"]["x"].get<std::string>()) + " (x), " +
+        Escape(e["status_name"]["y"].get<std::string>()) + " (y)</h3><p class=\"facts\">steel ratio " +
+        Text(e["ratio"]["x"].get<double>()) + " % (x), " + Text(e["ratio"]["y"].get<double>()) +
+        " % (y); governing combination " +
+        Escape(Combination(e["governing"]["x"]["combination"].get<int>())) + " (x), " +
+        Escape(Combination(e["governing"]["y"]["combination"].get<int>())) +
+        " (y); demand/capacity " + (dc >= 0 ? Text(dc, "%.3f") : "&ndash;") +
+        "</p><p class=\"reason\">" + Escape(e["reason"].get<std::string>()) + "</p>";
+    ojson curve = ojson::array(), demands = ojson::array();
+    for (const char* d : {"x", "y"}) {
+      if (!e.contains("curves")) break;
+      for (const ojson& p : e["curves"][d]) {
+        curve.push_back({d, Round4(p[0].get<double>()), Round4(p[1].get<double>())});
+      }
+    }
+    if (curve.empty()) return html + NoDiagram(e);
+    for (const ojson& d : e["demands"]) {
+      const std::string dir = d["direction"].get<std::string>();
+      const bool gov = d["combination"] == e["governing"][dir]["combination"];
+      const ojson row = {gov ? 1 : 0, dir, d["combination"],
+                         Round4(d["P"].get<double>()), Round4(d["M"].get<double>()),
+                         Round4(d["dc"].get<double>())};
+      gov ? demands.insert(demands.end(), row) : demands.insert(demands.begin(), row);
+    }
+    html += "<div class=\"charts\">";
+    TemplatedChart(html, store, count, "p" + std::to_string(n), "strip",
+                   "Strip N\u2013M, plate " + std::to_string(n),
+                   {{"curve", Pooled(std::move(curve))}, {"demands", std::move(demands)}});
+    return html + "</div></div>";
+  }
+
+  // Elements drawn in `order`: the first `drawn` with their charts,
+  // the others listed with a control that draws them.
+  std::string DrawnOrListed(const std::vector<size_t>& order, bool plate, ojson& more) {
+    const size_t drawn = static_cast<size_t>(plate ? kPlatesDrawn : kStiffenersDrawn);
+    std::string html, rest;
+    for (size_t k = 0; k < order.size(); ++k) {
+      const int n = static_cast<int>(order[k] + 1);
+      const ojson e = WithCurves(plate, n);
+      if (k < drawn) {
+        html += plate ? PlateSection(e, charts, expected_charts)
+                      : StiffenerSection(e, charts, expected_charts);
+        continue;
+      }
+      ojson store = ojson::object();
+      int count = 0;
+      std::string section = plate ? PlateSection(e, store, count) : StiffenerSection(e, store, count);
+      const double dc = plate ? PlateDc(e) : Dc(e["governing"]);
+      const int status = plate ? PlateStatus(e) : e["status"].get<int>();
+      rest += "<tr><td>" + std::to_string(n) + "</td><td>" + Escape(StatusName(status)) +
+              "</td><td>" + (dc >= 0 ? Text(dc, "%.3f") : "&ndash;") +
+              "</td><td><button type=\"button\" class=\"show\" data-more=\"" +
+              std::to_string(more.size()) + "\">show</button></td></tr>";
+      more.push_back({{"html", std::move(section)}, {"charts", std::move(store)}});
+    }
+    if (!rest.empty()) {
+      const size_t listed = order.size() - drawn;
+      html += std::string("<h3>Further ") + (plate ? "plates" : "stiffeners") + "</h3><p>The diagrams of the " +
+              std::to_string(listed) + (plate ? " further plates" : " stiffeners") +
+              " with the lowest demand/capacity are drawn on request.</p>"
+              "<table class=\"data more\"><thead><tr><th>" + (plate ? "Plate" : "Stiffener") +
+              "</th><th>Status</th><th>Demand/capacity</th><th></th></tr></thead><tbody>" + rest +
+              "</tbody></table>";
+    }
+    return html;
   }
 
   std::string Stiffeners(ojson& more) {
@@ -583,128 +744,34 @@ struct ReportBuilder {
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
       return Dc(stiffener_explained[a]["governing"]) > Dc(stiffener_explained[b]["governing"]);
     });
-    std::string html = "<section id=\"stiffeners\"><h2>Stiffeners</h2><p>Each stiffener's axial "
-                       "force&ndash;moment curve in the direction nearest its governing demand and "
-                       "its Muy&ndash;Muz contour at the governing axial force, with the demand of "
-                       "every ultimate combination at both ends; ordered by demand/capacity.</p>";
-    std::string rest;
-    for (size_t k = 0; k < order.size(); ++k) {
-      const ojson e = explain(false, static_cast<int>(order[k] + 1), true);
-      if (k < static_cast<size_t>(kStiffenersDrawn)) {
-        int count = 0;
-        html += StiffenerSection(e, charts, count);
-        expected_charts += count;
-      } else {
-        ojson store = ojson::object();
-        int count = 0;
-        const std::string section = StiffenerSection(e, store, count);
-        const double dc = Dc(e["governing"]);
-        rest += "<tr><td>" + std::to_string(order[k] + 1) + "</td><td>" +
-                Escape(e["status_name"].get<std::string>()) + "</td><td>" +
-                (dc >= 0 ? Text(dc, "%.3f") : "&ndash;") + "</td><td><button type=\"button\" "
-                "class=\"show\" data-more=\"" + std::to_string(more.size()) + "\">show</button></td></tr>";
-        more.push_back({{"html", section}, {"charts", std::move(store)}});
-      }
-    }
-    if (!rest.empty()) {
-      html += "<h3>Further stiffeners</h3><p>The diagrams of the " + std::to_string(more.size()) +
-              " stiffeners with the lowest demand/capacity are drawn on request.</p>"
-              "<table class=\"data\" id=\"more-stiffeners\"><thead><tr><th>Stiffener</th><th>Status</th>"
-              "<th>Demand/capacity</th><th></th></tr></thead><tbody>" + rest + "</tbody></table>";
-    }
-    return html + "</section>";
+    return "<section id=\"stiffeners\"><h2>Stiffeners</h2><p>Each stiffener's axial "
+           "force&ndash;moment curve in the direction nearest its governing demand and "
+           "its Muy&ndash;Muz contour at the governing axial force, with the demand of "
+           "every ultimate combination at both ends; ordered by demand/capacity.</p>" +
+           DrawnOrListed(order, false, more) + "</section>";
   }
 
-  // ---- plates -------------------------------------------------------------------
-
-  std::string Plates() {
+  // The kPlatesShown plates with the highest demand/capacity and every failed
+  // plate, by demand/capacity.
+  std::string Plates(ojson& more) {
     if (job.plates.empty()) return "";
-    std::vector<size_t> order;
-    for (size_t i = 0; i < job.plates.size(); ++i) {
-      if (PlateDc(plate_explained[i]) >= 0) order.push_back(i);
-    }
+    std::vector<size_t> order(job.plates.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
       return PlateDc(plate_explained[a]) > PlateDc(plate_explained[b]);
     });
-    std::vector<size_t> drawn(order.begin(),
-                              order.begin() + std::min<size_t>(order.size(), kPlatesDrawn));
-    for (size_t i = 0; i < job.plates.size(); ++i) {
-      if (Failed(PlateStatus(plate_explained[i])) &&
-          std::find(drawn.begin(), drawn.end(), i) == drawn.end()) {
-        drawn.push_back(i);
+    std::vector<size_t> chosen;
+    for (size_t k = 0; k < order.size(); ++k) {
+      if ((k < static_cast<size_t>(kPlatesShown) && PlateDc(plate_explained[order[k]]) >= 0) ||
+          Failed(PlateStatus(plate_explained[order[k]]))) {
+        chosen.push_back(order[k]);
       }
     }
-    std::string html = "<section id=\"plates\"><h2>Plates</h2><p>The strip's axial "
-                       "force&ndash;moment curves in x and y with the Wood&ndash;Armer demand of "
-                       "every ultimate combination, for the " +
-                       std::to_string(std::min<size_t>(order.size(), kPlatesDrawn)) +
-                       " plates with the highest demand/capacity and every failed plate.</p>";
-    const std::string F = units.force_per_length(), M = units.moment_per_length();
-    for (size_t i : drawn) {
-      const ojson e = explain(true, static_cast<int>(i + 1), true);
-      const int status = PlateStatus(e);
-      const double dc = PlateDc(e);
-      html += "<div class=\"element plate " + std::string(StatusClass(status)) + "\" id=\"plate-" +
-              std::to_string(i + 1) + "\"><h3>Plate " + std::to_string(i + 1) + " &mdash; " +
-              Escape(e["status_name"]["x"].get<std::string>()) + " (x), " +
-              Escape(e["status_name"]["y"].get<std::string>()) +
-              " (y)</h3><p class=\"facts\">steel ratio " + Text(e["ratio"]["x"].get<double>()) +
-              " % (x), " + Text(e["ratio"]["y"].get<double>()) + " % (y); governing " +
-              Escape(Combination(e["governing"]["x"]["combination"].get<int>())) + " (x), " +
-              Escape(Combination(e["governing"]["y"]["combination"].get<int>())) +
-              " (y); demand/capacity " + (dc >= 0 ? Text(dc, "%.3f") : "&ndash;") +
-              "</p><p class=\"reason\">" + Escape(e["reason"].get<std::string>()) + "</p>";
-      ojson curve = ojson::array(), demands = ojson::array();
-      int k = 0;
-      for (const char* d : {"x", "y"}) {
-        if (!e.contains("curves")) break;
-        for (const ojson& p : e["curves"][d]) {
-          curve.push_back({{"dir", d}, {"i", k++}, {"N", Round4(p[0].get<double>())},
-                           {"M", Round4(p[1].get<double>())}});
-        }
-      }
-      for (const ojson& d : e["demands"]) {
-        const std::string dir = d["direction"].get<std::string>();
-        const bool gov = d["combination"] == e["governing"][dir]["combination"];
-        const ojson row = {{"which", gov ? "governing" : "other"}, {"dir", dir},
-                           {"combination", Combination(d["combination"].get<int>())},
-                           {"P", Round4(d["P"].get<double>())}, {"M", Round4(d["M"].get<double>())},
-                           {"dc", Round4(d["dc"].get<double>())}};
-        (gov ? demands.insert(demands.end(), row) : demands.insert(demands.begin(), row));
-      }
-      if (curve.empty()) {
-        html += "<p>No diagram: the section leaves nothing to evaluate.</p></div>";
-        continue;
-      }
-      ojson demand_layer = DemandLayer(
-          demands, "M", "P",
-          ojson::array({{{"field", "dir"}, {"title", "direction"}}, {{"field", "combination"}},
-                        {{"field", "P"}, {"title", "N [" + F + "]"}},
-                        {{"field", "M"}, {"title", "M [" + M + "]"}},
-                        {{"field", "dc"}, {"title", "demand/capacity"}}}));
-      demand_layer["encoding"]["color"] = {{"field", "dir"}, {"type", "nominal"},
-                                           {"title", "direction"},
-                                           {"scale", {{"domain", {"x", "y"}},
-                                                      {"range", {"#3a6ea5", "#c0792b"}}}}};
-      ojson chart = {
-          {"title", "Strip N\u2013M, plate " + std::to_string(i + 1)},
-          {"width", 420},
-          {"height", 280},
-          {"layer",
-           {{{"data", {{"values", curve}}},
-             {"mark", {{"type", "line"}}},
-             {"encoding",
-              {{"x", Axis("M", "M [" + M + "]")},
-               {"y", Axis("N", "N [" + F + "], compression negative")},
-               {"color", {{"field", "dir"}, {"type", "nominal"}, {"title", "direction"},
-                          {"scale", {{"domain", {"x", "y"}}, {"range", {"#3a6ea5", "#c0792b"}}}}}},
-               {"order", {{"field", "i"}, {"type", "quantitative"}}}}}},
-            std::move(demand_layer)}}};
-      html += "<div class=\"charts\">";
-      AddChart(html, "p" + std::to_string(i + 1), std::move(chart));
-      html += "</div></div>";
-    }
-    return html + "</section>";
+    return "<section id=\"plates\"><h2>Plates</h2><p>The strip's axial force&ndash;moment "
+           "curves in x and y with the Wood&ndash;Armer demand of every ultimate combination, "
+           "for the " + std::to_string(kPlatesShown) + " plates with the highest "
+           "demand/capacity and every failed plate.</p>" +
+           DrawnOrListed(chosen, true, more) + "</section>";
   }
 
   // ---- tables ---------------------------------------------------------------------
@@ -742,7 +809,6 @@ struct ReportBuilder {
   ojson Tables() const {
     ResultsContext csv;
     csv.units = units.si ? UnitSystem::SI : UnitSystem::US;
-    csv.combination_names = job.combination_names;
     csv.precision = 4;
     ojson plates = TableOf(PlatesCsv(results, csv));
     ojson stiffeners = TableOf(StiffenersCsv(results, csv));
@@ -779,7 +845,7 @@ struct ReportBuilder {
     body += Summary();
     body += Elevation();
     body += Stiffeners(more);
-    body += Plates();
+    body += Plates(more);
     body += "<section id=\"tables\"><h2>Tables</h2><p>Values rounded to four significant digits. "
             "Click a heading to sort; filter by status or by any text.</p>"
             "<div class=\"table\" data-table=\"nodes\"><h3>Nodes: displacement envelope</h3></div>"
@@ -787,9 +853,10 @@ struct ReportBuilder {
             "<div class=\"table\" data-table=\"stiffeners\"><h3>Stiffener elements</h3></div></section>";
 
     const ojson data = {{"expected_charts", expected_charts},
+                        {"templates", Templates()},
                         {"charts", std::move(charts)},
-                        {"shared", std::move(shared)},
                         {"datasets", std::move(datasets)},
+                        {"curves", std::move(curve_pool)},
                         {"more", std::move(more)},
                         {"tables", Tables()}};
     std::string html;

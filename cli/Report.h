@@ -27,11 +27,14 @@ struct ReportContext {
   std::string date;             // when the design ran, as printed
 };
 
-// Stiffeners whose diagrams are drawn when the report opens, by descending
-// demand/capacity; the others are listed with a control that draws them.
+// Stiffeners, and plates, whose diagrams are drawn when the report opens, by
+// descending demand/capacity; the others are listed with a control that
+// draws them, so that a report of thousands of elements opens in seconds.
 inline constexpr int kStiffenersDrawn = 200;
-// Plates whose strip curves are drawn besides every failed one.
-inline constexpr int kPlatesDrawn = 20;
+inline constexpr int kPlatesDrawn = 100;
+// The most loaded plates whose strip curves are shown besides every failed
+// one.
+inline constexpr int kPlatesShown = 20;
 
 // The whole HTML document.
 std::string ReportHtml(const Job& job, const DesignResults& results,

@@ -15,14 +15,27 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+# The report's browser test runs on Node.js; Debian's when none is installed.
+if [ "${1:-}" = "--test" ] && ! command -v node >/dev/null; then
+  missing+=(nodejs npm)
 fi
-echo "Installing missing packages: ${missing[*]}" >&2
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}" >&2
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update
+  $sudo apt-get install -y "${missing[@]}"
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update
-$sudo apt-get install -y "${missing[@]}"
+# The browser test's driver, at the version its lock file pins.
+if [ "${1:-}" = "--test" ]; then
+  report_tests="$(dirname "$0")/../tests/report"
+  if ! (cd "$report_tests" && node -e '
+      const want = require("./package.json").dependencies["playwright-core"];
+      process.exit(require("./node_modules/playwright-core/package.json").version === want ? 0 : 1);
+    ' 2>/dev/null); then
+    (cd "$report_tests" && npm ci --no-audit --no-fund --silent)
+  fi
+fi

@@ -10,27 +10,97 @@
   var failed = 0;
   body.dataset.chartsExpected = String(data.expected_charts);
 
-  function chartOf(id, store) {
-    var chart = store[id];
-    var names = data.shared[id];
-    if (names) {
-      chart.datasets = {};
-      names.forEach(function (n) { chart.datasets[n] = data.datasets[n]; });
+  // Rows under column names, as the objects the charts take.
+  function objects(columns, rows) {
+    return rows.map(function (row, i) {
+      var object = { i: i };
+      columns.forEach(function (c, k) { object[c] = row[k]; });
+      return object;
+    });
+  }
+  var shared = {};
+  function sharedSet(name) {
+    if (!shared[name]) {
+      shared[name] = objects(data.datasets[name].columns, data.datasets[name].rows);
     }
-    return chart;
+    return shared[name];
   }
 
-  function draw(element, chart) {
-    return vegaEmbed(element, chart, {
-      mode: 'vega-lite', renderer: 'svg', actions: false, tooltip: true
-    }).then(function () {
-      drawn += 1;
-      element.dataset.drawn = '1';
-    }, function (error) {
-      failed += 1;
-      element.dataset.failed = String(error);
-      console.error('chart ' + element.id + ': ' + error);
+  // The rows of a templated chart's data sets, as objects.
+  function setsOf(entry) {
+    var template = data.templates[entry.t];
+    var sets = {};
+    Object.keys(entry.data).forEach(function (name) {
+      var rows = entry.data[name];
+      // A number names a curve shared by several elements.
+      if (typeof rows === 'number') rows = data.curves[rows];
+      sets[name] = objects(template.columns[name], rows);
     });
+    return sets;
+  }
+
+  function drawnOne(element) {
+    drawn += 1;
+    element.dataset.drawn = '1';
+  }
+
+  function failedOne(element, error) {
+    failed += 1;
+    element.dataset.failed = String(error);
+    console.error('chart ' + element.id + ': ' + error);
+  }
+
+  // A chart written whole: the drawings of the wall, which share the data
+  // sets they name; drawn on a canvas when they hold thousands of marks.
+  function drawWhole(element, entry) {
+    var chart = entry.chart;
+    var sets = {};
+    var marks = 0;
+    entry.shared.forEach(function (n) {
+      sets[n] = sharedSet(n);
+      marks += sets[n].length;
+    });
+    chart.datasets = sets;
+    return vegaEmbed(element, chart, {
+      mode: 'vega-lite', renderer: marks > 3000 ? 'canvas' : 'svg', actions: false, tooltip: true
+    }).then(function () { drawnOne(element); }, function (error) { failedOne(element, error); });
+  }
+
+  // Templated charts (stiffeners and plates, hundreds of them) are drawn by
+  // one view per template, off the page: each element's data is put in, the
+  // view is run and its drawing copied into the element as SVG. One element
+  // at a time, in order.
+  var views = {};
+  var queue = Promise.resolve();
+  function templateView(name, sets) {
+    if (!views[name]) {
+      var chart = JSON.parse(JSON.stringify(data.templates[name].chart));
+      chart.datasets = sets;
+      views[name] = vegaEmbed(document.createElement('div'), chart, {
+        mode: 'vega-lite', renderer: 'none', actions: false
+      }).then(function (result) { return result.view; });
+    }
+    return views[name];
+  }
+
+  function drawTemplated(element, entry) {
+    queue = queue.then(function () {
+      var sets = setsOf(entry);
+      return templateView(entry.t, sets).then(function (view) {
+        Object.keys(sets).forEach(function (n) { view.data(n, sets[n]); });
+        return view.runAsync();
+      }).then(function (view) {
+        return view.toSVG();
+      }).then(function (svg) {
+        element.innerHTML = '<div class="chart-title">' + escapeHtml(entry.title) + '</div>' + svg;
+        drawnOne(element);
+      }, function (error) { failedOne(element, error); });
+    });
+    return queue;
+  }
+
+  function draw(element, entry) {
+    return entry.t ? drawTemplated(element, entry) : drawWhole(element, entry);
   }
 
   // Charts drawn a few at a time, so the page stays responsive while a
@@ -39,9 +109,9 @@
     var next = 0;
     function batch() {
       var pending = [];
-      var end = Math.min(next + 8, elements.length);
+      var end = Math.min(next + 16, elements.length);
       for (; next < end; next += 1) {
-        pending.push(draw(elements[next], chartOf(elements[next].id, store)));
+        pending.push(draw(elements[next], store[elements[next].id]));
       }
       Promise.all(pending).then(function () {
         body.dataset.chartsDrawn = String(drawn);
@@ -94,6 +164,12 @@
     controls.appendChild(search);
     var count = document.createElement('span');
     controls.appendChild(count);
+    // A long table shows its first rows until asked for all of them (and
+    // shows all of them when printed).
+    var all = document.createElement('button');
+    all.type = 'button';
+    controls.appendChild(all);
+    var limit = 200;
     holder.appendChild(controls);
 
     var element = document.createElement('table');
@@ -121,6 +197,8 @@
           return descending ? -order : order;
         });
       }
+      var total = shown.length;
+      shown = shown.slice(0, limit);
       tbody.innerHTML = shown.map(function (r) {
         var failedRow = statusColumns.some(function (i) {
           return /^Fail/.test(r[i]);
@@ -129,8 +207,18 @@
           return '<td>' + escapeHtml(cellText(v)) + '</td>';
         }).join('') + '</tr>';
       }).join('');
-      count.textContent = shown.length + ' of ' + rows.length + ' rows';
+      count.textContent = (total > shown.length ? 'first ' + shown.length + ' of ' : '') +
+        total + (total < rows.length ? ' of ' + rows.length : '') + ' rows';
+      all.textContent = 'show all ' + total + ' rows';
+      all.hidden = total <= shown.length;
     }
+    function showAll() {
+      if (limit === Infinity) return;
+      limit = Infinity;
+      render();
+    }
+    all.addEventListener('click', showAll);
+    window.addEventListener('beforeprint', showAll);
     element.tHead.addEventListener('click', function (event) {
       var th = event.target.closest('th');
       if (!th) return;
@@ -155,13 +243,14 @@
     var more = data.more[Number(button.dataset.more)];
     var row = button.closest('tr');
     var holder = document.createElement('tr');
+    holder.className = 'drawn';
     holder.innerHTML = '<td colspan="4"></td>';
     holder.firstChild.innerHTML = more.html;
     row.parentNode.insertBefore(holder, row.nextSibling);
     button.disabled = true;
     var elements = holder.querySelectorAll('[data-chart]');
     Array.prototype.forEach.call(elements, function (e) {
-      draw(e, chartOf(e.id, more.charts));
+      draw(e, more.charts[e.id]);
     });
   });
 
