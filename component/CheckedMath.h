@@ -34,6 +34,13 @@ class RunTimeError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Arguments for which a capacity function has no answer (a section whose
+// covers leave no room for its bars, say): the text says why, in one line.
+class CapacityRefusal : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 inline constexpr int kFloatFaults = FE_OVERFLOW | FE_DIVBYZERO | FE_INVALID;
 
 inline void ClearFloatFaults() { std::feclearexcept(kFloatFaults); }

@@ -17,8 +17,9 @@ modGlobal& Global() { return tlsGlobal; }
 
 void ResetGlobalState() { tlsGlobal = modGlobal{}; }
 
-void SetUnitFactors() {
-  modGlobal& g = Global();
+void SetUnitFactors() { SetUnitFactors(Global()); }
+
+void SetUnitFactors(modGlobal& g) {
   switch (g.bt_units) {
     case 0:  // US customary: in, kip, ksi, kip-ft, lb/ft3
       g.f_LengthFactor = 25.4f;
@@ -49,8 +50,9 @@ void SetUnitFactors() {
   }
 }
 
-void SetDesignConstants() {
-  modGlobal& g = Global();
+void SetDesignConstants() { SetDesignConstants(Global()); }
+
+void SetDesignConstants(modGlobal& g) {
   g.phi_c = 0.6f;
   g.phi_s = 0.85f;
   g.eps_cu = 0.0035f;
@@ -71,8 +73,9 @@ void SetDesignConstants() {
   g.density_limits = {2150.0f, 1850.0f};
 }
 
-double LambdaForDensity(double density) {
-  const modGlobal& g = Global();
+double LambdaForDensity(double density) { return LambdaForDensity(Global(), density); }
+
+double LambdaForDensity(const modGlobal& g, double density) {
   const float rounded = ToFloat32(density);
   if (rounded >= g.density_limits[0]) {
     return g.lambda_table[0];

@@ -301,14 +301,17 @@ inline void MarkModelChanged() { ++Global().u_ModelGeneration; }
 void ResetGlobalState();
 
 // Sets the ten unit factors from bt_units (0 US customary, 1 SI); any other
-// code changes nothing.
+// code changes nothing. The overloads set them in a given model.
 void SetUnitFactors();
+void SetUnitFactors(modGlobal& g);
 
 // Sets every design constant.
 void SetDesignConstants();
+void SetDesignConstants(modGlobal& g);
 
 // Concrete density factor lambda for a density in kg/m3.
 double LambdaForDensity(double density);
+double LambdaForDensity(const modGlobal& g, double density);
 
 // Clears the results, the counts and the done flag (ResetDesign).
 void ClearDesignResults();

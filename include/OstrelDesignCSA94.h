@@ -166,6 +166,149 @@ OSTREL_API void OstrelDesignCSA94_SetWorkerThreads(int32_t n);
 /* The number of workers the next run will use (the setting, 0 resolved). */
 OSTREL_API int32_t OstrelDesignCSA94_GetWorkerThreads(void);
 
+
+/* ---- Capacity of a section (pure functions) ----------------------------
+ *
+ * The resistance the design compares the loads with, for one element's
+ * section and a chosen steel ratio: axial force-moment curves, the Muy-Muz
+ * contour, the demand/capacity ratio of one load, and the shear stress
+ * limits. They are computed by the very routines the design uses, so a
+ * diagram and the design never disagree.
+ *
+ * These functions use no design model: they may be called on any thread at
+ * any time, also during a run, and change nothing. bt_units is the code of
+ * SetUnits (0 US customary, 1 SI); the section is described by the arguments
+ * of SetStiffenerElementProperties / SetPlateElementProperties, in the
+ * host's units; f_RatioOfSteel is a steel ratio in percent (above 0, at most 100): of
+ * the web area for a stiffener, of the thickness for a plate direction.
+ * Forces and moments are in the host's units (SI: kN and kN-m, plate values
+ * per unit width kN/m and kN-m/m; US: kip and kip-ft, kip/ft and
+ * kip-ft/ft), axial force positive in tension; stresses in MPa (ksi).
+ *
+ * Result 0 done. Result 1 refused or failed: one message box with one line
+ * naming the function and what is wrong (for example "the covers leave no
+ * room for the bars"), and nothing written. Buffers are the caller's, with
+ * the counts said per function. No output is ever a NaN or an infinity. */
+
+typedef struct OstrelStiffenerProperties {
+  uint8_t bt_SectionType, bt_SectionProjection;
+  float f_SectionWidth, f_sectionHeight;
+  float f_LeftFlangeWidth, f_LeftFlangeThickness;
+  float f_RightFlangeWidth, f_RightFlangeThickness;
+  float f_fc, f_density, f_fy, f_Es;
+  float f_MinRatioOfRFT, f_MaxRatioOfRFT; /* not used by the capacity */
+  uint8_t bt_RFTType;
+  float f_Cover_Z, f_Cover_Y, f_Cover_Z_st, f_Cover_Y_st;
+  uint8_t bt_DesignAsColumn; /* no effect */
+} OstrelStiffenerProperties;
+
+typedef struct OstrelPlateProperties {
+  float f_Thickness, f_fc, f_fy, f_Es;
+  float f_MinRatioOfRFT, f_MaxRatioOfRFT, f_MinRatioOfRFT_v, f_MaxRatioOfRFT_v; /* unused */
+  uint8_t bt_NumCurtains;
+  float f_CoverToRFT_X, f_CoverToRFT_Y;
+} OstrelPlateProperties;
+
+/* One capacity point of a stiffener: axial force P; the capacity moments Muy
+ * and Muz as the design's capacity points give them (signed); and M, the
+ * moment about the neutral axis of the direction, positive when it
+ * compresses the face the direction turns toward. */
+typedef struct OstrelCurvePoint {
+  double d_P, d_M, d_Muy, d_Muz;
+} OstrelCurvePoint;
+
+/* The eight fixed directions of the design: the neutral axis turned by 0,
+ * 15, 30, 45, 60, 75, 90 and 270 degrees from the z axis (direction 1 has
+ * the +y face in compression, 7 the -z face, 8 the +z face). */
+#define OSTREL_STIFFENER_DIRECTIONS 8
+/* Control points of a curve, in this order: pure tension (P = phi_s fy As),
+ * pure bending (P = 0), balanced (the extreme bar yields as the concrete
+ * reaches its crushing strain), and the compressive cap (P = -0.8 Po). */
+#define OSTREL_CONTROL_POINTS 4
+
+/* Axial force-moment curve of fixed direction l_Direction (1..8):
+ * l_NumPoints (2..10000) points equally spaced in P from pure tension to the
+ * cap into points[0..l_NumPoints-1], and the four control points into
+ * control (may be NULL). l_Direction 0 gives all eight directions, direction
+ * d in points[(d-1)*l_NumPoints ...] and control[(d-1)*4 ...]. */
+OSTREL_API uint8_t OstrelDesignCSA94_StiffenerCurve(
+    uint8_t bt_units, const OstrelStiffenerProperties* section, float f_RatioOfSteel,
+    int32_t l_Direction, int32_t l_NumPoints, OstrelCurvePoint* points,
+    OstrelCurvePoint* control);
+
+/* Axial force-moment curve in the moment direction d_AngleDeg (degrees from
+ * the +Muz axis toward +Muy; the biaxial check compares magnitudes, so the
+ * quadrant does not matter; a flanged section takes 90 or 270 only):
+ * l_NumPoints (2..10000) points equally spaced in P from pure tension to the
+ * cap, each the capacity along that direction as the design's check measures
+ * it (d_M its size, with its components d_Muy and d_Muz). A point whose
+ * direction the check gives no ratio has d_M = 0. */
+OSTREL_API uint8_t OstrelDesignCSA94_StiffenerMomentCurve(
+    uint8_t bt_units, const OstrelStiffenerProperties* section, float f_RatioOfSteel,
+    double d_AngleDeg, int32_t l_NumPoints, OstrelCurvePoint* points);
+
+/* Muy-Muz contour at the axial force f_P, by the design's capacity along a
+ * demand direction: for l_NumDirections (2..3600) demand directions equally
+ * spaced from pure Muz (0 degrees) to pure Muy (90 degrees), the capacity
+ * moments (magnitudes; the check compares magnitudes) into d_Muy and d_Muz,
+ * each with room for l_NumDirections values. *l_NumPoints receives how many
+ * were written: a direction for which the design's check gives no ratio (no
+ * segment of its contour holds the angle) is left out. Refused for a flanged
+ * section, whose check takes Muy alone. */
+OSTREL_API uint8_t OstrelDesignCSA94_StiffenerContour(
+    uint8_t bt_units, const OstrelStiffenerProperties* section, float f_RatioOfSteel,
+    float f_P, int32_t l_NumDirections, double* d_Muy, double* d_Muz, int32_t* l_NumPoints);
+
+/* Demand/capacity ratio of one load (axial force f_P, moments f_Muy, f_Muz at
+ * one end): exactly the quantity the design's combination check compares
+ * with 1.0 (the capacity for the axial force at end 1 serves both ends, so
+ * pass end 1's axial force for either end), with the flange eccentricities
+ * and the uniaxial check of a flanged section. *bt_HasRatio (may be NULL)
+ * receives 0, with *d_Ratio 0, when the check gives the load no ratio. */
+OSTREL_API uint8_t OstrelDesignCSA94_StiffenerDemandCapacity(
+    uint8_t bt_units, const OstrelStiffenerProperties* section, float f_RatioOfSteel,
+    float f_P, float f_Muy, float f_Muz, double* d_Ratio, uint8_t* bt_HasRatio);
+
+/* The shear stress check of one direction for one load (shear and torsion
+ * at end 1, as the check reads them): the governing one of the two limits,
+ * the shear stress against lambda phi_c sqrt(f'c) (bt_Governing 1) or shear
+ * plus torsion stress against 0.25 phi_c f'c (bt_Governing 2), with its
+ * stress and limit and the ratio the design compares with 1.00001.
+ * bt_Checked is 0 where the design makes no such check (along y in a flanged
+ * section); the values are given all the same. */
+typedef struct OstrelShearCheck {
+  uint8_t bt_Checked;
+  uint8_t bt_Governing;
+  double d_Stress, d_Limit, d_Ratio;
+} OstrelShearCheck;
+OSTREL_API uint8_t OstrelDesignCSA94_StiffenerShearStress(
+    uint8_t bt_units, const OstrelStiffenerProperties* section, float f_Vy, float f_Vz,
+    float f_T, OstrelShearCheck* along_y, OstrelShearCheck* along_z);
+
+/* Plate directions. */
+#define OSTREL_PLATE_X 1
+#define OSTREL_PLATE_Y 2
+
+/* Axial force-moment curve per unit width of the strip in direction
+ * bt_Direction, in design values (N, M as the Wood-Armer step gives them,
+ * M positive when it compresses face B): l_NumPoints (2..10000) points with
+ * M >= 0 from pure tension to the cap 0.8 P0, then l_NumPoints points with
+ * M <= 0 from the cap back to pure tension; d_N and d_M each hold
+ * 2 * l_NumPoints values. */
+OSTREL_API uint8_t OstrelDesignCSA94_PlateStripCurve(
+    uint8_t bt_units, const OstrelPlateProperties* plate, float f_RatioOfSteel,
+    uint8_t bt_Direction, int32_t l_NumPoints, double* d_N, double* d_M);
+
+/* Demand/capacity ratio of one combination in direction bt_Direction from
+ * its six resultants f_Forces = {Nx, Ny, Nxy, Mx, My, Mxy} (as
+ * GetPlateElementForces reports them): the largest over the four pairs of
+ * Wood-Armer values, exactly the strip check's quantity, with the governing
+ * pair in *d_N and *d_M (either may be NULL). */
+OSTREL_API uint8_t OstrelDesignCSA94_PlateStripDemandCapacity(
+    uint8_t bt_units, const OstrelPlateProperties* plate, float f_RatioOfSteel,
+    uint8_t bt_Direction, const float f_Forces[6], double* d_Ratio, double* d_N,
+    double* d_M);
+
 #ifdef __cplusplus
 }
 #endif

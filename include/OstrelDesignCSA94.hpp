@@ -7,8 +7,10 @@
 #ifndef OSTREL_DESIGN_CSA94_HPP
 #define OSTREL_DESIGN_CSA94_HPP
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "OstrelDesignCSA94.h"
 
@@ -87,6 +89,35 @@ struct OSTREL_API clsDesignCSA94 {
   // (default), 0 one per hardware thread.
   static void SetWorkerThreads(int32_t n);
   static int32_t GetWorkerThreads();
+
+  // Capacity of a section: the pure functions OstrelDesignCSA94_Stiffener*
+  // and OstrelDesignCSA94_PlateStrip* of the C interface (see there for the
+  // arguments, units and results), with the outputs in vectors sized here.
+  // Usable without an object, on any thread, at any time.
+  static uint8_t StiffenerCurve(uint8_t bt_units, const OstrelStiffenerProperties& section,
+                                float f_RatioOfSteel, int32_t l_Direction, int32_t l_NumPoints,
+                                std::vector<OstrelCurvePoint>& points,
+                                std::vector<OstrelCurvePoint>& control);
+  static uint8_t StiffenerMomentCurve(uint8_t bt_units, const OstrelStiffenerProperties& section,
+                                      float f_RatioOfSteel, double d_AngleDeg,
+                                      int32_t l_NumPoints, std::vector<OstrelCurvePoint>& points);
+  static uint8_t StiffenerContour(uint8_t bt_units, const OstrelStiffenerProperties& section,
+                                  float f_RatioOfSteel, float f_P, int32_t l_NumDirections,
+                                  std::vector<double>& d_Muy, std::vector<double>& d_Muz);
+  static uint8_t StiffenerDemandCapacity(uint8_t bt_units,
+                                         const OstrelStiffenerProperties& section,
+                                         float f_RatioOfSteel, float f_P, float f_Muy,
+                                         float f_Muz, double& d_Ratio, bool& hasRatio);
+  static uint8_t StiffenerShearStress(uint8_t bt_units, const OstrelStiffenerProperties& section,
+                                      float f_Vy, float f_Vz, float f_T,
+                                      OstrelShearCheck& along_y, OstrelShearCheck& along_z);
+  static uint8_t PlateStripCurve(uint8_t bt_units, const OstrelPlateProperties& plate,
+                                 float f_RatioOfSteel, uint8_t bt_Direction, int32_t l_NumPoints,
+                                 std::vector<double>& d_N, std::vector<double>& d_M);
+  static uint8_t PlateStripDemandCapacity(uint8_t bt_units, const OstrelPlateProperties& plate,
+                                          float f_RatioOfSteel, uint8_t bt_Direction,
+                                          const std::array<float, 6>& f_Forces, double& d_Ratio,
+                                          double& d_N, double& d_M);
 };
 
 #endif  // OSTREL_DESIGN_CSA94_HPP

@@ -71,29 +71,35 @@ int16_t StartPlateResults() {
   return first;
 }
 
+}  // namespace
+
+void PlateDesignValues(const modGlobal& g, const float raw[6], PlateDirection direction,
+                       std::array<double, 3>& N, std::array<double, 3>& M) {
+  double v[6];
+  for (int k = 0; k < 6; ++k) {
+    const float factor = k < kMx ? g.f_ForcePerLengthFactor : g.f_MomentPerLengthFactor;
+    v[k] = CheckedValue(static_cast<double>(raw[k]) * static_cast<double>(factor));
+  }
+  if (direction == kPlateX) {
+    WoodArmerPair(v[kNx], v[kNy], v[kNxy], N[1], N[2]);
+    WoodArmerPair(v[kMx], v[kMy], v[kMxy], M[1], M[2]);
+  } else {
+    WoodArmerPair(v[kNy], v[kNx], v[kNxy], N[1], N[2]);
+    WoodArmerPair(v[kMy], v[kMx], v[kMxy], M[1], M[2]);
+  }
+}
+
+namespace {
+
 // Fetches the six resultants of every combination and fills the design-value
 // tables for one direction.
 void FillDesignValues(int16_t element, PlateDirection direction) {
   const modGlobal& g = Global();
   modPlateDesignCSA94& state = PlateState();
-  const bool x = direction == kPlateX;
   for (int c = 1; c <= g.i_NumLoadCombos; ++c) {
     float raw[6] = {};
     FetchPlateElementForces(element, static_cast<int16_t>(c), raw);
-    double v[6];
-    for (int k = 0; k < 6; ++k) {
-      const float factor = k < kMx ? g.f_ForcePerLengthFactor : g.f_MomentPerLengthFactor;
-      v[k] = CheckedValue(static_cast<double>(raw[k]) * static_cast<double>(factor));
-    }
-    std::array<double, 3>& N = state.NPlusMinus(c);
-    std::array<double, 3>& M = state.MPlusMinus(c);
-    if (x) {
-      WoodArmerPair(v[kNx], v[kNy], v[kNxy], N[1], N[2]);
-      WoodArmerPair(v[kMx], v[kMy], v[kMxy], M[1], M[2]);
-    } else {
-      WoodArmerPair(v[kNy], v[kNx], v[kNxy], N[1], N[2]);
-      WoodArmerPair(v[kMy], v[kMx], v[kMxy], M[1], M[2]);
-    }
+    PlateDesignValues(g, raw, direction, state.NPlusMinus(c), state.MPlusMinus(c));
   }
   CheckFloatFaults();
 }

@@ -45,8 +45,7 @@ double Limited(double strength, float limit) {
   return static_cast<float>(strength) > limit ? static_cast<double>(limit) : strength;
 }
 
-void PrepareElement(const typPlateElement& in, int16_t e, PlateStrip& s) {
-  const modGlobal& g = Global();
+void PrepareElement(const modGlobal& g, const typPlateElement& in, int16_t e, PlateStrip& s) {
   const double phiS = g.phi_s;
   s.t = Converted(in.f_Thickness(e), g.f_LengthFactor);
   s.fc = Converted(in.f_fc(e), g.f_StressFactor);
@@ -74,9 +73,8 @@ void PrepareElement(const typPlateElement& in, int16_t e, PlateStrip& s) {
   CheckFloatFaults();
 }
 
-void PrepareDirection(const typPlateElement& in, int16_t e, PlateDirection direction,
-                      PlateStrip& s) {
-  const modGlobal& g = Global();
+void PrepareDirection(const modGlobal& g, const typPlateElement& in, int16_t e,
+                      PlateDirection direction, PlateStrip& s) {
   const bool x = direction == kPlateX;
   s.status = DESIGN_PASS;
 
@@ -256,11 +254,11 @@ inline bool AxialConverged(double target, double P) {
   return (miss < 0 ? -miss : miss) <= kAxialTolerance;
 }
 
-// The capacity ratio of one (Pu, Mu) pair for the strip's current steel and
-// layers; `steps` receives the number of search steps taken. `tree` (may be
+// The resistances of the strip's current steel and layers for the axial
+// force Pu; `steps` receives the number of search steps taken. `tree` (may be
 // null) holds the trials of earlier searches of the same check and sense.
-double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double Mu,
-                     int16_t& steps, StripTrialTree* tree) {
+StripResistance Resistance(PlateStrip& s, double epsCu, double epsT, double Pu, int16_t& steps,
+                           StripTrialTree* tree) {
   // The compression yield strain stays below the crushing strain.
   if (epsCu - 0.0001 < s.epsYc) {
     s.epsYc = epsCu - 0.0001;
@@ -365,10 +363,46 @@ double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double
   if (Mr < 0.0001) {
     Mr = 0.0001;
   }
+  return {P0, Tr, Mr};
+}
 
-  const double rM = Mu / Mr;
-  const double rP = Pu <= 0 ? Pu / P0 : Pu / Tr;
+// The capacity ratio of one (Pu, Mu) pair, the larger of the moment and the
+// axial ratio.
+double CapacityRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double Mu,
+                     int16_t& steps, StripTrialTree* tree) {
+  const StripResistance r = Resistance(s, epsCu, epsT, Pu, steps, tree);
+  const double rM = Mu / r.Mr;
+  const double rP = Pu <= 0 ? Pu / r.P0 : Pu / r.Tr;
   return rP > rM ? rP : rM;
+}
+
+// The ratio of one design pair (Pu, M as stored) of the combination check:
+// the moment about the plastic centroid (offset e), the layers of its sense.
+double PairRatio(PlateStrip& s, double epsCu, double epsT, double Pu, double e, double M,
+                 int16_t& steps, std::array<StripTrialTree, 2>* trees) {
+  const double moment = M + Pu * e;
+  StripTrialTree* tree = trees != nullptr ? &(*trees)[moment >= 0 ? 0 : 1] : nullptr;
+  const double Mu = OrientForMoment(s, moment, e);
+  return CapacityRatio(s, epsCu, epsT, Pu, Mu, steps, tree);
+}
+
+// The largest ratio of the four design pairs of one combination (N+- by
+// M+-, in slot order; the first of equal ratios counts).
+StripComboRatio ComboRatio(PlateStrip& s, double epsCu, double epsT,
+                           const std::array<double, 3>& N, const std::array<double, 3>& M,
+                           int16_t& steps, std::array<StripTrialTree, 2>* trees) {
+  StripComboRatio worst{-0.0001, kPositive, kPositive};
+  for (int i = kPositive; i <= kNegative; ++i) {
+    const double Pu = N[i];
+    const double e = PlasticCentroidOffset(s, Pu);
+    for (int j = kPositive; j <= kNegative; ++j) {
+      const double r = PairRatio(s, epsCu, epsT, Pu, e, M[j], steps, trees);
+      if (r > worst.r) {
+        worst = {r, i, j};
+      }
+    }
+  }
+  return worst;
 }
 
 // The trial trees of the calling thread's combination checks, one per sense
@@ -398,12 +432,15 @@ bool ApplyAxialBound(PlateStrip& s, double rho, int16_t combo, double P) {
 }  // namespace
 
 void PreparePlateStrip(int16_t element, PlateDirection direction) {
-  const typPlateElement& in = Global().PlateElement;
-  PlateStrip& s = PlateState().strip;
+  PreparePlateStrip(Global(), element, direction, PlateState().strip);
+}
+
+void PreparePlateStrip(const modGlobal& g, int16_t element, PlateDirection direction,
+                       PlateStrip& s) {
   if (direction == kPlateElement) {
-    PrepareElement(in, element, s);
+    PrepareElement(g, g.PlateElement, element, s);
   } else {
-    PrepareDirection(in, element, direction, s);
+    PrepareDirection(g, g.PlateElement, element, direction, s);
   }
 }
 
@@ -537,21 +574,12 @@ void CheckStripForCombos() {
   for (const int16_t c : p.ultimateCombos) {
     const std::array<double, 3>& N = p.NPlusMinus(c);
     const std::array<double, 3>& M = p.MPlusMinus(c);
-    for (int i = kPositive; i <= kNegative; ++i) {
-      const double Pu = N[i];
-      const double e = PlasticCentroidOffset(s, Pu);
-      for (int j = kPositive; j <= kNegative; ++j) {
-        const double moment = M[j] + Pu * e;
-        StripTrialTree& tree = trees[moment >= 0 ? 0 : 1];
-        const double Mu = OrientForMoment(s, moment, e);
-        const double r = CapacityRatio(s, epsCu, epsT, Pu, Mu, p.lastSearchSteps, &tree);
-        if (r > rmax) {
-          rmax = r;
-          s.govCombo = c;
-          s.Pu = N[i];
-          s.Mu = M[j];
-        }
-      }
+    const StripComboRatio worst = ComboRatio(s, epsCu, epsT, N, M, p.lastSearchSteps, &trees);
+    if (worst.r > rmax) {
+      rmax = worst.r;
+      s.govCombo = c;
+      s.Pu = N[worst.i];
+      s.Mu = M[worst.j];
     }
   }
 
@@ -573,6 +601,25 @@ double StripCapacityRatio(const double& Pu, const double& Mu) {
 
 double StripPlasticCentroidOffset(const double& Pu) {
   return PlasticCentroidOffset(PlateState().strip, Pu);
+}
+
+StripComboRatio StripCombinationRatio(PlateStrip& s, double epsCu, double epsT,
+                                      const std::array<double, 3>& N,
+                                      const std::array<double, 3>& M) {
+  int16_t steps = 0;
+  return ComboRatio(s, epsCu, epsT, N, M, steps, nullptr);
+}
+
+StripResistance StripMomentResistance(PlateStrip& s, double epsCu, double epsT, double Pu,
+                                      bool faceB) {
+  int16_t steps = 0;
+  const double e = PlasticCentroidOffset(s, Pu);
+  OrientForMoment(s, faceB ? 0.0 : -1.0, e);
+  return Resistance(s, epsCu, epsT, Pu, steps, nullptr);
+}
+
+double StripPlasticCentroidOffset(const PlateStrip& s, double Pu) {
+  return PlasticCentroidOffset(s, Pu);
 }
 
 bool UpdateAxialBracket(const double& target, const double& P, const double& c, double& Plo,

@@ -75,9 +75,19 @@ void DesignPlateElements();
 void WoodArmerPair(const double& own, const double& other, const double& twist, double& plus,
                    double& minus);
 
+// Design values N+- and M+- (slot 1 plus, slot 2 minus) of one direction
+// from the six resultants Nx, Ny, Nxy, Mx, My, Mxy of one combination in the
+// host's units (g's unit factors).
+void PlateDesignValues(const modGlobal& g, const float raw[6], PlateDirection direction,
+                       std::array<double, 3>& N, std::array<double, 3>& M);
+
 // Strip set-up of plate element `element`: kPlateElement for the element
 // values, kPlateX / kPlateY for one direction with its status checks.
 void PreparePlateStrip(int16_t element, PlateDirection direction);
+// The same for element `element` of model g (its unit factors and design
+// constants), into strip s.
+void PreparePlateStrip(const modGlobal& g, int16_t element, PlateDirection direction,
+                       PlateStrip& s);
 
 // Sizes the N+- and M+- tables for `combos` combinations (zero-filled).
 void StartPlateTables(int combos);
@@ -104,6 +114,32 @@ void StripSectionResultants(const double& c, double& P, double& M);
 
 // Offset of the plastic centroid of a one-curtain strip from mid-thickness.
 double StripPlasticCentroidOffset(const double& Pu);
+double StripPlasticCentroidOffset(const PlateStrip& s, double Pu);
+
+// The ratio the combination check finds for one combination, for the steel
+// of strip s: the largest over the four design pairs (N[i], M[j]) of its
+// Wood-Armer values (slot 1 positive, slot 2 negative), each moment (as
+// stored) taken about the plastic centroid, its sign picking the compressed
+// face and the layers; i and j name the governing pair.
+struct StripComboRatio {
+  double r;
+  int i;
+  int j;
+};
+StripComboRatio StripCombinationRatio(PlateStrip& s, double epsCu, double epsT,
+                                      const std::array<double, 3>& N,
+                                      const std::array<double, 3>& M);
+
+// Compression resistance P0 (negative), tensile resistance Tr and moment
+// resistance Mr about the plastic centroid of strip s for the axial force Pu,
+// with face B (faceB) or face A compressed: what the ratio of a pair divides by.
+struct StripResistance {
+  double P0;
+  double Tr;
+  double Mr;
+};
+StripResistance StripMomentResistance(PlateStrip& s, double epsCu, double epsT, double Pu,
+                                      bool faceB);
 
 // One step of the neutral-axis bracket: true when P is within 0.0001 of the
 // target, otherwise the side of the bracket that P belongs to is replaced.

@@ -129,80 +129,6 @@ void FloorCover(double& cover) {
   }
 }
 
-// The section state of element e in internal units, with the factored
-// strengths of the concrete and the steel.
-void PrepareSectionState(int e) {
-  const modGlobal& g = Global();
-  const typStiffenerElement& in = g.StiffenerElement;
-  modBeamDesignCSA94& s = BeamState();
-  const double phiC = g.phi_c;
-  const double phiS = g.phi_s;
-
-  s.i_SectionType = in.bt_SectionType(e);
-  s.d_Height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
-  s.d_Width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
-  s.bt_Projection = in.bt_SectionProjection(e);
-  const std::array<double, 3>& flangeWidth = in.f_FlangeWidth(e);
-  const std::array<double, 3>& flangeThickness = in.f_FlangeThickness(e);
-  for (int slot = 1; slot <= 2; ++slot) {
-    s.d_FlangeWidth[slot] = Converted(flangeWidth[slot], g.f_LengthFactor);
-    s.d_FlangeThickness[slot] = Converted(flangeThickness[slot], g.f_LengthFactor);
-  }
-  s.bt_HasFlanges = (s.d_FlangeWidth[1] > 0.0001 || s.d_FlangeWidth[2] > 0.0001) ? 1 : 0;
-
-  const double fy = Converted(in.f_fy(e), g.f_StressFactor);
-  s.d_PhiFy = phiS * Limited(fy, g.fy_max);
-  s.d_PhiFyComp = phiS * Limited(fy, g.fyc_max);
-  s.d_PhiFyStirrup = phiS * Limited(fy, g.fyt_max);
-  s.d_PhiEs = CheckedValue(phiS * in.f_Es(e) * static_cast<double>(g.f_StressFactor));
-  s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
-  s.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
-
-  const double fc = Converted(in.f_fc(e), g.f_StressFactor);
-  double beta1 = 0.97 - 0.0025 * fc;
-  if (beta1 < 0.67) {
-    beta1 = 0.67;
-  }
-  s.d_Beta1 = beta1;
-  double alpha1 = 0.85 - 0.0015 * fc;
-  if (alpha1 < 0.67) {
-    alpha1 = 0.67;
-  }
-  s.d_BlockStress = phiC * alpha1 * fc;
-  const double fcShear = Limited(fc, g.fc_max);
-  s.d_PhiSqrtFc = phiC * std::sqrt(fcShear);
-  s.d_PhiFc = phiC * fcShear;
-  const double density = Converted(in.f_density(e), g.f_DensityFactor);
-  s.d_LambdaPhiSqrtFc = LambdaForDensity(density) * s.d_PhiSqrtFc;
-  s.d_LambdaPhiFc = LambdaForDensity(density) * s.d_PhiFc;
-
-  s.i_RFTType = in.bt_RFTType(e);
-  const std::array<float, 4>& cover = in.f_Cover(e);
-  const std::array<float, 4>& coverSt = in.f_Cover_st(e);
-  s.d_CoverY = Converted(cover[1], g.f_LengthFactor);
-  s.d_CoverZ = Converted(cover[2], g.f_LengthFactor);
-  s.d_CoverYst = Converted(coverSt[1], g.f_LengthFactor);
-  s.d_CoverZst = Converted(coverSt[2], g.f_LengthFactor);
-
-  if (s.i_RFTType == 3) {
-    CentreCircularCovers(s);
-  }
-  FloorCover(s.d_CoverY);
-  FloorCover(s.d_CoverZ);
-  FloorCover(s.d_CoverYst);
-  FloorCover(s.d_CoverZst);
-  CheckFloatFaults();
-}
-
-// True when every bar line and stirrup line leaves room inside the section.
-bool CoversFit(const modBeamDesignCSA94& s) {
-  const bool tooLarge = s.d_Height - 0.0001 < 2 * s.d_CoverY ||
-                        s.d_Width - 0.0001 < 2 * s.d_CoverZ ||
-                        s.d_Height - 0.0001 < 2 * s.d_CoverYst ||
-                        s.d_Width - 0.0001 < 2 * s.d_CoverZst;
-  return !tooLarge;
-}
-
 // The flexure phase up to its design: the ratio limits, fresh governing
 // values, the section geometry, and the end forces of every combination.
 void PrepareFlexurePhase(int16_t e) {
@@ -235,14 +161,7 @@ void PrepareFlexurePhase(int16_t e) {
     if (!ultimate) {
       continue;
     }
-    for (int end = 1; end <= 2; ++end) {
-      // A zero moment about z would leave the demand angle undefined.
-      if (std::fabs(s.d_ComboMuz(k, end)) < 0.0001) {
-        s.d_ComboMuz(k, end) = 0.0001;
-      }
-      s.d_ComboMomentAngle(k, end) =
-          std::atan(std::fabs(s.d_ComboMuy(k, end)) / std::fabs(s.d_ComboMuz(k, end)));
-    }
+    PrepareUltimateMoments(s, k);
   }
 }
 
@@ -274,15 +193,6 @@ void DesignFlexurePhase(int16_t e) {
   r.bt_DesignStatus_flex(e) = s.i_ElementStatus;
 }
 
-// Shear state of one direction: effective depth, web width resisting the
-// shear (0.8 of the diameter for a circular section), and the section's
-// dimension along the shear.
-void SetShearState(double depth, double across, double along) {
-  modBeamDesignCSA94& s = BeamState();
-  s.d_ShearDepth = depth;
-  s.d_ShearWidth = s.i_SectionType == 1 ? 0.8 * across : across;
-  s.d_ShearHeight = along;
-}
 
 void ResetShearSlots() {
   modBeamDesignCSA94& s = BeamState();
@@ -351,7 +261,7 @@ void DesignShearPhaseY(int16_t e) {
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchShearForces(e, kShearY, true);
-  SetShearState(s.d_ShearDepthY, s.d_Width, s.d_Height);
+  PrepareShearDirection(s, true);
   ResetShearSlots();
   // The flanges of a flanged element carry the shear along y: no design.
   if (s.bt_HasFlanges == 0) {
@@ -372,7 +282,7 @@ void DesignShearPhaseZ(int16_t e) {
   typStiffenerElement& r = g.StiffenerElement;
 
   FetchShearForces(e, kShearZ, false);
-  SetShearState(s.d_ShearDepthZ, s.d_Height, s.d_Width);
+  PrepareShearDirection(s, false);
   ResetShearSlots();
   if (s.i_ElementStatus == DESIGN_PASS) {
     CheckMaxShearStress(0);
@@ -414,7 +324,7 @@ void DesignStiffenerElement(int16_t e) {
   modBeamDesignCSA94& s = BeamState();
 
   s.i_ElementStatus = DESIGN_PASS;
-  PrepareSectionState(e);
+  PrepareSectionState(Global(), e, BeamState());
   if (!CoversFit(s)) {
     // No design and no forces fetched: every other result keeps its run-start value.
     s.i_ElementStatus = Fail_CoverTooLarge;
@@ -441,7 +351,7 @@ void PlanStiffenerElementFetches(int16_t e) {
   modBeamDesignCSA94& s = BeamState();
 
   s.i_ElementStatus = DESIGN_PASS;
-  PrepareSectionState(e);
+  PrepareSectionState(Global(), e, BeamState());
   if (!CoversFit(s)) {
     return;
   }
@@ -453,6 +363,94 @@ void PlanStiffenerElementFetches(int16_t e) {
 }
 
 }  // namespace
+
+void PrepareSectionState(const modGlobal& g, int e, modBeamDesignCSA94& s) {
+  const typStiffenerElement& in = g.StiffenerElement;
+  const double phiC = g.phi_c;
+  const double phiS = g.phi_s;
+
+  s.i_SectionType = in.bt_SectionType(e);
+  s.d_Height = Converted(in.f_sectionHeight(e), g.f_LengthFactor);
+  s.d_Width = Converted(in.f_SectionWidth(e), g.f_LengthFactor);
+  s.bt_Projection = in.bt_SectionProjection(e);
+  const std::array<double, 3>& flangeWidth = in.f_FlangeWidth(e);
+  const std::array<double, 3>& flangeThickness = in.f_FlangeThickness(e);
+  for (int slot = 1; slot <= 2; ++slot) {
+    s.d_FlangeWidth[slot] = Converted(flangeWidth[slot], g.f_LengthFactor);
+    s.d_FlangeThickness[slot] = Converted(flangeThickness[slot], g.f_LengthFactor);
+  }
+  s.bt_HasFlanges = (s.d_FlangeWidth[1] > 0.0001 || s.d_FlangeWidth[2] > 0.0001) ? 1 : 0;
+
+  const double fy = Converted(in.f_fy(e), g.f_StressFactor);
+  s.d_PhiFy = phiS * Limited(fy, g.fy_max);
+  s.d_PhiFyComp = phiS * Limited(fy, g.fyc_max);
+  s.d_PhiFyStirrup = phiS * Limited(fy, g.fyt_max);
+  s.d_PhiEs = CheckedValue(phiS * in.f_Es(e) * static_cast<double>(g.f_StressFactor));
+  s.d_EpsYield = s.d_PhiFy / s.d_PhiEs;
+  s.d_EpsYieldComp = -s.d_PhiFyComp / s.d_PhiEs;
+
+  const double fc = Converted(in.f_fc(e), g.f_StressFactor);
+  double beta1 = 0.97 - 0.0025 * fc;
+  if (beta1 < 0.67) {
+    beta1 = 0.67;
+  }
+  s.d_Beta1 = beta1;
+  double alpha1 = 0.85 - 0.0015 * fc;
+  if (alpha1 < 0.67) {
+    alpha1 = 0.67;
+  }
+  s.d_BlockStress = phiC * alpha1 * fc;
+  const double fcShear = Limited(fc, g.fc_max);
+  s.d_PhiSqrtFc = phiC * std::sqrt(fcShear);
+  s.d_PhiFc = phiC * fcShear;
+  const double density = Converted(in.f_density(e), g.f_DensityFactor);
+  s.d_LambdaPhiSqrtFc = LambdaForDensity(g, density) * s.d_PhiSqrtFc;
+  s.d_LambdaPhiFc = LambdaForDensity(g, density) * s.d_PhiFc;
+
+  s.i_RFTType = in.bt_RFTType(e);
+  const std::array<float, 4>& cover = in.f_Cover(e);
+  const std::array<float, 4>& coverSt = in.f_Cover_st(e);
+  s.d_CoverY = Converted(cover[1], g.f_LengthFactor);
+  s.d_CoverZ = Converted(cover[2], g.f_LengthFactor);
+  s.d_CoverYst = Converted(coverSt[1], g.f_LengthFactor);
+  s.d_CoverZst = Converted(coverSt[2], g.f_LengthFactor);
+
+  if (s.i_RFTType == 3) {
+    CentreCircularCovers(s);
+  }
+  FloorCover(s.d_CoverY);
+  FloorCover(s.d_CoverZ);
+  FloorCover(s.d_CoverYst);
+  FloorCover(s.d_CoverZst);
+  CheckFloatFaults();
+}
+
+void PrepareUltimateMoments(modBeamDesignCSA94& s, int k) {
+  for (int end = 1; end <= 2; ++end) {
+    // A zero moment about z would leave the demand angle undefined.
+    if (std::fabs(s.d_ComboMuz(k, end)) < 0.0001) {
+      s.d_ComboMuz(k, end) = 0.0001;
+    }
+    s.d_ComboMomentAngle(k, end) =
+        std::atan(std::fabs(s.d_ComboMuy(k, end)) / std::fabs(s.d_ComboMuz(k, end)));
+  }
+}
+
+void PrepareShearDirection(modBeamDesignCSA94& s, bool alongY) {
+  const double depth = alongY ? s.d_ShearDepthY : s.d_ShearDepthZ;
+  const double across = alongY ? s.d_Width : s.d_Height;
+  s.d_ShearDepth = depth;
+  s.d_ShearWidth = s.i_SectionType == 1 ? 0.8 * across : across;
+  s.d_ShearHeight = alongY ? s.d_Height : s.d_Width;
+}
+
+bool CoversFit(const modBeamDesignCSA94& s) {
+  const bool tooLarge = s.d_Height - 0.0001 < 2 * s.d_CoverY ||
+                        s.d_Width - 0.0001 < 2 * s.d_CoverZ ||
+                        s.d_Height - 0.0001 < 2 * s.d_CoverYst ||
+                        s.d_Width - 0.0001 < 2 * s.d_CoverZst;
+  return !tooLarge;
+}
 
 void DesignStiffenerElements() {
   modGlobal& g = Global();

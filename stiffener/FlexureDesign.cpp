@@ -89,36 +89,11 @@ void CheckCombos(modBeamDesignCSA94& s) {
   StartCapacityCheck(s);
   for (const int16_t combo : x.ultimateCombos) {
     const int k = combo;
-    // The resistance for the axial force at end 1 serves both ends.
-    const double P = s.d_ComboPu(k, 1);
-    ComputeCheckCapacityPoints(s, P);
-    if (s.bt_HasFlanges == 0) {
-      const Contour ct = BuildContour(x);
-      for (int end = 1; end <= 2; ++end) {
-        double r = 0;
-        if (BiaxialRatio(s, ct, P, k, end, r) && r > best) {
-          best = r;
-          SetGoverning(s, k, s.d_ComboMuy(k, end), s.d_ComboMuz(k, end));
-        }
-      }
-      continue;
-    }
-    // Flanged section: Muy only, against the resistances in its two senses
-    // (directions 7 and 8), about the plastic centroid.
-    double ePc = 0;
-    double eC = 0;
-    FlangeEccentricities(P, ePc, eC);
-    double lower = P * ePc + x.d_CapMuy[7];
-    double upper = P * ePc + x.d_CapMuy[8];
-    if (lower > upper) {
-      std::swap(lower, upper);
-    }
+    const EndRatios ratios = CombinationRatios(s, k);
     for (int end = 1; end <= 2; ++end) {
-      const double m = s.d_ComboMuy(k, end) + (ePc - eC) * P;
-      const double r = std::fabs(m > 0 ? m / upper : m / lower);
-      if (r > best) {
-        best = r;
-        SetGoverning(s, k, s.d_ComboMuy(k, end), 0);
+      if (ratios.has[end] && ratios.r[end] > best) {
+        best = ratios.r[end];
+        SetGoverning(s, k, s.d_ComboMuy(k, end), s.bt_HasFlanges == 0 ? s.d_ComboMuz(k, end) : 0);
       }
     }
   }
@@ -165,8 +140,7 @@ bool ApplyAxialBound(modBeamDesignCSA94& s, double rho, int combo, double P) {
 
 }  // namespace
 
-void FlangeEccentricities(const double& P, double& e_pc, double& e_c) {
-  const modBeamDesignCSA94& s = BeamState();
+void FlangeEccentricities(const modBeamDesignCSA94& s, double P, double& e_pc, double& e_c) {
   double S = 0;  // first moment of the flange rectangles about the web mid-plane
   if (s.bt_Projection != 1) {
     for (int f = 1; f <= 2; ++f) {
@@ -184,6 +158,41 @@ void FlangeEccentricities(const double& P, double& e_pc, double& e_c) {
     e_pc = -e_pc;
     e_c = -e_c;
   }
+}
+
+void FlangeEccentricities(const double& P, double& e_pc, double& e_c) {
+  FlangeEccentricities(BeamState(), P, e_pc, e_c);
+}
+
+EndRatios CombinationRatios(modBeamDesignCSA94& s, int k) {
+  FlexureWork& x = s.flex;
+  EndRatios out;
+  // The resistance for the axial force at end 1 serves both ends.
+  const double P = s.d_ComboPu(k, 1);
+  ComputeCheckCapacityPoints(s, P);
+  if (s.bt_HasFlanges == 0) {
+    const Contour ct = BuildContour(x);
+    for (int end = 1; end <= 2; ++end) {
+      out.has[end] = BiaxialRatio(s, ct, P, k, end, out.r[end]);
+    }
+    return out;
+  }
+  // Flanged section: Muy only, against the resistances in its two senses
+  // (directions 7 and 8), about the plastic centroid.
+  double ePc = 0;
+  double eC = 0;
+  FlangeEccentricities(s, P, ePc, eC);
+  double lower = P * ePc + x.d_CapMuy[7];
+  double upper = P * ePc + x.d_CapMuy[8];
+  if (lower > upper) {
+    std::swap(lower, upper);
+  }
+  for (int end = 1; end <= 2; ++end) {
+    const double m = s.d_ComboMuy(k, end) + (ePc - eC) * P;
+    out.r[end] = std::fabs(m > 0 ? m / upper : m / lower);
+    out.has[end] = true;
+  }
+  return out;
 }
 
 void CheckSectionForCombos() { CheckCombos(BeamState()); }

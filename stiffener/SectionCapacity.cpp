@@ -352,6 +352,8 @@ void ComputeSectionResultants(modBeamDesignCSA94& s, double& F, double& Ma, doub
   Integrate<true>(s, F, Ma, Mb, c);
 }
 
+void LoadCapacityDirection(modBeamDesignCSA94& s, int d) { LoadDirection(s, d); }
+
 void ComputeSectionResultants(double& F, double& Ma, double& Mb, const double& c) {
   Integrate<true>(BeamState(), F, Ma, Mb, c);
 }

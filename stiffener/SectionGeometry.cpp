@@ -176,8 +176,7 @@ void BuildDirections(SectionGeometry& g) {
 
 // The constants and the ultimate combinations of the run, copied once per
 // element so that the searches never read the model.
-void LoadFlexureInputs(FlexureWork& x) {
-  const modGlobal& gl = Global();
+void LoadFlexureInputs(const modGlobal& gl, FlexureWork& x) {
   x.eps_cu = gl.eps_cu;
   x.eps_t = gl.eps_t;
   x.k_Pmax = gl.k_Pmax;
@@ -193,8 +192,9 @@ void LoadFlexureInputs(FlexureWork& x) {
 
 }  // namespace
 
-void BuildSectionGeometry() {
-  modBeamDesignCSA94& s = BeamState();
+void BuildSectionGeometry() { BuildSectionGeometry(Global(), BeamState()); }
+
+void BuildSectionGeometry(const modGlobal& model, modBeamDesignCSA94& s) {
   SectionGeometry& g = s.geo;
   g = SectionGeometry{};  // every array re-created with all entries 0
   g.d_PI = 4 * std::atan(1.0);
@@ -218,7 +218,7 @@ void BuildSectionGeometry() {
   x.d_FrameRightFlangeW = {};
   x.d_FrameBarU = {};
   x.d_FrameBarW = {};
-  LoadFlexureInputs(x);
+  LoadFlexureInputs(model, x);
 }
 
 }  // namespace ostrel

@@ -54,12 +54,24 @@ double StirrupThresholdFactor(double depth) {
 
 }  // namespace
 
+ShearStressCheck ShearStressRatios(const modBeamDesignCSA94& s, double v, double t) {
+  ShearStressCheck out;
+  const double c1 = 0.2 * s.d_LambdaPhiSqrtFc;  // concrete share of the shear stress
+  const double c2 = 0.8 * s.d_LambdaPhiSqrtFc;  // largest steel share
+  const double c3 = 0.25 * s.d_PhiFc;           // crushing of the diagonals
+  out.shearStress = v / (s.d_ShearDepth * s.d_ShearWidth);
+  out.shearLimit = c1 + c2;
+  const double excess = out.shearStress - c1 > 0 ? out.shearStress - c1 : 0.0;
+  out.steelRatio = excess / c2;
+  out.combinedStress = (t * s.d_Ph) / (s.d_Aoh * s.d_Aoh) + out.shearStress;
+  out.combinedLimit = c3;
+  out.crushingRatio = out.combinedStress / c3;
+  return out;
+}
+
 void CheckMaxShearStress(const uint8_t& bt_Direction) {
   const modGlobal& g = Global();
   modBeamDesignCSA94& s = BeamState();
-  const double c1 = 0.2 * s.d_LambdaPhiSqrtFc;   // concrete share of the shear stress
-  const double c2 = 0.8 * s.d_LambdaPhiSqrtFc;   // largest steel share
-  const double c3 = 0.25 * s.d_PhiFc;            // crushing of the diagonals
   double best = -1;
 
   for (int k = 1; k <= g.i_NumLoadCombos; ++k) {
@@ -69,11 +81,7 @@ void CheckMaxShearStress(const uint8_t& bt_Direction) {
     const double p = s.d_ComboPu(k, 1);
     const double v = std::fabs(s.d_ComboV(k, 1));
     const double t = std::fabs(s.d_ComboT(k, 1));
-    const double stress = v / (s.d_ShearDepth * s.d_ShearWidth);
-    const double excess = stress - c1 > 0 ? stress - c1 : 0.0;
-    const double steelRatio = excess / c2;
-    const double crushingRatio = ((t * s.d_Ph) / (s.d_Aoh * s.d_Aoh) + stress) / c3;
-    const double ratio = steelRatio > crushingRatio ? steelRatio : crushingRatio;
+    const double ratio = ShearStressRatios(s, v, t).Governing();
     if (ratio > best) {
       best = ratio;
       s.d_GovSpacing = 0;

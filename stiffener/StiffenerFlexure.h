@@ -13,12 +13,14 @@
 namespace ostrel {
 
 struct modBeamDesignCSA94;
+struct modGlobal;
 
 // Builds the outline, flanges, bars and the eight rotated frames of the
 // element's section from the section state. It also copies, once per
 // element, the design constants and the list of ultimate combinations that
 // the flexure design of the element needs.
 void BuildSectionGeometry();
+void BuildSectionGeometry(const modGlobal& model, modBeamDesignCSA94& s);
 
 // Raises the minimum steel ratio for the largest axial demands, or fails the
 // element when the demand needs more than the maximum ratio.
@@ -35,6 +37,20 @@ void CheckSectionForCombos();
 // Offsets of the plastic centroid (e_pc, for the axial force P) and of the
 // gross-section centroid (e_c) of a flanged section from the web mid-plane.
 void FlangeEccentricities(const double& P, double& e_pc, double& e_c);
+void FlangeEccentricities(const modBeamDesignCSA94& s, double P, double& e_pc, double& e_c);
+
+// Demand/capacity ratios of both ends of ultimate combination k for the
+// current steel, as the combination check compares them with 1.0: the
+// capacity for the axial force at end 1 serves both ends; biaxial against the
+// contour of directions 1..7, or, for a flanged section, Muy alone about the
+// plastic centroid against directions 7 and 8. has[end] is false when no
+// contour segment holds the demand angle (the end gives no ratio). The depth
+// solves replay the trials of the current check (StartCapacityCheck).
+struct EndRatios {
+  bool has[3] = {};
+  double r[3] = {};
+};
+EndRatios CombinationRatios(modBeamDesignCSA94& s, int k);
 
 // Section kernel: axial force F and moments Ma (about the neutral-axis
 // direction u) and Mb (about w), both about the origin, for the
@@ -42,6 +58,9 @@ void FlangeEccentricities(const double& P, double& e_pc, double& e_c);
 void ComputeSectionResultants(double& F, double& Ma, double& Mb, const double& c);
 void ComputeSectionResultants(modBeamDesignCSA94& s, double& F, double& Ma, double& Mb,
                               const double& c);
+
+// Makes fixed direction d (1..8) the current frame of the kernel.
+void LoadCapacityDirection(modBeamDesignCSA94& s, int d);
 
 // Force-only twin of the kernel; returns the largest bar strain (before the
 // yield limits), starting from -eps_cu.

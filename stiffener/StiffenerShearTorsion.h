@@ -9,10 +9,30 @@
 
 namespace ostrel {
 
+struct modBeamDesignCSA94;
+
 // Outside area and perimeter of the concrete (effective flange overhangs
 // included), area and perimeter of the stirrup centreline, and the effective
 // shear depths along y and z of the element's section.
 void ComputeTorsionSectionProperties();
+void ComputeTorsionSectionProperties(modBeamDesignCSA94& s);
+
+// The two upper limits of the shear stress for one shear force V and torsion
+// T (magnitudes, N and N-mm) in the direction of the shear state of s: the
+// shear stress against lambda phi_c sqrt(f'c) (as the share the steel must
+// carry, (v - 0.2 lambda phi_c sqrt(f'c)) / (0.8 lambda phi_c sqrt(f'c))),
+// and shear plus torsion stress against 0.25 phi_c f'c. The larger ratio is
+// the one CheckMaxShearStress compares.
+struct ShearStressCheck {
+  double shearStress = 0;     // V / (d b), MPa
+  double shearLimit = 0;      // lambda phi_c sqrt(f'c)
+  double steelRatio = 0;      // the first ratio
+  double combinedStress = 0;  // T ph / Aoh^2 + V / (d b)
+  double combinedLimit = 0;   // 0.25 phi_c f'c
+  double crushingRatio = 0;   // the second ratio
+  double Governing() const { return steelRatio > crushingRatio ? steelRatio : crushingRatio; }
+};
+ShearStressCheck ShearStressRatios(const modBeamDesignCSA94& s, double v, double t);
 
 // Checks every ultimate combination (end 1) against the two upper limits of
 // the shear stress for the direction now designed (1 = shear along y, any

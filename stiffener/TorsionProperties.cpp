@@ -68,8 +68,9 @@ ShearDepths ComputeShearDepths(const modBeamDesignCSA94& s, double pi) {
 
 }  // namespace
 
-void ComputeTorsionSectionProperties() {
-  modBeamDesignCSA94& s = BeamState();
+void ComputeTorsionSectionProperties() { ComputeTorsionSectionProperties(BeamState()); }
+
+void ComputeTorsionSectionProperties(modBeamDesignCSA94& s) {
   const double pi = 4 * std::atan(1.0);
   const double h = s.d_Height;
   const double w = s.d_Width;
