@@ -307,9 +307,11 @@ struct ReportBuilder {
     const char* names = "xyz";
     const std::string h = std::string(1, names[h_axis]) + " [" + units.length() + "]";
     const std::string v = std::string(1, names[v_axis]) + " [" + units.length() + "]";
-    const double width = 560;
+    // To scale, within 520 x 520 pixels, so that the four drawings of a tall
+    // wall stand side by side.
     const double ratio = box[1] > box[0] ? (box[3] - box[2]) / (box[1] - box[0]) : 1;
-    const double height = std::clamp(width * ratio, 160.0, 820.0);
+    const double width = ratio > 1 ? std::max(120.0, 520.0 / ratio) : 520.0;
+    const double height = ratio > 1 ? 520.0 : std::max(120.0, 520.0 * ratio);
     ojson color = status
                       ? ojson{{"field", plate_field},
                               {"type", "nominal"},
@@ -380,6 +382,9 @@ struct ReportBuilder {
       box[0] = std::min(box[0], H(n)), box[1] = std::max(box[1], H(n));
       box[2] = std::min(box[2], V(n)), box[3] = std::max(box[3], V(n));
     }
+    // A margin, so that the stiffeners on the edges are drawn whole.
+    const float margin = 0.03f * std::max({box[1] - box[0], box[3] - box[2], 1e-3f});
+    box = {box[0] - margin, box[1] + margin, box[2] - margin, box[3] + margin};
     ojson plates = ojson::array();
     for (size_t e = 0; e < job.plates.size(); ++e) {
       const ojson& x = plate_explained[e];
@@ -430,14 +435,16 @@ struct ReportBuilder {
 
     std::string html = "<section id=\"elevation\"><h2>The wall in elevation</h2>"
                        "<p>Hover over an element for its number, status, steel ratio and governing "
-                       "combination. Stiffeners are drawn as thick lines.</p>";
-    AddChart(html, "elev-ratio-x", ElevationChart("Steel ratio, x direction (stiffeners: their ratio)", "rx", "r", false, box),
+                       "combination. Stiffeners are drawn as thick lines, in the x and y drawings "
+                       "coloured by their own steel ratio. The displacement envelope shows the "
+                       "largest translation of each node over every combination.</p><div class=\"charts\">";
+    AddChart(html, "elev-ratio-x", ElevationChart("Steel ratio, x", "rx", "r", false, box),
              {"plates", "stiffeners"});
-    AddChart(html, "elev-ratio-y", ElevationChart("Steel ratio, y direction (stiffeners: their ratio)", "ry", "r", false, box),
+    AddChart(html, "elev-ratio-y", ElevationChart("Steel ratio, y", "ry", "r", false, box),
              {"plates", "stiffeners"});
     AddChart(html, "elev-status", ElevationChart("Status", "status", "status", true, box),
              {"plates", "stiffeners"});
-    ojson envelope = ElevationChart("Displacement envelope: largest translation of each node", "status",
+    ojson envelope = ElevationChart("Displacement envelope", "status",
                                     "status", true, box);
     ojson& layers = envelope["layer"];
     ojson outline = ojson::array();
@@ -467,7 +474,7 @@ struct ReportBuilder {
     AddChart(html, "elev-displacement", std::move(envelope),
              job.plates.empty() ? std::vector<std::string>{"nodes"}
                                 : std::vector<std::string>{"plates", "nodes"});
-    return html + "</section>";
+    return html + "</div></section>";
   }
 
   // ---- stiffeners and plates ----------------------------------------------------
