@@ -19,6 +19,8 @@
 #include <limits>
 #include <set>
 #include <sstream>
+#include <tuple>
+#include <type_traits>
 #include <variant>
 
 #include <simdjson.h>
@@ -165,8 +167,10 @@ od::array ArrayOf(od::value value, const std::string& path) {
 // '_' are comments; `on_key` gets every other key and its value and returns
 // false for a key it does not know (most likely a misspelt name, refused so
 // that it cannot be silently ignored).
+// `description`, when given, receives the text of a "_description" string.
 template <class OnKey>
-void ForEachMember(od::object object, const std::string& path, OnKey on_key) {
+void ForEachMember(od::object object, const std::string& path, OnKey on_key,
+                   std::string* description = nullptr) {
   std::set<std::string, std::less<>> seen;
   for (auto member : object) {
     std::string_view key;
@@ -181,6 +185,10 @@ void ForEachMember(od::object object, const std::string& path, OnKey on_key) {
       NotJson(Child(path, key), error);
     }
     if (!key.empty() && key[0] == '_') {
+      std::string_view text;
+      if (description != nullptr && key == "_description" && !value.get_string().get(text)) {
+        *description = std::string(text);
+      }
       continue;
     }
     if (!on_key(key, value)) {
@@ -683,6 +691,106 @@ class TableScanner {
   size_t pos_ = 0;
 };
 
+// Rows of `width` entries: coordinates (finite 32-bit floats) or node
+// numbers from 1 to `nodes`, each element's nodes distinct.
+template <class Row>
+void ParseGeometryRows(od::value value, const std::string& path, int32_t nodes,
+                       std::vector<Row>& rows) {
+  constexpr size_t width = std::tuple_size_v<Row>;
+  size_t i = 0;
+  for (auto item : ArrayOf(value, path)) {
+    od::value row_value;
+    if (const auto error = item.get(row_value)) {
+      NotJson(Index(path, i), error);
+    }
+    const std::string row_path = Index(path, i);
+    Row row{};
+    size_t v = 0;
+    for (auto entry : ArrayOf(row_value, row_path)) {
+      od::value entry_value;
+      if (const auto error = entry.get(entry_value)) {
+        NotJson(Index(row_path, v), error);
+      }
+      if (v < width) {
+        const auto entry_path = [&] { return Index(row_path, v); };
+        if constexpr (std::is_same_v<typename Row::value_type, float>) {
+          row[v] = ReadFloat(entry_value, entry_path);
+        } else {
+          row[v] = static_cast<int32_t>(ReadWhole(entry_value, entry_path, 1, nodes));
+          for (size_t k = 0; k < v; ++k) {
+            if (row[k] == row[v]) {
+              throw InputError(entry_path(), "node " + std::to_string(row[v]) +
+                                                 " is already a node of this element");
+            }
+          }
+        }
+      }
+      ++v;
+    }
+    if (v != width) {
+      throw InputError(row_path, "has " + std::to_string(v) + " entries, expected " +
+                                     std::to_string(width));
+    }
+    rows.push_back(row);
+    ++i;
+  }
+}
+
+void CheckRows(size_t rows, const std::string& path, size_t expected, const char* why) {
+  if (rows != expected) {
+    throw InputError(path, "has " + std::to_string(rows) + " entries, expected " +
+                               std::to_string(expected) + " (" + why + ")");
+  }
+}
+
+// The optional "geometry": its node numbers are checked against l_NumNodes,
+// which may come later in the file, so the nodes are read as whole numbers up
+// to the library's limit here and compared with the count afterwards.
+void ParseGeometry(od::value value, Geometry& geometry) {
+  geometry.present = true;
+  bool has_nodes = false;
+  ForEachMember(ObjectOf(value, "geometry"), "geometry", [&](std::string_view key, od::value v) {
+    const std::string path = Child("geometry", key);
+    if (key == "nodes") {
+      has_nodes = true;
+      ParseGeometryRows(v, path, 0, geometry.nodes);
+    } else if (key == "plates") {
+      ParseGeometryRows(v, path, static_cast<int32_t>(kMaxCount), geometry.plates);
+    } else if (key == "stiffeners") {
+      ParseGeometryRows(v, path, static_cast<int32_t>(kMaxCount), geometry.stiffeners);
+    } else {
+      return false;
+    }
+    return true;
+  });
+  if (!has_nodes) {
+    throw InputError("geometry.nodes", "missing key");
+  }
+}
+
+void CheckGeometry(const Job& job) {
+  const Geometry& g = job.geometry;
+  if (!g.present) return;
+  CheckRows(g.nodes.size(), "geometry.nodes", static_cast<size_t>(job.l_NumNodes),
+            "one per node, l_NumNodes");
+  CheckRows(g.plates.size(), "geometry.plates", job.plates.size(), "one per plate element");
+  CheckRows(g.stiffeners.size(), "geometry.stiffeners", job.stiffeners.size(),
+            "one per stiffener element");
+  const auto check_nodes = [&](const auto& rows, const char* path) {
+    for (size_t e = 0; e < rows.size(); ++e) {
+      for (size_t k = 0; k < rows[e].size(); ++k) {
+        if (rows[e][k] > job.l_NumNodes) {
+          throw InputError(Index(Index(path, e), k),
+                           "node " + std::to_string(rows[e][k]) + " is beyond l_NumNodes (" +
+                               std::to_string(job.l_NumNodes) + ")");
+        }
+      }
+    }
+  };
+  check_nodes(g.plates, "geometry.plates");
+  check_nodes(g.stiffeners, "geometry.stiffeners");
+}
+
 Job ParsePadded(simdjson::padded_string_view text,
                 std::map<std::string, Table, std::less<>>& scanned) {
   od::parser parser;
@@ -758,6 +866,8 @@ Job ParsePadded(simdjson::padded_string_view text,
         job.stiffeners.push_back(ParseRecord(v, Index(path, e), kStiffenerFields));
         ++e;
       }
+    } else if (key == "geometry") {
+      ParseGeometry(value, job.geometry);
     } else if (key == "analysis") {
       bool available = false;
       ForEachMember(ObjectOf(value, path), path, [&](std::string_view name, od::value v) {
@@ -793,7 +903,7 @@ Job ParsePadded(simdjson::padded_string_view text,
     }
     present.insert(path);
     return true;
-  });
+  }, &job.description);
   if (document.current_location().error() != simdjson::OUT_OF_BOUNDS) {
     throw InputError("", "not valid JSON: more text after the top-level object");
   }
@@ -829,6 +939,7 @@ Job ParsePadded(simdjson::padded_string_view text,
              combos);
   CheckTable(stiffener_forces, "analysis.stiffener_forces", job.stiffeners.size(),
              "one per stiffener element", combos);
+  CheckGeometry(job);
   job.displacements = std::move(displacements.values);
   job.plate_forces = std::move(plate_forces.values);
   job.stiffener_forces = std::move(stiffener_forces.values);

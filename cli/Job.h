@@ -5,6 +5,7 @@
 // without any further conversion failing.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -50,13 +51,24 @@ inline constexpr int kStiffenerForceValues = 12;  // six at end 1, six at end 2
 // The library holds every count as a 16-bit integer.
 inline constexpr int64_t kMaxCount = 32767;
 
+// Where the elements are, for drawing the wall: node coordinates in the
+// job's length unit and the nodes of every element (numbers from 1).
+struct Geometry {
+  bool present = false;
+  std::vector<std::array<float, 3>> nodes;
+  std::vector<std::array<int32_t, 4>> plates;
+  std::vector<std::array<int32_t, 2>> stiffeners;
+};
+
 struct Job {
   uint8_t bt_units = 0;
+  std::string description;  // the job's "_description", empty when none
   int32_t l_NumNodes = 0;
   std::vector<uint8_t> combinations;  // bt_ComboType of combination 1, 2, ...
   std::vector<std::string> combination_names;  // empty, or one per combination
   std::vector<PlateInput> plates;
   std::vector<StiffenerInput> stiffeners;
+  Geometry geometry;  // optional
 
   uint8_t available = 0;
   // Flattened [item][combination][value], item and combination 0-based.

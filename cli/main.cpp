@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -26,6 +27,7 @@
 #include "JobAnalysis.h"
 #include "OstrelDesignCSA94.h"
 #include "OutputFiles.h"
+#include "Report.h"
 #include "ResultsOutput.h"
 #include "TerminalProgress.h"
 
@@ -87,6 +89,8 @@ struct OutputOptions {
   std::string csv_dir;    // empty: no CSV
   std::string save_path;  // empty: not saved (run only)
   int precision = 4;      // significant digits of the CSV values
+  std::string report_path;   // empty: no design report (run and report only)
+  bool results_json = true;  // false: the report command, which writes no results JSON
   bool explain = false;      // explanations added to the results JSON (run only)
   const Job* job = nullptr;  // the job designed, for the explanations
 };
@@ -146,6 +150,9 @@ bool PrepareOutputs(const OutputOptions& out,
   if (!out.save_path.empty()) {
     files.emplace_back("--save-results", out.save_path);
   }
+  if (!out.report_path.empty()) {
+    files.emplace_back(out.results_json ? "--report" : "-o", out.report_path);
+  }
   if (!NoFileNamedTwice(files)) {
     return false;
   }
@@ -156,7 +163,12 @@ bool PrepareOutputs(const OutputOptions& out,
         staged.Prepare(CsvPath(out.csv_dir, name));
       }
     }
-    staged.Prepare(out.json_path.empty() ? "-" : out.json_path);
+    if (out.results_json) {
+      staged.Prepare(out.json_path.empty() ? "-" : out.json_path);
+    }
+    if (!out.report_path.empty()) {
+      staged.Prepare(out.report_path);
+    }
   } catch (const std::runtime_error& e) {
     Say(e.what());
     return false;
@@ -179,15 +191,21 @@ int LibraryFailure(const MessageLines& messages, int shown_before, const std::st
 }
 
 // Writes the results: the design-results block appended when asked, then the
-// JSON and CSV outputs, all of them or none.
+// JSON, CSV and report outputs, all of them or none. `report` is the report's
+// text when one was asked for.
 int WriteOutputs(clsDesignCSA94* design, const DesignResults& results,
                  const ResultsContext& context, const OutputOptions& out, StagedOutputs& staged,
-                 MessageLines& messages) {
+                 MessageLines& messages, std::string report = {}) {
   try {
-    staged.SetContents(out.json_path.empty() ? "-" : out.json_path,
-                       out.explain && out.job != nullptr
-                           ? WithExplanations(ResultsJson(results, context), *out.job, results)
-                           : ResultsJson(results, context));
+    if (out.results_json) {
+      staged.SetContents(out.json_path.empty() ? "-" : out.json_path,
+                         out.explain && out.job != nullptr
+                             ? WithExplanations(ResultsJson(results, context), *out.job, results)
+                             : ResultsJson(results, context));
+    }
+    if (!out.report_path.empty()) {
+      staged.SetContents(out.report_path, std::move(report));
+    }
     if (!out.csv_dir.empty()) {
       staged.SetContents(CsvPath(out.csv_dir, kCsvNames[0]), NodesCsv(results, context));
       staged.SetContents(CsvPath(out.csv_dir, kCsvNames[1]), PlatesCsv(results, context));
@@ -230,6 +248,29 @@ std::string SecondsText(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.2f s", seconds);
   return text;
+}
+
+std::string LibraryVersion();
+
+// The design report of a designed job; throws ExplainError when an element
+// cannot be evaluated.
+std::string DesignReport(const std::string& job_path, const Job& job,
+                         const DesignResults& results) {
+  ReportContext context;
+  context.job_name = job_path == "-" ? "standard input" : job_path;
+  context.program_version = OSTREL_CLI_VERSION;
+  context.library_version = LibraryVersion();
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  char date[40] = "";
+  if (::gmtime_r(&now, &utc) != nullptr) {
+    std::strftime(date, sizeof date, "%Y-%m-%d %H:%M UTC", &utc);
+  }
+  context.date = date;
+  return ReportHtml(job, results, context, [&](bool plate, int element, bool with_curves) {
+    return ExplainElement(job, results, plate ? ElementKind::Plate : ElementKind::Stiffener,
+                          element, std::nullopt, with_curves);
+  });
 }
 
 int RunJob(const std::string& job_path, OutputOptions out, bool no_progress, int32_t threads,
@@ -328,7 +369,17 @@ int RunJob(const std::string& job_path, OutputOptions out, bool no_progress, int
   context.units = job.bt_units == 0 ? UnitSystem::US : UnitSystem::SI;
   context.combination_names = job.combination_names;
   context.precision = out.precision;
-  const int status = WriteOutputs(design.object, results, context, out, staged, messages);
+  std::string report;
+  if (!out.report_path.empty()) {
+    try {
+      report = DesignReport(job_path, job, results);
+    } catch (const std::exception& e) {
+      Say(std::string("cannot write the report: ") + e.what() + "; no results written");
+      return kExitFailed;
+    }
+  }
+  const int status =
+      WriteOutputs(design.object, results, context, out, staged, messages, std::move(report));
   if (status == kExitDone) {
     Say("design done in " + SecondsText(SecondsSince(start)));
   }
@@ -483,6 +534,8 @@ int Main(int argc, char** argv) {
                   "Significant digits of the CSV values (default 4); the JSON keeps every "
                   "value exactly.")
       ->check(CLI::Range(1, 9));
+  run->add_option("--report", run_out.report_path,
+                  "Write the design report (one self-contained HTML file) to this file.");
   run->add_flag("--no-progress", no_progress, "Do not draw the progress window.");
   run->add_flag("--explain", run_out.explain,
                 "Add to every element of the results JSON, under \"explain\", its demands "
@@ -493,6 +546,21 @@ int Main(int argc, char** argv) {
                   "thread, 1 the calling thread alone; the results are the same for every "
                   "number.")
       ->check(CLI::Range(0, 64));
+
+  std::string report_job;
+  OutputOptions report_out;
+  report_out.results_json = false;
+  int32_t report_threads = 0;
+  CLI::App* report = app.add_subcommand(
+      "report", "Design a job and write its design report: one HTML file that opens offline.");
+  report->add_option("JOB", report_job, "The design job (JSON); - reads it from standard input.")
+      ->required();
+  report->add_option("-o,--output", report_out.report_path, "The report to write (HTML).")
+      ->required();
+  report->add_option("--threads", report_threads,
+                     "Worker threads designing the elements (as for run).")
+      ->check(CLI::Range(0, 64));
+  report->add_flag("--no-progress", no_progress, "Do not draw the progress window.");
 
   std::string stored_path;
   int32_t offset = 0;
@@ -550,6 +618,9 @@ int Main(int argc, char** argv) {
   }
   if (run->parsed()) {
     return RunJob(job_path, run_out, no_progress, threads, nullptr);
+  }
+  if (report->parsed()) {
+    return RunJob(report_job, report_out, no_progress, report_threads, nullptr);
   }
   if (explain_cmd->parsed()) {
     if (plate_opt->count() + stiffener_opt->count() != 1) {

@@ -80,6 +80,21 @@ TEST_F(CliInputErrorTest, EachRefusedJobNamesItsKeyPathAndFault) {
       {[](json& j) { j["analysis"]["plate_forces"][0] = json::object(); },
        "analysis.plate_forces[0]: expected an array, got object"},
       {[](json& j) { j["analysis"].erase("available"); }, "analysis.available: missing key"},
+      // Geometry: rows of the right width, one per node and element, node
+      // numbers of the job and distinct within an element.
+      {[](json& j) { j["geometry"] = {{"nodes", {{0, 0, 0}}}, {"plates", json::array()}}; },
+       "geometry.nodes: has 1 entries, expected 2 (one per node, l_NumNodes)"},
+      {[](json& j) { j["geometry"] = {{"nodes", {{0, 0, 0}, {1, 0}}}}; },
+       "geometry.nodes[1]: has 2 entries, expected 3"},
+      {[](json& j) {
+         j["geometry"] = {{"nodes", {{0, 0, 0}, {1, 0, 0}}}, {"plates", {{1, 2, 3, 1}}}};
+       },
+       "geometry.plates[0][3]: node 1 is already a node of this element"},
+      {[](json& j) {
+         j["geometry"] = {{"nodes", {{0, 0, 0}, {1, 0, 0}}}, {"plates", {{1, 2, 4, 3}}},
+                          {"stiffeners", {{1, 2}}}};
+       },
+       "geometry.plates[0][2]: node 4 is beyond l_NumNodes (2)"},
       // Counts, before any array length is compared with them.
       {[](json& j) { j["l_NumNodes"] = 0; },
        "l_NumNodes: the number of nodes must be at least 1, got 0"},

@@ -56,5 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               fast.plate_forces.size() == fast.plates.size() * combos * 6 &&
               fast.stiffener_forces.size() == fast.stiffeners.size() * combos * 12,
           "tables match the counts");
+  const auto& g = fast.geometry;
+  bool nodes_in_range = true;
+  for (const auto& plate : g.plates) {
+    for (int32_t n : plate) nodes_in_range = nodes_in_range && n >= 1 && n <= fast.l_NumNodes;
+  }
+  for (const auto& line : g.stiffeners) {
+    for (int32_t n : line) nodes_in_range = nodes_in_range && n >= 1 && n <= fast.l_NumNodes;
+  }
+  Require(!g.present || (g.nodes.size() == static_cast<size_t>(fast.l_NumNodes) &&
+                         g.plates.size() == fast.plates.size() &&
+                         g.stiffeners.size() == fast.stiffeners.size() && nodes_in_range),
+          "geometry matches the counts");
   return 0;
 }
