@@ -8,9 +8,9 @@
   asm(".section .rodata\n.balign 16\n.globl " #symbol "_begin\n" #symbol "_begin:\n" \
       ".incbin \"" file "\"\n.globl " #symbol "_end\n" #symbol "_end:\n.byte 0\n.previous\n");
 
-OSTREL_ASSET(ostrel_vega, OSTREL_VEGA_DIR "/vega.min.js")
-OSTREL_ASSET(ostrel_vega_lite, OSTREL_VEGA_DIR "/vega-lite.min.js")
-OSTREL_ASSET(ostrel_vega_embed, OSTREL_VEGA_DIR "/vega-embed.min.js")
+OSTREL_ASSET(ostrel_vega, OSTREL_VEGA_BUILDS "/vega.min.js")
+OSTREL_ASSET(ostrel_vega_lite, OSTREL_VEGA_BUILDS "/vega-lite.min.js")
+OSTREL_ASSET(ostrel_vega_embed, OSTREL_VEGA_BUILDS "/vega-embed.min.js")
 OSTREL_ASSET(ostrel_licence_vega, OSTREL_VEGA_DIR "/LICENSE-vega")
 OSTREL_ASSET(ostrel_licence_vega_lite, OSTREL_VEGA_DIR "/LICENSE-vega-lite")
 OSTREL_ASSET(ostrel_licence_vega_embed, OSTREL_VEGA_DIR "/LICENSE-vega-embed")

@@ -13,6 +13,9 @@ for v in "${versions[@]}"; do
   name=${v%@*}
   mkdir -p "$work/$name"
   tar -xzf "$work/$name-${v#*@}.tgz" -C "$work/$name"
-  cp "$work/$name/package/build/$name.min.js" "$out/$name.min.js"
+  cp "$work/$name/package/build/$name.min.js" "$work/$name.min.js"
   cp "$work/$name/package/LICENSE" "$out/LICENSE-$name"
 done
+# The three builds travel as one archive; the build unpacks it.
+tar -czf "$out/vega-builds.tar.gz" -C "$work" --owner=0 --group=0 --mtime='2026-01-01' \
+  vega.min.js vega-lite.min.js vega-embed.min.js

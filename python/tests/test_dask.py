@@ -1,9 +1,10 @@
 """The Dask example on a local cluster of two worker processes."""
 
 import copy
-import importlib.util
 import json
+import runpy
 import tempfile
+import types
 import unittest
 from pathlib import Path
 
@@ -18,11 +19,11 @@ EXAMPLES = Path(__file__).resolve().parents[2] / "examples"
 
 
 def load_example():
-    spec = importlib.util.spec_from_file_location("dask_design_folder",
-                                                  EXAMPLES / "dask_design_folder.py")
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+    # Run as a file, not imported: the worker processes then receive its
+    # functions by value, as they would a user's own script's.
+    namespace = runpy.run_path(str(EXAMPLES / "dask_design_folder.py"),
+                               run_name="dask_design_folder")
+    return types.SimpleNamespace(**namespace)
 
 
 @unittest.skipIf(Client is None, "python3-distributed is not installed")
