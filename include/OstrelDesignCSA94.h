@@ -347,8 +347,10 @@ OSTREL_API uint8_t OstrelDesignCSA94_StiffenerMomentCurve(
  * moments (magnitudes; the check compares magnitudes) into d_Muy and d_Muz,
  * each with room for l_NumDirections values. *l_NumPoints receives how many
  * were written: a direction for which the design's check gives no ratio (no
- * segment of its contour holds the angle) is left out. Refused for a flanged
- * section, whose check takes Muy alone. */
+ * segment of its contour holds the angle) is left out. No point at all when
+ * f_P lies beyond the squash load or the tensile resistance, where the
+ * section carries no moment. Refused for a flanged section, whose check takes
+ * Muy alone. */
 OSTREL_API uint8_t OstrelDesignCSA94_StiffenerContour(
     uint8_t bt_units, const OstrelStiffenerProperties* section, float f_RatioOfSteel,
     float f_P, int32_t l_NumDirections, double* d_Muy, double* d_Muz, int32_t* l_NumPoints);

@@ -155,6 +155,12 @@ int StiffenerInteraction::Contour(double P, int k, double* muy, double* muz) {
   if (Flanged()) {
     throw CapacityRefusal("a flanged section is checked for Muy alone and has no Muy-Muz contour");
   }
+  // Beyond the squash load or the tensile resistance the section carries no
+  // moment and the depth solve has no answer: the contour is empty.
+  FindAxialResistances();
+  if (P < -work_->Po || P > pt_) {
+    return 0;
+  }
   // Two demand directions per combination, one at each end.
   const int combos = (k + 1) / 2;
   StartCombinations(f, combos);

@@ -79,6 +79,16 @@ TEST(InteractionClosedForm, RectangleTensionCapAndPureBending) {
   EXPECT_LT(control[2].d_P, 0);
   EXPECT_GT(control[2].d_P, cap);
   for (const OstrelCurvePoint& q : points) EXPECT_LE(q.d_M, control[2].d_M * (1 + 1e-9));
+  // Beyond the squash load (1.25 times the cap) and the tensile resistance no
+  // moment is carried: an empty contour, not a failure; inside, a full one.
+  ostrel::test::MessageCapture capture;
+  for (const auto& [P, expected] : {std::pair{1.3 * cap, 0}, std::pair{1.1 * tension, 0},
+                                    std::pair{0.5 * cap, 8}}) {
+    std::vector<double> muy, muz;
+    ASSERT_EQ(clsDesignCSA94::StiffenerContour(1, p, 2.0f, static_cast<float>(P), 8, muy, muz), 0);
+    EXPECT_EQ(muy.size(), static_cast<size_t>(expected)) << P;
+  }
+  EXPECT_EQ(capture.count(), 0u);
 }
 
 // Along pure Muz and pure Muy the curve of a moment direction is the curve
