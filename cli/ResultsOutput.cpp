@@ -119,18 +119,6 @@ constexpr Column kStiffenerColumns[] = {
     {"Status_shear", Quantity::Status, Group::Shear, "bt_DsignStatus"},
 };
 
-constexpr const char* kStatusNames[] = {
-    "DESIGN_PASS",
-    "Pass_UseTies",
-    "Fail_MustUseTwoCurtains",
-    "Fail_RequiredRFTExceedMaximum",
-    "Fail_RFTOutOfSection",
-    "Fail_CoverTooLarge",
-    "Fail_MinRFTExceedMaximum",
-    "Fail_ShearStreessExceedMaximum_y",
-    "Fail_ShearStreessExceedMaximum_z",
-};
-
 std::string ValueText(const ResultValue& v) {
   return v.is_float ? FloatText(v.f) : std::to_string(v.i);
 }
@@ -365,9 +353,9 @@ std::string FloatText(float value) {
 }
 
 std::string StatusName(int32_t status) {
-  constexpr int32_t count = static_cast<int32_t>(std::size(kStatusNames));
-  if (status >= 0 && status < count) {
-    return kStatusNames[status];
+  // The library's own names of its statuses; a code it does not know stays a number.
+  if (const char* name = OstrelDesignCSA94_StatusName(status)) {
+    return name;
   }
   return std::to_string(status);
 }
