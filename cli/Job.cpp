@@ -139,28 +139,38 @@ od::json_type TypeOf(od::value& value, const std::string& path) {
   return type;
 }
 
-od::object ObjectOf(od::value value, const std::string& path) {
+// The value at `path` as a container of the wanted kind (an object or an
+// array), or the input error that names what it is instead.
+template <typename Container>
+Container ContainerOf(od::value value, const std::string& path) {
+  constexpr bool kObject = std::is_same_v<Container, od::object>;
+  constexpr od::json_type kWanted = kObject ? od::json_type::object : od::json_type::array;
   const od::json_type type = TypeOf(value, path);
-  if (type != od::json_type::object) {
-    throw InputError(path, std::string("expected an object, got ") + TypeName(type));
+  if (type != kWanted) {
+    throw InputError(path, std::string(kObject ? "expected an object, got "
+                                               : "expected an array, got ") +
+                               TypeName(type));
   }
-  od::object object;
-  if (const auto error = value.get_object().get(object)) {
+  Container container;
+  const auto error = [&] {
+    if constexpr (kObject) {
+      return value.get_object().get(container);
+    } else {
+      return value.get_array().get(container);
+    }
+  }();
+  if (error) {
     NotJson(path, error);
   }
-  return object;
+  return container;
+}
+
+od::object ObjectOf(od::value value, const std::string& path) {
+  return ContainerOf<od::object>(value, path);
 }
 
 od::array ArrayOf(od::value value, const std::string& path) {
-  const od::json_type type = TypeOf(value, path);
-  if (type != od::json_type::array) {
-    throw InputError(path, std::string("expected an array, got ") + TypeName(type));
-  }
-  od::array array;
-  if (const auto error = value.get_array().get(array)) {
-    NotJson(path, error);
-  }
-  return array;
+  return ContainerOf<od::array>(value, path);
 }
 
 // The members of an object in file order, each key once: keys beginning with
