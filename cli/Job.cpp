@@ -255,6 +255,22 @@ Record ParseRecord(od::value value, const std::string& path, const Field<Record>
   return record;
 }
 
+// An array of element records, each checked against the same field table.
+template <class Record, size_t N>
+std::vector<Record> ParseRecords(od::value value, const std::string& path,
+                                 const Field<Record> (&fields)[N]) {
+  std::vector<Record> records;
+  for (auto entry : ArrayOf(value, path)) {
+    const std::string entry_path = Index(path, records.size());
+    od::value v;
+    if (const auto error = entry.get(v)) {
+      NotJson(entry_path, error);
+    }
+    records.push_back(ParseRecord(v, entry_path, fields));
+  }
+  return records;
+}
+
 constexpr Field<PlateInput> kPlateFields[] = {
     {"f_Thickness", &PlateInput::f_Thickness, Rule::Positive},
     {"f_fc", &PlateInput::f_fc, Rule::Positive},
@@ -857,25 +873,9 @@ Job ParsePadded(simdjson::padded_string_view text,
         ++c;
       }
     } else if (key == "plates") {
-      size_t e = 0;
-      for (auto entry : ArrayOf(value, path)) {
-        od::value v;
-        if (const auto error = entry.get(v)) {
-          NotJson(Index(path, e), error);
-        }
-        job.plates.push_back(ParseRecord(v, Index(path, e), kPlateFields));
-        ++e;
-      }
+      job.plates = ParseRecords(value, path, kPlateFields);
     } else if (key == "stiffeners") {
-      size_t e = 0;
-      for (auto entry : ArrayOf(value, path)) {
-        od::value v;
-        if (const auto error = entry.get(v)) {
-          NotJson(Index(path, e), error);
-        }
-        job.stiffeners.push_back(ParseRecord(v, Index(path, e), kStiffenerFields));
-        ++e;
-      }
+      job.stiffeners = ParseRecords(value, path, kStiffenerFields);
     } else if (key == "geometry") {
       ParseGeometry(value, job.geometry);
     } else if (key == "analysis") {
