@@ -11,7 +11,7 @@
 #                                      recommended extras)
 set -euo pipefail
 
-packages=(cmake make g++ libcli11-dev libsimdjson-dev nlohmann-json3-dev)
+packages=(cmake make g++ libcli11-dev libsimdjson-dev nlohmann-json3-dev libhwy-dev)
 windows_packages=()
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev chromium)
