@@ -6,7 +6,9 @@
 // threads: the second run must store the same results bit for bit, show the
 // same messages, and make the same analysis-results calls in the same order
 // (after an arithmetic fault, possibly followed by the calls of the elements
-// already handed out).
+// already handed out). A third run, on one thread with the element searches
+// one at a time instead of on vector lanes, must match the first in
+// everything.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "model/SearchLanes.h"
 #include "tests/support/StoredResults.h"
 
 using namespace ostrel::fuzz;
@@ -165,5 +168,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               std::equal(one.calls.begin(), one.calls.end(), two.calls.begin()),
           "two workers make the calls of one thread, in its order");
   Require(one.done != 1 || two.calls == one.calls, "a completed run makes the same calls");
+  if (ostrel::VectorLanesBuilt()) {
+    ostrel::SetSearchLanes(ostrel::SearchLanes::kScalar);
+    const Observed scalar = DesignOnce(data, size, 1);
+    ostrel::SetSearchLanes(ostrel::SearchLanes::kVector);
+    Require(scalar.done == one.done && scalar.boxes == one.boxes &&
+                scalar.results == one.results && scalar.calls == one.calls,
+            "the searches on vector lanes design as the searches one at a time do");
+  }
   return 0;
 }
