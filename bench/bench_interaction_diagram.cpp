@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "OstrelDesignCSA94.hpp"
+#include "SearchLanesContext.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "OstrelDesignCSA94.h"
+#include "SearchLanesContext.h"
 
 namespace {
 

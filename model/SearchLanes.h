@@ -28,6 +28,15 @@ void SetSearchLanes(SearchLanes lanes);
 // True when the searches run on vector lanes.
 bool UseVectorLanes();
 
+// The vector target the searches dispatch to on this machine and the number
+// of doubles a vector of it holds: {"AVX3", 8} with AVX-512, {"AVX2", 4},
+// {"one at a time", 1} without lanes.
+struct VectorLanesTarget {
+  const char* name;
+  int doubles;
+};
+VectorLanesTarget DispatchedVectorLanes();
+
 }  // namespace ostrel
 
 #endif  // OSTREL_MODEL_SEARCHLANES_H
