@@ -14,7 +14,7 @@ set -euo pipefail
 packages=(cmake make g++ libcli11-dev libsimdjson-dev nlohmann-json3-dev libhwy-dev)
 windows_packages=()
 if [ "${1:-}" = "--test" ]; then
-  packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev chromium)
+  packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev chromium valgrind)
   # The report's browser test runs on Node.js; Debian's when none is installed.
   if ! command -v node >/dev/null; then
     packages+=(nodejs npm)

@@ -6,6 +6,7 @@
 #define OSTREL_TESTS_GOLDEN_GOLDENMODELS_H
 
 #include <array>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ struct GoldenModel {
   std::vector<std::vector<std::array<float, 6>>> plateForces;
   std::vector<std::vector<std::array<float, 12>>> stiffenerForces;
 };
+
+// Parameterised tests name a model by its name (not its bytes, which
+// include padding).
+inline void PrintTo(const GoldenModel& model, std::ostream* out) { *out << model.name; }
 
 // Every status the design reported: plate x, plate y, stiffener flexure, shear.
 using StatusTally = std::array<std::set<int>, 4>;

@@ -5,6 +5,7 @@
 // That file is never regenerated: a result that changes is a fault.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,13 @@
 
 #include "golden/GoldenModels.h"
 #include "model/SearchLanes.h"
+
+namespace ostrel {
+// Test names show the way the searches ran, not the enumeration's bytes.
+inline void PrintTo(SearchLanes lanes, std::ostream* out) {
+  *out << (lanes == SearchLanes::kVector ? "lanes" : "one at a time");
+}
+}  // namespace ostrel
 
 namespace ostrel::golden {
 namespace {
@@ -64,6 +72,21 @@ TEST_P(GoldenResults, EveryResultMatchesTheStoredBits) {
                                       << want << "\n  actual:   " << (more ? line : "<end>");
   }
   EXPECT_FALSE(std::getline(got, line)) << "more lines than " << file << ": " << line;
+}
+
+// The searches run on the widest vectors the machine has; a runner that
+// knows the machine has no AVX-512 says so with OSTREL_EXPECT_NO_AVX512.
+TEST(GoldenLanes, TheSearchesDispatchToTheMachinesVectors) {
+  if (!VectorLanesBuilt()) {
+    GTEST_SKIP() << "a build without vector lanes";
+  }
+  const VectorLanesTarget target = DispatchedVectorLanes();
+  const std::string name = target.name;
+  const int expected = name.rfind("AVX3", 0) == 0 ? 8 : name == "AVX2" ? 4 : 2;
+  EXPECT_EQ(target.doubles, expected) << name;
+  if (std::getenv("OSTREL_EXPECT_NO_AVX512") != nullptr) {
+    EXPECT_EQ(name.rfind("AVX3", 0), std::string::npos) << name;
+  }
 }
 
 }  // namespace
