@@ -109,5 +109,5 @@ if(OSTREL_BUILD_TESTS AND TARGET ostrel-design
   set_tests_properties(Package.InstallAndFind Package.Python PROPERTIES
                        TIMEOUT 600 RUN_SERIAL ON)
   set_tests_properties(Package.Python PROPERTIES ENVIRONMENT
-    "OSTREL_LIBRARY=$<TARGET_FILE:OstrelDesignCSA94>;OSTREL_DESIGN=$<TARGET_FILE:ostrel-design>;PYTHONPATH=${PROJECT_SOURCE_DIR}/python")
+    "OSTREL_LIBRARY=$<TARGET_FILE:OstrelDesignCSA94>;OSTREL_DESIGN=$<TARGET_FILE:ostrel-design>;PYTHONPATH=${PROJECT_SOURCE_DIR}/python;OSTREL_DRAWINGS=${CMAKE_BINARY_DIR}/python-drawings")
 endif()

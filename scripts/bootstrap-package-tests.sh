@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(pkg-config dpkg-dev python3-pip python3-setuptools python3-wheel python3-numpy
-          python3-distributed)
+          python3-distributed python3-matplotlib)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -12,6 +12,10 @@ source checkout, or the installed library (see :func:`find_library`).
 
 from ._design import DesignCancelled, DesignError, DesignRefused, JobError, design
 from ._library import LibraryNotFound, find_library, library
+from .capacity import (CapacityError, CurvePoint, ShearCheck, explain, plate_strip_curve,
+                       plate_strip_demand_capacity, stiffener_contour, stiffener_curves,
+                       stiffener_demand_capacity, stiffener_moment_curve, stiffener_shear_stress)
+from .plots import plot_elevation, plot_interaction
 from .codes import (Action, BarArrangement, ComboType, DesignStatus, SectionProjection,
                     SectionType, ShearDirection, UnitSystem)
 from .results import Results, StiffenerResults, Table
@@ -22,7 +26,10 @@ __all__ = [
     "design", "library_version", "find_library", "Results", "Table", "StiffenerResults",
     "Action", "BarArrangement", "ComboType", "DesignStatus", "SectionProjection", "SectionType",
     "ShearDirection", "UnitSystem", "DesignError", "DesignRefused", "DesignCancelled",
-    "JobError", "LibraryNotFound",
+    "JobError", "LibraryNotFound", "explain", "CapacityError", "CurvePoint", "ShearCheck",
+    "stiffener_curves", "stiffener_moment_curve", "stiffener_contour",
+    "stiffener_demand_capacity", "stiffener_shear_stress", "plate_strip_curve",
+    "plate_strip_demand_capacity", "plot_interaction", "plot_elevation",
 ]
 
 

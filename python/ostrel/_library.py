@@ -112,6 +112,55 @@ class AnalysisResultsClass(ctypes.Structure):
     ]
 
 
+class StiffenerProperties(ctypes.Structure):
+    """OstrelStiffenerProperties: a stiffener section as SetStiffenerElementProperties takes it."""
+
+    _fields_ = [("bt_SectionType", u8), ("bt_SectionProjection", u8)] + [
+        (name, f32) for name in (
+            "f_SectionWidth", "f_sectionHeight", "f_LeftFlangeWidth", "f_LeftFlangeThickness",
+            "f_RightFlangeWidth", "f_RightFlangeThickness", "f_fc", "f_density", "f_fy", "f_Es",
+            "f_MinRatioOfRFT", "f_MaxRatioOfRFT")
+    ] + [("bt_RFTType", u8)] + [
+        (name, f32) for name in ("f_Cover_Z", "f_Cover_Y", "f_Cover_Z_st", "f_Cover_Y_st")
+    ] + [("bt_DesignAsColumn", u8)]
+
+
+class PlateProperties(ctypes.Structure):
+    """OstrelPlateProperties: a plate as SetPlateElementProperties takes it."""
+
+    _fields_ = [(name, f32) for name in (
+        "f_Thickness", "f_fc", "f_fy", "f_Es", "f_MinRatioOfRFT", "f_MaxRatioOfRFT",
+        "f_MinRatioOfRFT_v", "f_MaxRatioOfRFT_v")] + [("bt_NumCurtains", u8)] + [
+        ("f_CoverToRFT_X", f32), ("f_CoverToRFT_Y", f32)]
+
+
+class CurvePoint(ctypes.Structure):
+    """OstrelCurvePoint: one capacity point of a stiffener."""
+
+    _fields_ = [("d_P", ctypes.c_double), ("d_M", ctypes.c_double),
+                ("d_Muy", ctypes.c_double), ("d_Muz", ctypes.c_double)]
+
+
+class ShearCheck(ctypes.Structure):
+    """OstrelShearCheck: the shear stress check of one direction."""
+
+    _fields_ = [("bt_Checked", u8), ("bt_Governing", u8), ("d_Stress", ctypes.c_double),
+                ("d_Limit", ctypes.c_double), ("d_Ratio", ctypes.c_double)]
+
+
+# The capacity functions: name, then the argument types after bt_units.
+f64 = ctypes.c_double
+CAPACITY_FUNCTIONS = {
+    "StiffenerCurve": [P(StiffenerProperties), f32, i32, i32, P(CurvePoint), P(CurvePoint)],
+    "StiffenerMomentCurve": [P(StiffenerProperties), f32, f64, i32, P(CurvePoint)],
+    "StiffenerContour": [P(StiffenerProperties), f32, f32, i32, P(f64), P(f64), P(i32)],
+    "StiffenerDemandCapacity": [P(StiffenerProperties), f32, f32, f32, f32, P(f64), P(u8)],
+    "StiffenerShearStress": [P(StiffenerProperties), f32, f32, f32, P(ShearCheck),
+                             P(ShearCheck)],
+    "PlateStripCurve": [P(PlateProperties), f32, u8, i32, P(f64), P(f64)],
+    "PlateStripDemandCapacity": [P(PlateProperties), f32, u8, P(f32), P(f64), P(f64), P(f64)],
+}
+
 # Output types of the queries, in argument order after the item number.
 QUERY_OUTPUTS = {
     "Get_Envelope_Displacement": [f32, i16] * 6,
@@ -161,6 +210,10 @@ def _declare(lib: ctypes.CDLL) -> None:
     lib.OstrelDesignCSA94_ClickButton.restype = None
     lib.OstrelDesignCSA94_SetWorkerThreads.argtypes = [i32]
     lib.OstrelDesignCSA94_SetWorkerThreads.restype = None
+    for name, arguments in CAPACITY_FUNCTIONS.items():
+        fn = getattr(lib, "OstrelDesignCSA94_" + name)
+        fn.argtypes = [u8, *arguments]
+        fn.restype = u8
 
 
 def library() -> ctypes.CDLL:

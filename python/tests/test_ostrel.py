@@ -6,6 +6,7 @@ Run with Debian's interpreter from the source root:
 OSTREL_DESIGN names the ostrel-design program (default: build/release/cli/).
 """
 
+import importlib.util
 import json
 import os
 import subprocess
@@ -132,6 +133,70 @@ class ProgressTest(unittest.TestCase):
 
         with self.assertRaisesRegex(KeyError, "from the callback"):
             ostrel.design(EXAMPLES / "wall_us.json", progress=broken)
+
+
+class CapacityTest(unittest.TestCase):
+    def test_explain_gives_the_command_lines_explanation(self):
+        cases = [("wall_si.json", kind, None) for kind in ("plate", "stiffener")]
+        cases += [("wall_us.json", kind, 0.5) for kind in ("plate", "stiffener")]
+        for name, kind, ratio in cases:
+            job = load(name)
+            results = ostrel.design(job)
+            for e in range(1, len(job[kind + "s"]) + 1):
+                with self.subTest(job=name, kind=kind, element=e):
+                    args = [PROGRAM, "explain", str(EXAMPLES / name), f"--{kind}", str(e)]
+                    args += ["--ratio", str(ratio)] if ratio else []
+                    expected = json.loads(subprocess.run(args, check=True, capture_output=True,
+                                                         text=True).stdout)
+                    got = ostrel.explain(job, results=results, ratio=ratio, **{kind: e})
+                    self.assertEqual(json.loads(json.dumps(got)), expected)
+
+    def test_every_point_of_a_moment_curve_is_at_capacity(self):
+        section, units = load("wall_si.json")["stiffeners"][0], ostrel.UnitSystem.SI
+        for angle in (10.0, 60.0):
+            points = ostrel.stiffener_moment_curve(section, 1.5, angle, units, points=7)
+            for p in points[1:-1]:
+                with self.subTest(angle=angle, P=p.P):
+                    dc = ostrel.stiffener_demand_capacity(section, 1.5, p.P, p.Muy, p.Muz, units)
+                    self.assertAlmostEqual(dc, 1.0, delta=2e-3)
+        plate = load("wall_si.json")["plates"][0]
+        N, M = ostrel.plate_strip_curve(plate, 0.5, "y", units, points=5)[2]
+        dc, *_ = ostrel.plate_strip_demand_capacity(plate, 0.5, "y", [0, N, 0, 0, M, 0], units)
+        self.assertAlmostEqual(dc, 1.0, delta=2e-3)
+
+    def test_refusals_raise_the_librarys_message(self):
+        section = dict(load("wall_si.json")["stiffeners"][0])
+        with self.assertRaisesRegex(ostrel.CapacityError, "^OstrelDesignCSA94_StiffenerCurve: "
+                                    "the steel ratio must be greater than 0"):
+            ostrel.stiffener_curves(section, 0.0, 1)
+        section.update(f_LeftFlangeWidth=300.0, f_LeftFlangeThickness=150.0)
+        with self.assertRaisesRegex(ostrel.CapacityError, "has no Muy-Muz contour"):
+            ostrel.stiffener_contour(section, 1.0, 0.0, 1)
+        with self.assertRaisesRegex(ValueError, "the job has no plate 99"):
+            ostrel.explain(EXAMPLES / "wall_us.json", plate=99)
+
+
+@unittest.skipIf(importlib.util.find_spec("matplotlib") is None, "matplotlib is not installed")
+class DrawingTest(unittest.TestCase):
+    def test_the_drawings_hold_every_curve_element_and_demand(self):
+        import matplotlib
+        matplotlib.use("Agg")
+        job = load("wall_si.json")
+        results = ostrel.design(job)
+        out = Path(os.environ.get("OSTREL_DRAWINGS", ROOT / "build" / "python-drawings"))
+        out.mkdir(parents=True, exist_ok=True)
+        stiffener = ostrel.explain(job, stiffener=13, results=results)
+        curves, contour = ostrel.plot_interaction(stiffener).axes
+        self.assertEqual(len(curves.get_legend().get_texts()), 8)
+        demands = sum(len(line.get_xdata()) for line in contour.lines[1:])
+        self.assertEqual(demands, len(stiffener["demands"]))
+        curves.figure.savefig(out / "stiffener-13.png", dpi=80)
+        for by in ("status", "ratio_x"):
+            ax = ostrel.plot_elevation(job, results, by=by)
+            plates, stiffeners = ax.collections[:2]
+            self.assertEqual(len(plates.get_paths()), len(job["plates"]))
+            self.assertEqual(len(stiffeners.get_segments()), len(job["stiffeners"]))
+            ax.figure.savefig(out / f"elevation-{by}.png", dpi=80)
 
 
 if __name__ == "__main__":
