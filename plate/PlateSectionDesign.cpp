@@ -378,17 +378,19 @@ class LaneCheck {
            PlateStripWork& work);
 
  private:
-  // One sense of the moment: the strip with its layers, the resistances and
-  // the two balanced trials, taken on first use.
+  // One sense of the moment: the strip with its layers, the resistances, the
+  // two balanced trials (taken on first use), the last search of the sense
+  // and its target (a repeat of which is the same search), and the search of
+  // the capped target 0.95 Tr.
   struct Sense {
     PlateStrip strip;
     StripResistances res;
+    double cap;
     AxialTrial balanced[2];
-    bool taken[2] = {false, false};
-    // The last search of the sense and its target, a repeat of which is the
-    // same search.
-    int last = -1;
-    uint64_t lastTarget = 0;
+    bool taken[2];
+    int last;
+    uint64_t lastTarget;
+    int capped;
   };
   // One design pair of a combination.
   struct Pair {
@@ -400,7 +402,7 @@ class LaneCheck {
     bool capped;
     int search;
   };
-  // One distinct search: the trial it ends on, its steps, and its place on
+  // One distinct search: the trial it ends on and its steps, or its place on
   // the lanes (-1 when a balanced trial converged).
   struct Search {
     AxialTrial trial;
@@ -408,28 +410,18 @@ class LaneCheck {
     int lane;
   };
 
-  const AxialTrial& Balanced(Sense& sense, int which, double epsCu, double epsT, double A1);
   int AddSearch(Sense& sense, double target, double epsCu, double epsT, double A1);
 
   Sense senses_[2];
   std::vector<Pair> pairs_;
   std::vector<Search> searches_;
+  int searchCount_ = 0;
   // The searches that go on the lanes, one column per input and result.
+  std::size_t lanes_ = 0;
   std::vector<double> target_, d1_, d2_, Plo_, Phi_, cPlo_, cPhi_;
   std::vector<double> c_, a_, Cc_, T1_, T2_, P_;
   std::vector<int16_t> steps_;
 };
-
-const AxialTrial& LaneCheck::Balanced(Sense& sense, int which, double epsCu, double epsT,
-                                      double A1) {
-  if (!sense.taken[which]) {
-    const PlateStrip& s = sense.strip;
-    const double c = which == 0 ? epsCu * s.d2 / (epsCu + s.epsYt) : epsCu * s.d2 / (epsT + epsCu);
-    sense.balanced[which] = EvaluateTrial(s, epsCu, A1, c);
-    sense.taken[which] = true;
-  }
-  return sense.balanced[which];
-}
 
 // The search for `target` in `sense`: a repeat of the sense's last one, one
 // that converges on a balanced trial, or one more on the lanes.
@@ -438,28 +430,36 @@ int LaneCheck::AddSearch(Sense& sense, double target, double epsCu, double epsT,
   if (sense.last >= 0 && sense.lastTarget == bits) {
     return sense.last;
   }
-  const int index = static_cast<int>(searches_.size());
+  const int index = searchCount_++;
   sense.last = index;
   sense.lastTarget = bits;
-  Search search{{}, 0, -1};
+  Search& search = searches_[static_cast<std::size_t>(index)];
+  search.steps = 0;
+  search.lane = -1;
   AxialBracket b{sense.res.P0, sense.res.Tr, sense.res.chi, 0};
-  for (int which = 0; which < 2 && search.lane < 0; ++which) {
-    const AxialTrial& trial = Balanced(sense, which, epsCu, epsT, A1);
+  for (int which = 0; which < 2; ++which) {
+    if (!sense.taken[which]) {
+      const PlateStrip& s = sense.strip;
+      const double c =
+          which == 0 ? epsCu * s.d2 / (epsCu + s.epsYt) : epsCu * s.d2 / (epsT + epsCu);
+      sense.balanced[which] = EvaluateTrial(s, epsCu, A1, c);
+      sense.taken[which] = true;
+    }
+    const AxialTrial& trial = sense.balanced[which];
     if (BracketStep(target, trial.P, trial.c, b)) {
       search.trial = trial;
-      searches_.push_back(search);
       return index;
     }
   }
-  search.lane = static_cast<int>(target_.size());
-  searches_.push_back(search);
-  target_.push_back(target);
-  d1_.push_back(sense.strip.d1);
-  d2_.push_back(sense.strip.d2);
-  Plo_.push_back(b.Plo);
-  Phi_.push_back(b.Phi);
-  cPlo_.push_back(b.cPlo);
-  cPhi_.push_back(b.cPhi);
+  const std::size_t lane = lanes_++;
+  search.lane = static_cast<int>(lane);
+  target_[lane] = target;
+  d1_[lane] = sense.strip.d1;
+  d2_[lane] = sense.strip.d2;
+  Plo_[lane] = b.Plo;
+  Phi_[lane] = b.Phi;
+  cPlo_[lane] = b.cPlo;
+  cPhi_[lane] = b.cPhi;
   return index;
 }
 
@@ -475,51 +475,64 @@ bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettin
   const double A1 = s.As / s.n;
   for (int which = 0; which < 2; ++which) {
     Sense& sense = senses_[which];
-    sense = Sense{};
     sense.strip = s;
     OrientForMoment(sense.strip, which == 0 ? 0.0 : -1.0, 0);
     sense.res = Resistances(sense.strip, epsCu);
+    sense.cap = 0.95 * sense.res.Tr;
+    sense.taken[0] = sense.taken[1] = false;
+    sense.last = sense.capped = -1;
   }
-  pairs_.clear();
-  searches_.clear();
-  for (std::vector<double>* column : {&target_, &d1_, &d2_, &Plo_, &Phi_, &cPlo_, &cPhi_}) {
-    column->clear();
+  const std::size_t most = 4 * v.ultimateCombos.size();
+  if (pairs_.size() < most) {
+    pairs_.resize(most);
+    searches_.resize(most);
+    for (std::vector<double>* column : {&target_, &d1_, &d2_, &Plo_, &Phi_, &cPlo_, &cPhi_, &c_,
+                                        &a_, &Cc_, &T1_, &T2_, &P_}) {
+      column->resize(most);
+    }
+    steps_.resize(most);
   }
+  searchCount_ = 0;
+  lanes_ = 0;
 
   // The pairs in the order of the one-at-a-time check, with their searches.
+  const double halfT = s.t / 2;
+  Pair* pair = pairs_.data();
   for (const int16_t combo : v.ultimateCombos) {
     const std::array<double, 3>& N = v.NPlusMinus(combo);
     const std::array<double, 3>& M = v.MPlusMinus(combo);
     for (int i = kPositive; i <= kNegative; ++i) {
       const double Pu = N[i];
       const double e = StripPlasticCentroidOffset(s, Pu);
-      for (int j = kPositive; j <= kNegative; ++j) {
+      for (int j = kPositive; j <= kNegative; ++j, ++pair) {
         const double moment = M[j] + Pu * e;
-        Pair pair{};
-        pair.Pu = Pu;
-        pair.sense = moment >= 0 ? 0 : 1;
-        Sense& sense = senses_[pair.sense];
-        pair.Mu = OrientForMoment(sense.strip, moment, e);
-        pair.yref = sense.strip.yref;
-        pair.capped = !(Pu <= 0.95 * sense.res.Tr);
-        pair.target = pair.capped ? 0.95 * sense.res.Tr : Pu;
-        pair.search = AddSearch(sense, pair.target, epsCu, settings.epsT, A1);
-        pairs_.push_back(pair);
+        const bool faceB = moment >= 0;
+        Sense& sense = senses_[faceB ? 0 : 1];
+        pair->Pu = Pu;
+        pair->sense = faceB ? 0 : 1;
+        pair->Mu = faceB ? moment : -moment;
+        pair->yref = faceB ? halfT - e : halfT + e;
+        pair->capped = !(Pu <= sense.cap);
+        if (pair->capped) {
+          pair->target = sense.cap;
+          if (sense.capped < 0) {
+            sense.capped = AddSearch(sense, sense.cap, epsCu, settings.epsT, A1);
+          }
+          pair->search = sense.capped;
+        } else {
+          pair->target = Pu;
+          pair->search = AddSearch(sense, Pu, epsCu, settings.epsT, A1);
+        }
       }
     }
   }
 
-  const std::size_t count = target_.size();
-  for (std::vector<double>* column : {&c_, &a_, &Cc_, &T1_, &T2_, &P_}) {
-    column->resize(count);
-  }
-  steps_.resize(count);
   const StripLaneSection section{s.t,     s.beta1, s.alpha1PhiFc, s.phiEs, s.epsYt,
                                  s.epsYc, epsCu,   A1,            s.n};
-  const StripLaneSearches lanes{count,     target_.data(), d1_.data(),   d2_.data(), Plo_.data(),
+  const StripLaneSearches lanes{lanes_,      target_.data(), d1_.data(),   d2_.data(), Plo_.data(),
                                 Phi_.data(), cPlo_.data(),   cPhi_.data(), c_.data(),  a_.data(),
                                 Cc_.data(),  T1_.data(),     T2_.data(),   P_.data(), steps_.data()};
-  if (count > 0 && !SearchStripDepthsOnLanes(section, lanes)) {
+  if (lanes_ > 0 && !SearchStripDepthsOnLanes(section, lanes)) {
     ClearFloatFaults();
     return false;
   }
@@ -530,7 +543,7 @@ bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettin
   double govPu = s.Pu;
   double govMu = s.Mu;
   int16_t steps = 0;
-  const Pair* pair = pairs_.data();
+  pair = pairs_.data();
   for (const int16_t combo : v.ultimateCombos) {
     StripComboRatio worst{-0.0001, kPositive, kPositive};
     for (int i = kPositive; i <= kNegative; ++i) {
@@ -542,10 +555,11 @@ bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettin
           search.steps = steps_[l];
           search.lane = -1;
         }
-        PlateStrip& strip = senses_[pair->sense].strip;
-        strip.yref = pair->yref;
-        const StripResistances& res = senses_[pair->sense].res;
-        double Mr = TrialMoment(strip, search.trial);
+        const Sense& sense = senses_[pair->sense];
+        const AxialTrial& trial = search.trial;
+        const double yref = pair->yref;
+        double Mr = trial.Cc * (yref - trial.a / 2) - trial.T1 * (yref - sense.strip.d1) -
+                    trial.T2 * (yref - sense.strip.d2);
         if (pair->capped) {
           Mr = (20 - 19 * pair->Pu / pair->target) * Mr;
         }
@@ -553,7 +567,7 @@ bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettin
           Mr = 0.0001;
         }
         const double rM = pair->Mu / Mr;
-        const double rP = pair->Pu <= 0 ? pair->Pu / res.P0 : pair->Pu / res.Tr;
+        const double rP = pair->Pu <= 0 ? pair->Pu / sense.res.P0 : pair->Pu / sense.res.Tr;
         const double r = rP > rM ? rP : rM;
         steps = search.steps;
         if (r > worst.r) {
@@ -576,7 +590,7 @@ bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettin
   // What the one-at-a-time check leaves: the layers of the last pair, the
   // governing values, the steps of the last search. Its trial trees are read
   // only inside a check, which starts by clearing them.
-  const Pair& lastPair = pairs_.back();
+  const Pair& lastPair = *(pair - 1);
   const PlateStrip& lastSense = senses_[lastPair.sense].strip;
   s.d1 = lastSense.d1;
   s.d2 = lastSense.d2;
