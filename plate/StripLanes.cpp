@@ -10,7 +10,8 @@
 // the operands it no longer needs are replaced before every division by
 // values that cannot fault, and it re-evaluates its own last trial, which
 // already went through without a fault. A short last batch is filled with
-// copies of its first search.
+// copies of its first search. Two batches are in flight at a time, and a
+// batch whose lanes have all converged makes room for the next.
 #ifdef OSTREL_LANES
 
 #include <cstddef>
@@ -41,116 +42,189 @@ constexpr int kFlagPeriod = 32;
 enum Column { kTarget, kD1, kD2, kPlo, kPhi, kCPlo, kCPhi, kInputs };
 enum Result { kC, kA, kCc, kT1, kT2, kP, kK, kResults };
 
-bool SearchBatches(const StripLaneSection& s, const StripLaneSearches& q) {
-  const hn::ScalableTag<double> d;
-  using V = hn::Vec<decltype(d)>;
+// The strip's values as vectors.
+template <class D>
+struct Section {
+  using V = hn::Vec<D>;
+  explicit Section(D d, const StripLaneSection& s)
+      : zero(hn::Zero(d)),
+        one(hn::Set(d, 1.0)),
+        half(hn::Set(d, 0.5)),
+        tol(hn::Set(d, 0.0001)),
+        t(hn::Set(d, s.t)),
+        beta1(hn::Set(d, s.beta1)),
+        alpha(hn::Set(d, s.alpha1PhiFc)),
+        epsCu(hn::Set(d, s.epsCu)),
+        minEps(hn::Set(d, -s.epsYc)),
+        maxEps(hn::Set(d, s.epsYt)),
+        phiEs(hn::Set(d, s.phiEs)),
+        A1(hn::Set(d, s.A1)),
+        displaced(hn::Mul(A1, alpha)),
+        twoLayers(s.n == 2) {}
+  V zero, one, half, tol, t, beta1, alpha, epsCu, minEps, maxEps, phiEs, A1;
+  V displaced;  // concrete displaced by one layer's bars
+  bool twoLayers;
+};
+
+// One batch of searches in step: the bracket, the current trial and the
+// step count of every lane, the lanes still searching, and the searches the
+// lanes hold.
+template <class D>
+struct Batch {
+  using V = hn::Vec<D>;
+  V target, d1, d2, Plo, Phi, cPlo, cPhi, c, a, Cc, T1, T2, P, k;
+  hn::Mask<D> active;
+  int steps;
+  std::size_t first;
+  std::size_t used;
+};
+
+template <class D>
+HWY_INLINE void Load(D d, const StripLaneSearches& q, std::size_t first, Batch<D>& b) {
+  const std::size_t lanes = hn::Lanes(d);
+  const double* const inputs[kInputs] = {q.target, q.d1, q.d2, q.Plo, q.Phi, q.cPlo, q.cPhi};
+  HWY_ALIGN double in[kInputs][kMaxLanes];
+  b.first = first;
+  b.used = q.count - first < lanes ? q.count - first : lanes;
+  for (int col = 0; col < kInputs; ++col) {
+    for (std::size_t l = 0; l < lanes; ++l) {
+      in[col][l] = inputs[col][first + (l < b.used ? l : 0)];
+    }
+  }
+  b.target = hn::Load(d, in[kTarget]);
+  b.d1 = hn::Load(d, in[kD1]);
+  b.d2 = hn::Load(d, in[kD2]);
+  b.Plo = hn::Load(d, in[kPlo]);
+  b.Phi = hn::Load(d, in[kPhi]);
+  b.cPlo = hn::Load(d, in[kCPlo]);
+  b.cPhi = hn::Load(d, in[kCPhi]);
+  b.c = b.a = b.Cc = b.T1 = b.T2 = b.P = b.k = hn::Zero(d);
+  b.active = hn::FirstN(d, lanes);
+  b.steps = 0;
+}
+
+template <class D>
+HWY_INLINE void Store(D d, const StripLaneSearches& q, const Batch<D>& b) {
+  double* const results[kK] = {q.c, q.a, q.Cc, q.T1, q.T2, q.P};
+  HWY_ALIGN double out[kResults][kMaxLanes];
+  hn::Store(b.c, d, out[kC]);
+  hn::Store(b.a, d, out[kA]);
+  hn::Store(b.Cc, d, out[kCc]);
+  hn::Store(b.T1, d, out[kT1]);
+  hn::Store(b.T2, d, out[kT2]);
+  hn::Store(b.P, d, out[kP]);
+  hn::Store(b.k, d, out[kK]);
+  for (std::size_t l = 0; l < b.used; ++l) {
+    for (int col = 0; col < kK; ++col) {
+      results[col][b.first + l] = out[col][l];
+    }
+    q.steps[b.first + l] = static_cast<int16_t>(out[kK][l]);
+  }
+}
+
+// Force in the layer at depth dl for the depth c and block depth a.
+template <class D>
+HWY_INLINE hn::Vec<D> Layer(const Section<D>& s, hn::Vec<D> dl, hn::Vec<D> c, hn::Vec<D> a) {
+  using V = hn::Vec<D>;
+  V eps = hn::Div(hn::Mul(hn::Sub(dl, c), s.epsCu), c);
+  eps = hn::IfThenElse(hn::Lt(eps, s.minEps), s.minEps, eps);
+  eps = hn::IfThenElse(hn::Gt(eps, s.maxEps), s.maxEps, eps);
+  const V T = hn::Mul(hn::Mul(s.A1, eps), s.phiEs);
+  return hn::IfThenElse(hn::Lt(dl, a), hn::Add(T, s.displaced), T);
+}
+
+// One step of every lane still searching (the caller has checked that the
+// step count does not overflow).
+template <class D>
+HWY_INLINE void Step(D d, const Section<D>& s, Batch<D>& b) {
+  using V = hn::Vec<D>;
+  ++b.steps;
+  V next;
+  if (b.steps % 2 == 1) {
+    // (cPhi + cPlo) / 2: halving by a power of two is exact, so the product
+    // by 0.5 rounds the same value the quotient does.
+    next = hn::Mul(hn::Add(hn::IfThenElseZero(b.active, b.cPhi),
+                           hn::IfThenElseZero(b.active, b.cPlo)),
+                   s.half);
+  } else {
+    const V hiP = hn::IfThenElse(b.active, b.Phi, s.one);
+    const V loP = hn::IfThenElseZero(b.active, b.Plo);
+    const V aim = hn::IfThenElseZero(b.active, b.target);
+    const V num = hn::Add(hn::Mul(hn::IfThenElseZero(b.active, b.cPlo), hn::Sub(hiP, aim)),
+                          hn::Mul(hn::IfThenElseZero(b.active, b.cPhi), hn::Sub(aim, loP)));
+    next = hn::Div(num, hn::Sub(hiP, loP));
+  }
+  const V c = hn::IfThenElse(b.active, next, b.c);
+  V a = hn::Mul(s.beta1, c);
+  a = hn::IfThenElse(hn::Gt(a, s.t), s.t, a);
+  const V Cc = hn::Mul(s.alpha, a);
+  const V T1 = Layer(s, b.d1, c, a);
+  const V T2 = s.twoLayers ? Layer(s, b.d2, c, a) : s.zero;
+  const V P = hn::Sub(hn::Add(T1, T2), Cc);
+
+  const auto done = hn::And(b.active, hn::Le(hn::Abs(hn::Sub(b.target, P)), s.tol));
+  const auto open = hn::AndNot(done, b.active);
+  const auto low = hn::Le(P, b.target);
+  const auto toLow = hn::And(open, low);
+  const auto toHigh = hn::AndNot(low, open);
+  b.Plo = hn::IfThenElse(toLow, P, b.Plo);
+  b.cPlo = hn::IfThenElse(toLow, c, b.cPlo);
+  b.Phi = hn::IfThenElse(toHigh, P, b.Phi);
+  b.cPhi = hn::IfThenElse(toHigh, c, b.cPhi);
+  b.c = c;
+  b.a = a;
+  b.Cc = Cc;
+  b.T1 = T1;
+  b.T2 = T2;
+  b.P = P;
+  b.k = hn::IfThenElse(done, hn::Set(d, static_cast<double>(b.steps)), b.k);
+  b.active = open;
+}
+
+// Two batches in flight, so that the steps of one fill the time the other
+// waits for its divisions; a batch whose lanes have all converged is stored
+// and replaced by the next.
+bool SearchBatches(const StripLaneSection& section, const StripLaneSearches& q) {
+  using D = hn::ScalableTag<double>;
+  const D d;
   const std::size_t lanes = hn::Lanes(d);
   if (lanes > kMaxLanes) {
     return false;
   }
-  const V zero = hn::Zero(d);
-  const V one = hn::Set(d, 1.0);
-  const V half = hn::Set(d, 0.5);
-  const V tol = hn::Set(d, 0.0001);
-  const V t = hn::Set(d, s.t);
-  const V beta1 = hn::Set(d, s.beta1);
-  const V alpha = hn::Set(d, s.alpha1PhiFc);
-  const V epsCu = hn::Set(d, s.epsCu);
-  const V minEps = hn::Set(d, -s.epsYc);
-  const V maxEps = hn::Set(d, s.epsYt);
-  const V phiEs = hn::Set(d, s.phiEs);
-  const V A1 = hn::Set(d, s.A1);
-  const V displaced = hn::Mul(A1, alpha);  // concrete displaced by one layer's bars
-  const bool twoLayers = s.n == 2;
-
-  const double* const inputs[kInputs] = {q.target, q.d1, q.d2, q.Plo, q.Phi, q.cPlo, q.cPhi};
-  double* const results[kResults - 1] = {q.c, q.a, q.Cc, q.T1, q.T2, q.P};
-  HWY_ALIGN double in[kInputs][kMaxLanes];
-  HWY_ALIGN double out[kResults][kMaxLanes];
-
-  for (std::size_t first = 0; first < q.count; first += lanes) {
-    const std::size_t used = q.count - first < lanes ? q.count - first : lanes;
-    for (int col = 0; col < kInputs; ++col) {
-      for (std::size_t l = 0; l < lanes; ++l) {
-        in[col][l] = inputs[col][first + (l < used ? l : 0)];
+  const Section<D> s(d, section);
+  constexpr int kInFlight = 2;
+  Batch<D> batches[kInFlight];
+  bool live[kInFlight] = {};
+  std::size_t next = 0;
+  for (int n = 0; n < kInFlight && next < q.count; ++n, next += lanes) {
+    Load(d, q, next, batches[n]);
+    live[n] = true;
+  }
+  int sinceFlags = 0;
+  while (live[0] || live[1]) {
+    for (int n = 0; n < kInFlight; ++n) {
+      if (live[n]) {
+        if (batches[n].steps == INT16_MAX) {
+          return false;  // the next step overflows the 16-bit counter
+        }
+        Step(d, s, batches[n]);
       }
     }
-    const V target = hn::Load(d, in[kTarget]);
-    const V d1 = hn::Load(d, in[kD1]);
-    const V d2 = hn::Load(d, in[kD2]);
-    V Plo = hn::Load(d, in[kPlo]);
-    V Phi = hn::Load(d, in[kPhi]);
-    V cPlo = hn::Load(d, in[kCPlo]);
-    V cPhi = hn::Load(d, in[kCPhi]);
-
-    // Force in the layer at depth dl for the depth c and block depth a.
-    auto layer = [&](V dl, V c, V a) {
-      V eps = hn::Div(hn::Mul(hn::Sub(dl, c), epsCu), c);
-      eps = hn::IfThenElse(hn::Lt(eps, minEps), minEps, eps);
-      eps = hn::IfThenElse(hn::Gt(eps, maxEps), maxEps, eps);
-      const V T = hn::Mul(hn::Mul(A1, eps), phiEs);
-      return hn::IfThenElse(hn::Lt(dl, a), hn::Add(T, displaced), T);
-    };
-
-    auto active = hn::Eq(zero, zero);
-    V c = zero, a = zero, Cc = zero, T1 = zero, T2 = zero, P = zero, k = zero;
-    int steps = 0;
-    while (!hn::AllFalse(d, active)) {
-      if (steps == INT16_MAX) {
-        return false;  // the next step overflows the 16-bit counter
+    for (int n = 0; n < kInFlight; ++n) {
+      if (live[n] && hn::AllFalse(d, batches[n].active)) {
+        Store(d, q, batches[n]);
+        live[n] = next < q.count;
+        if (live[n]) {
+          Load(d, q, next, batches[n]);
+          next += lanes;
+        }
       }
-      ++steps;
-      V next;
-      if (steps % 2 == 1) {
-        // (cPhi + cPlo) / 2: halving by a power of two is exact, so the
-        // product by 0.5 rounds the same value the quotient does.
-        next = hn::Mul(hn::Add(hn::IfThenElseZero(active, cPhi), hn::IfThenElseZero(active, cPlo)),
-                       half);
-      } else {
-        const V hiP = hn::IfThenElse(active, Phi, one);
-        const V loP = hn::IfThenElseZero(active, Plo);
-        const V aim = hn::IfThenElseZero(active, target);
-        const V num = hn::Add(hn::Mul(hn::IfThenElseZero(active, cPlo), hn::Sub(hiP, aim)),
-                              hn::Mul(hn::IfThenElseZero(active, cPhi), hn::Sub(aim, loP)));
-        next = hn::Div(num, hn::Sub(hiP, loP));
-      }
-      c = hn::IfThenElse(active, next, c);
-
-      a = hn::Mul(beta1, c);
-      a = hn::IfThenElse(hn::Gt(a, t), t, a);
-      Cc = hn::Mul(alpha, a);
-      T1 = layer(d1, c, a);
-      T2 = twoLayers ? layer(d2, c, a) : zero;
-      P = hn::Sub(hn::Add(T1, T2), Cc);
-
-      const auto done = hn::And(active, hn::Le(hn::Abs(hn::Sub(target, P)), tol));
-      const auto open = hn::AndNot(done, active);
-      const auto low = hn::Le(P, target);
-      const auto toLow = hn::And(open, low);
-      const auto toHigh = hn::AndNot(low, open);
-      Plo = hn::IfThenElse(toLow, P, Plo);
-      cPlo = hn::IfThenElse(toLow, c, cPlo);
-      Phi = hn::IfThenElse(toHigh, P, Phi);
-      cPhi = hn::IfThenElse(toHigh, c, cPhi);
-      k = hn::IfThenElse(done, hn::Set(d, static_cast<double>(steps)), k);
-      active = open;
-      if (steps % kFlagPeriod == 0 && RaisedFloatFaults() != 0) {
+    }
+    if (++sinceFlags == kFlagPeriod) {
+      if (RaisedFloatFaults() != 0) {
         return false;
       }
-    }
-
-    hn::Store(c, d, out[kC]);
-    hn::Store(a, d, out[kA]);
-    hn::Store(Cc, d, out[kCc]);
-    hn::Store(T1, d, out[kT1]);
-    hn::Store(T2, d, out[kT2]);
-    hn::Store(P, d, out[kP]);
-    hn::Store(k, d, out[kK]);
-    for (std::size_t l = 0; l < used; ++l) {
-      for (int col = 0; col < kK; ++col) {
-        results[col][first + l] = out[col][l];
-      }
-      q.steps[first + l] = static_cast<int16_t>(out[kK][l]);
+      sinceFlags = 0;
     }
   }
   return true;
