@@ -72,7 +72,7 @@ struct Section {
 template <class D>
 struct Batch {
   using V = hn::Vec<D>;
-  V target, d1, d2, Plo, Phi, cPlo, cPhi, c, a, Cc, T1, T2, P, k;
+  V target, d1, d2, Plo, Phi, cPlo, cPhi, c, k;
   hn::Mask<D> active;
   int steps;
   std::size_t first;
@@ -98,28 +98,9 @@ HWY_INLINE void Load(D d, const StripLaneSearches& q, std::size_t first, Batch<D
   b.Phi = hn::Load(d, in[kPhi]);
   b.cPlo = hn::Load(d, in[kCPlo]);
   b.cPhi = hn::Load(d, in[kCPhi]);
-  b.c = b.a = b.Cc = b.T1 = b.T2 = b.P = b.k = hn::Zero(d);
+  b.c = b.k = hn::Zero(d);
   b.active = hn::FirstN(d, lanes);
   b.steps = 0;
-}
-
-template <class D>
-HWY_INLINE void Store(D d, const StripLaneSearches& q, const Batch<D>& b) {
-  double* const results[kK] = {q.c, q.a, q.Cc, q.T1, q.T2, q.P};
-  HWY_ALIGN double out[kResults][kMaxLanes];
-  hn::Store(b.c, d, out[kC]);
-  hn::Store(b.a, d, out[kA]);
-  hn::Store(b.Cc, d, out[kCc]);
-  hn::Store(b.T1, d, out[kT1]);
-  hn::Store(b.T2, d, out[kT2]);
-  hn::Store(b.P, d, out[kP]);
-  hn::Store(b.k, d, out[kK]);
-  for (std::size_t l = 0; l < b.used; ++l) {
-    for (int col = 0; col < kK; ++col) {
-      results[col][b.first + l] = out[col][l];
-    }
-    q.steps[b.first + l] = static_cast<int16_t>(out[kK][l]);
-  }
 }
 
 // Force in the layer at depth dl for the depth c and block depth a.
@@ -131,6 +112,48 @@ HWY_INLINE hn::Vec<D> Layer(const Section<D>& s, hn::Vec<D> dl, hn::Vec<D> c, hn
   eps = hn::IfThenElse(hn::Gt(eps, s.maxEps), s.maxEps, eps);
   const V T = hn::Mul(hn::Mul(s.A1, eps), s.phiEs);
   return hn::IfThenElse(hn::Lt(dl, a), hn::Add(T, s.displaced), T);
+}
+
+// The forces of the trial at depth c: block depth, concrete force, layer
+// forces and the axial force they sum to.
+template <class D>
+struct Forces {
+  hn::Vec<D> a, Cc, T1, T2, P;
+};
+
+template <class D>
+HWY_INLINE Forces<D> Evaluate(const Section<D>& s, const Batch<D>& b, hn::Vec<D> c) {
+  Forces<D> f;
+  f.a = hn::Mul(s.beta1, c);
+  f.a = hn::IfThenElse(hn::Gt(f.a, s.t), s.t, f.a);
+  f.Cc = hn::Mul(s.alpha, f.a);
+  f.T1 = Layer(s, b.d1, c, f.a);
+  f.T2 = s.twoLayers ? Layer(s, b.d2, c, f.a) : s.zero;
+  f.P = hn::Sub(hn::Add(f.T1, f.T2), f.Cc);
+  return f;
+}
+
+// The results of a batch whose lanes have all converged: the trial of every
+// lane evaluated again at the depth it converged on (the same operations on
+// the same values, so the same forces and no new fault).
+template <class D>
+HWY_INLINE void Store(D d, const Section<D>& s, const StripLaneSearches& q, const Batch<D>& b) {
+  double* const results[kK] = {q.c, q.a, q.Cc, q.T1, q.T2, q.P};
+  HWY_ALIGN double out[kResults][kMaxLanes];
+  const Forces<D> f = Evaluate(s, b, b.c);
+  hn::Store(b.c, d, out[kC]);
+  hn::Store(f.a, d, out[kA]);
+  hn::Store(f.Cc, d, out[kCc]);
+  hn::Store(f.T1, d, out[kT1]);
+  hn::Store(f.T2, d, out[kT2]);
+  hn::Store(f.P, d, out[kP]);
+  hn::Store(b.k, d, out[kK]);
+  for (std::size_t l = 0; l < b.used; ++l) {
+    for (int col = 0; col < kK; ++col) {
+      results[col][b.first + l] = out[col][l];
+    }
+    q.steps[b.first + l] = static_cast<int16_t>(out[kK][l]);
+  }
 }
 
 // One step of every lane still searching (the caller has checked that the
@@ -155,12 +178,7 @@ HWY_INLINE void Step(D d, const Section<D>& s, Batch<D>& b) {
     next = hn::Div(num, hn::Sub(hiP, loP));
   }
   const V c = hn::IfThenElse(b.active, next, b.c);
-  V a = hn::Mul(s.beta1, c);
-  a = hn::IfThenElse(hn::Gt(a, s.t), s.t, a);
-  const V Cc = hn::Mul(s.alpha, a);
-  const V T1 = Layer(s, b.d1, c, a);
-  const V T2 = s.twoLayers ? Layer(s, b.d2, c, a) : s.zero;
-  const V P = hn::Sub(hn::Add(T1, T2), Cc);
+  const V P = Evaluate(s, b, c).P;
 
   const auto done = hn::And(b.active, hn::Le(hn::Abs(hn::Sub(b.target, P)), s.tol));
   const auto open = hn::AndNot(done, b.active);
@@ -172,11 +190,6 @@ HWY_INLINE void Step(D d, const Section<D>& s, Batch<D>& b) {
   b.Phi = hn::IfThenElse(toHigh, P, b.Phi);
   b.cPhi = hn::IfThenElse(toHigh, c, b.cPhi);
   b.c = c;
-  b.a = a;
-  b.Cc = Cc;
-  b.T1 = T1;
-  b.T2 = T2;
-  b.P = P;
   b.k = hn::IfThenElse(done, hn::Set(d, static_cast<double>(b.steps)), b.k);
   b.active = open;
 }
@@ -192,33 +205,44 @@ bool SearchBatches(const StripLaneSection& section, const StripLaneSearches& q) 
     return false;
   }
   const Section<D> s(d, section);
-  constexpr int kInFlight = 2;
-  Batch<D> batches[kInFlight];
-  bool live[kInFlight] = {};
+  Batch<D> first, second;
   std::size_t next = 0;
-  for (int n = 0; n < kInFlight && next < q.count; ++n, next += lanes) {
-    Load(d, q, next, batches[n]);
-    live[n] = true;
-  }
+  // Takes the next batch into b; false when none is left.
+  auto take = [&](Batch<D>& b) {
+    if (next >= q.count) {
+      return false;
+    }
+    Load(d, q, next, b);
+    next += lanes;
+    return true;
+  };
+  // One step of b, or its results stored and the next batch taken; false
+  // when b has nothing left to search or a lane would overflow its 16-bit
+  // step counter.
+  bool overflow = false;
+  auto advance = [&](Batch<D>& b) {
+    if (hn::AllFalse(d, b.active)) {
+      Store(d, s, q, b);
+      return take(b);
+    }
+    if (b.steps == INT16_MAX) {
+      overflow = true;
+      return false;
+    }
+    Step(d, s, b);
+    return true;
+  };
+  bool live[2] = {take(first), take(second)};
   int sinceFlags = 0;
   while (live[0] || live[1]) {
-    for (int n = 0; n < kInFlight; ++n) {
-      if (live[n]) {
-        if (batches[n].steps == INT16_MAX) {
-          return false;  // the next step overflows the 16-bit counter
-        }
-        Step(d, s, batches[n]);
-      }
+    if (live[0]) {
+      live[0] = advance(first);
     }
-    for (int n = 0; n < kInFlight; ++n) {
-      if (live[n] && hn::AllFalse(d, batches[n].active)) {
-        Store(d, q, batches[n]);
-        live[n] = next < q.count;
-        if (live[n]) {
-          Load(d, q, next, batches[n]);
-          next += lanes;
-        }
-      }
+    if (live[1]) {
+      live[1] = advance(second);
+    }
+    if (overflow) {
+      return false;
     }
     if (++sinceFlags == kFlagPeriod) {
       if (RaisedFloatFaults() != 0) {
