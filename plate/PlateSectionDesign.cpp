@@ -379,15 +379,14 @@ class LaneCheck {
 
  private:
   // One sense of the moment: the strip with its layers, the resistances, the
-  // two balanced trials (taken on first use), the last search of the sense
-  // and its target (a repeat of which is the same search), and the search of
-  // the capped target 0.95 Tr.
+  // two balanced trials, the last search of the sense and its target (a
+  // repeat of which is the same search), and the search of the capped target
+  // 0.95 Tr.
   struct Sense {
     PlateStrip strip;
     StripResistances res;
     double cap;
     AxialTrial balanced[2];
-    bool taken[2];
     int last;
     uint64_t lastTarget;
     int capped;
@@ -410,7 +409,7 @@ class LaneCheck {
     int lane;
   };
 
-  int AddSearch(Sense& sense, double target, double epsCu, double epsT, double A1);
+  int AddSearch(Sense& sense, double target);
 
   Sense senses_[2];
   std::vector<Pair> pairs_;
@@ -425,7 +424,7 @@ class LaneCheck {
 
 // The search for `target` in `sense`: a repeat of the sense's last one, one
 // that converges on a balanced trial, or one more on the lanes.
-int LaneCheck::AddSearch(Sense& sense, double target, double epsCu, double epsT, double A1) {
+inline int LaneCheck::AddSearch(Sense& sense, double target) {
   const uint64_t bits = std::bit_cast<uint64_t>(target);
   if (sense.last >= 0 && sense.lastTarget == bits) {
     return sense.last;
@@ -434,20 +433,12 @@ int LaneCheck::AddSearch(Sense& sense, double target, double epsCu, double epsT,
   sense.last = index;
   sense.lastTarget = bits;
   Search& search = searches_[static_cast<std::size_t>(index)];
-  search.steps = 0;
-  search.lane = -1;
   AxialBracket b{sense.res.P0, sense.res.Tr, sense.res.chi, 0};
-  for (int which = 0; which < 2; ++which) {
-    if (!sense.taken[which]) {
-      const PlateStrip& s = sense.strip;
-      const double c =
-          which == 0 ? epsCu * s.d2 / (epsCu + s.epsYt) : epsCu * s.d2 / (epsT + epsCu);
-      sense.balanced[which] = EvaluateTrial(s, epsCu, A1, c);
-      sense.taken[which] = true;
-    }
-    const AxialTrial& trial = sense.balanced[which];
+  for (const AxialTrial& trial : sense.balanced) {
     if (BracketStep(target, trial.P, trial.c, b)) {
       search.trial = trial;
+      search.steps = 0;
+      search.lane = -1;
       return index;
     }
   }
@@ -479,7 +470,11 @@ bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettin
     OrientForMoment(sense.strip, which == 0 ? 0.0 : -1.0, 0);
     sense.res = Resistances(sense.strip, epsCu);
     sense.cap = 0.95 * sense.res.Tr;
-    sense.taken[0] = sense.taken[1] = false;
+    const PlateStrip& layers = sense.strip;
+    const double c1 = epsCu * layers.d2 / (epsCu + layers.epsYt);
+    const double c2 = epsCu * layers.d2 / (settings.epsT + epsCu);
+    sense.balanced[0] = EvaluateTrial(layers, epsCu, A1, c1);
+    sense.balanced[1] = EvaluateTrial(layers, epsCu, A1, c2);
     sense.last = sense.capped = -1;
   }
   const std::size_t most = 4 * v.ultimateCombos.size();
@@ -516,12 +511,12 @@ bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettin
         if (pair->capped) {
           pair->target = sense.cap;
           if (sense.capped < 0) {
-            sense.capped = AddSearch(sense, sense.cap, epsCu, settings.epsT, A1);
+            sense.capped = AddSearch(sense, sense.cap);
           }
           pair->search = sense.capped;
         } else {
           pair->target = Pu;
-          pair->search = AddSearch(sense, Pu, epsCu, settings.epsT, A1);
+          pair->search = AddSearch(sense, Pu);
         }
       }
     }
