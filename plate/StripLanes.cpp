@@ -74,9 +74,9 @@ struct Batch {
   using V = hn::Vec<D>;
   V target, d1, d2, Plo, Phi, cPlo, cPhi, c, k;
   hn::Mask<D> active;
-  int steps;
-  std::size_t first;
-  std::size_t used;
+  int steps = 0;
+  std::size_t first = 0;
+  std::size_t used = 0;
 };
 
 template <class D>
