@@ -538,31 +538,40 @@ bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettin
   double govPu = s.Pu;
   double govMu = s.Mu;
   int16_t steps = 0;
+  // The two pairs of one axial force share the axial ratio, and, with the
+  // same sense of the moment, the search and the moment resistance too: the
+  // same operations on the same values, taken once.
+  const StripResistances& res = senses_[0].res;
   pair = pairs_.data();
   for (const int16_t combo : v.ultimateCombos) {
     StripComboRatio worst{-0.0001, kPositive, kPositive};
     for (int i = kPositive; i <= kNegative; ++i) {
+      const double Pu = pair->Pu;
+      const double rP = Pu <= 0 ? Pu / res.P0 : Pu / res.Tr;
+      double Mr = 0;
       for (int j = kPositive; j <= kNegative; ++j, ++pair) {
         Search& search = searches_[static_cast<std::size_t>(pair->search)];
-        if (search.lane >= 0) {
-          const std::size_t l = static_cast<std::size_t>(search.lane);
-          search.trial = {c_[l], a_[l], Cc_[l], T1_[l], T2_[l], P_[l]};
-          search.steps = steps_[l];
-          search.lane = -1;
-        }
-        const Sense& sense = senses_[pair->sense];
-        const AxialTrial& trial = search.trial;
-        const double yref = pair->yref;
-        double Mr = trial.Cc * (yref - trial.a / 2) - trial.T1 * (yref - sense.strip.d1) -
-                    trial.T2 * (yref - sense.strip.d2);
-        if (pair->capped) {
-          Mr = (20 - 19 * pair->Pu / pair->target) * Mr;
-        }
-        if (Mr < 0.0001) {
-          Mr = 0.0001;
+        if (j == kPositive || pair->search != (pair - 1)->search ||
+            pair->sense != (pair - 1)->sense) {
+          if (search.lane >= 0) {
+            const std::size_t l = static_cast<std::size_t>(search.lane);
+            search.trial = {c_[l], a_[l], Cc_[l], T1_[l], T2_[l], P_[l]};
+            search.steps = steps_[l];
+            search.lane = -1;
+          }
+          const PlateStrip& layers = senses_[pair->sense].strip;
+          const AxialTrial& trial = search.trial;
+          const double yref = pair->yref;
+          Mr = trial.Cc * (yref - trial.a / 2) - trial.T1 * (yref - layers.d1) -
+               trial.T2 * (yref - layers.d2);
+          if (pair->capped) {
+            Mr = (20 - 19 * Pu / pair->target) * Mr;
+          }
+          if (Mr < 0.0001) {
+            Mr = 0.0001;
+          }
         }
         const double rM = pair->Mu / Mr;
-        const double rP = pair->Pu <= 0 ? pair->Pu / sense.res.P0 : pair->Pu / sense.res.Tr;
         const double r = rP > rM ? rP : rM;
         steps = search.steps;
         if (r > worst.r) {
