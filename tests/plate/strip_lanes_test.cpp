@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 #include <cstdint>
 #include <random>
 #include <set>
@@ -156,7 +157,7 @@ TEST_P(StripLanes, RandomChecksAndDesignsMatchBitForBit) {
   std::mt19937_64 rng(20261206);
   std::set<int> steps;
   int failing = 0, errors = 0;
-  for (int n = 0; n < 3000; ++n) {
+  for (int n = 0; n < 2000; ++n) {
     const Outcome want = Compare(RandomCase(rng), "case " + std::to_string(n));
     steps.insert(want.codes[2]);
     failing += want.codes[0] != DESIGN_PASS;
@@ -167,8 +168,7 @@ TEST_P(StripLanes, RandomChecksAndDesignsMatchBitForBit) {
   EXPECT_GE(steps.size(), 6u);
   EXPECT_GT(failing, 100);
   EXPECT_GT(errors, 0);
-  EXPECT_LT(errors, 300);
-
+  EXPECT_LT(errors, 200);
 }
 
 // Checks in which one search faults or never converges: the lanes give the
@@ -180,10 +180,11 @@ TEST_P(StripLanes, FaultingSearchEndsAsOneAtATime) {
     double N;       // N- of the second combination (0: left as drawn)
     double As;      // steel of the check (0: left as drawn)
     const char* error;
+    bool flags;  // fault flags raised on the way
   } faults[] = {
-      {"beyond the squash load: no convergence", -1e300, 0, "16-bit overflow"},
-      {"interpolation overflows in a lane", -1.7e308, 0, "16-bit overflow"},
-      {"no steel: the taper divides by zero", 0, 1e-320, "floating-point fault"},
+      {"beyond the squash load: the search runs away", -1e5, 0, "16-bit overflow", true},
+      {"interpolation overflows in a lane", -1.7e308, 0, "16-bit overflow", true},
+      {"no steel: the taper divides by zero", 0, 1e-320, "floating-point fault", true},
   };
   std::mt19937_64 rng(7);
   for (const auto& fault : faults) {
@@ -201,8 +202,38 @@ TEST_P(StripLanes, FaultingSearchEndsAsOneAtATime) {
         c.strip.As = fault.As;
         c.values.NPlusMinus(c.values.ultimateCombos[0])[1] = 50;
       }
-      EXPECT_EQ(Compare(c, fault.what).error, fault.error) << fault.what << " " << n;
+      const Outcome want = Compare(c, fault.what);
+      EXPECT_EQ(want.error, fault.error) << fault.what << " " << n;
+      EXPECT_EQ(want.codes[3] != 0, fault.flags) << fault.what << " " << n;
     }
+  }
+}
+
+// A search that can never converge (a NaN target) makes the lanes give up,
+// whatever lane it holds: at the 16-bit step limit, or earlier on the flag
+// that comparisons with a NaN raise in some instruction sets.
+TEST_P(StripLanes, StepLimitGivesTheSearchesUp) {
+  std::mt19937_64 rng(11);
+  const PlateStrip s = RandomCase(rng).strip;
+  const StripLaneSection section{s.t,     s.beta1, s.alpha1PhiFc, s.phiEs, s.epsYt,
+                                 s.epsYc, 0.0035,  s.As / s.n,    s.n};
+  const std::size_t count = StripLaneCount() + 2;
+  std::vector<double> target(count, -0.5 * s.phiFyT * s.As);
+  std::vector<double> d1(count, s.e2), d2(count, s.t - s.cover), Plo(count, -1e4), Phi(count, 1e4);
+  std::vector<double> cPlo(count, s.t), cPhi(count, 0), out[6];
+  for (std::vector<double>& column : out) column.resize(count);
+  std::vector<int16_t> steps(count);
+  const StripLaneSearches searches{count,      target.data(), d1.data(),     d2.data(),
+                                   Plo.data(),  Phi.data(),    cPlo.data(),   cPhi.data(),
+                                   out[0].data(), out[1].data(), out[2].data(), out[3].data(),
+                                   out[4].data(), out[5].data(), steps.data()};
+  ClearFloatFaults();
+  ASSERT_TRUE(SearchStripDepthsOnLanes(section, searches));
+  for (const std::size_t stuck : {std::size_t{0}, count - 1}) {
+    target[stuck] = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_FALSE(SearchStripDepthsOnLanes(section, searches)) << stuck;
+    ClearFloatFaults();
+    target[stuck] = target[1];
   }
 }
 
