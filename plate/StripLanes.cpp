@@ -6,12 +6,13 @@
 // enters with its two balanced trials taken, so every lane takes its k-th
 // step with the same k, and the halving (k odd) and the straight
 // interpolation (k even) are the same operation across the batch. A lane
-// whose search converged keeps its depth, its trial and its step count;
-// the operands it no longer needs are replaced before every division by
-// values that cannot fault, and it re-evaluates its own last trial, which
-// already went through without a fault. A short last batch is filled with
-// copies of its first search. Two batches are in flight at a time, and a
-// batch whose lanes have all converged makes room for the next.
+// whose search converged keeps its depth and its step count; the operands it
+// no longer needs are replaced before every division by values that cannot
+// fault, and it re-evaluates its own last trial, which already went through
+// without a fault (and gives the trial's forces when the batch is stored).
+// A short last batch is filled with copies of its first search. Two batches
+// are in flight at a time, and a batch whose lanes have all converged makes
+// room for the next.
 #ifdef OSTREL_LANES
 
 #include <cstddef>
