@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "model/CheckedMath.h"
+#include "model/SearchLanes.h"
+#include "plate/StripLanes.h"
 #include "plate/modPlateDesignCSA94.h"
 
 namespace ostrel {
@@ -356,6 +358,265 @@ void BisectStripRatio(PlateStrip& s, const PlateDesignValues& v, const PlateSett
   s.Pu = Pu;
 }
 
+#ifdef OSTREL_LANES
+
+// The combination check with its neutral-axis searches on vector lanes.
+//
+// Within one check the steel and the layers of each sense of the moment are
+// fixed, so a search is fully defined by its sense and its target: its trials,
+// its step count and its faults are those of a search made afresh, whatever
+// the trial tree of the one-at-a-time check lends it. The check below takes
+// the two balanced trials once per sense, runs every distinct search that
+// goes past them on the lanes, then combines the ratios pair by pair in the
+// order of the one-at-a-time check. It computes every operation that check
+// computes (and a few more), so a fault flag or a step counter at its limit
+// here means the one-at-a-time check may fail: then the flags are put back
+// and false returned, for the check to be made one search at a time.
+class LaneCheck {
+ public:
+  bool Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettings& settings,
+           PlateStripWork& work);
+
+ private:
+  // One sense of the moment: the strip with its layers, the resistances, the
+  // two balanced trials, the last search of the sense and its target (a
+  // repeat of which is the same search), and the search of the capped target
+  // 0.95 Tr.
+  struct Sense {
+    PlateStrip strip;
+    StripResistances res;
+    double cap;
+    AxialTrial balanced[2];
+    int last;
+    uint64_t lastTarget;
+    int capped;
+  };
+  // One design pair of a combination.
+  struct Pair {
+    double Pu;
+    double Mu;
+    double yref;
+    double target;
+    int sense;
+    bool capped;
+    int search;
+  };
+  // One distinct search: the trial it ends on and its steps, or its place on
+  // the lanes (-1 when a balanced trial converged).
+  struct Search {
+    AxialTrial trial;
+    int16_t steps;
+    int lane;
+  };
+
+  int AddSearch(Sense& sense, double target);
+
+  Sense senses_[2];
+  std::vector<Pair> pairs_;
+  std::vector<Search> searches_;
+  int searchCount_ = 0;
+  // The searches that go on the lanes, one column per input and result.
+  std::size_t lanes_ = 0;
+  std::vector<double> target_, d1_, d2_, Plo_, Phi_, cPlo_, cPhi_;
+  std::vector<double> c_, a_, Cc_, T1_, T2_, P_;
+  std::vector<int16_t> steps_;
+};
+
+// The search for `target` in `sense`: a repeat of the sense's last one, one
+// that converges on a balanced trial, or one more on the lanes.
+inline int LaneCheck::AddSearch(Sense& sense, double target) {
+  const uint64_t bits = std::bit_cast<uint64_t>(target);
+  if (sense.last >= 0 && sense.lastTarget == bits) {
+    return sense.last;
+  }
+  const int index = searchCount_++;
+  sense.last = index;
+  sense.lastTarget = bits;
+  Search& search = searches_[static_cast<std::size_t>(index)];
+  AxialBracket b{sense.res.P0, sense.res.Tr, sense.res.chi, 0};
+  for (const AxialTrial& trial : sense.balanced) {
+    if (BracketStep(target, trial.P, trial.c, b)) {
+      search.trial = trial;
+      search.steps = 0;
+      search.lane = -1;
+      return index;
+    }
+  }
+  const std::size_t lane = lanes_++;
+  search.lane = static_cast<int>(lane);
+  target_[lane] = target;
+  d1_[lane] = sense.strip.d1;
+  d2_[lane] = sense.strip.d2;
+  Plo_[lane] = b.Plo;
+  Phi_[lane] = b.Phi;
+  cPlo_[lane] = b.cPlo;
+  cPhi_[lane] = b.cPhi;
+  return index;
+}
+
+bool LaneCheck::Run(PlateStrip& s, const PlateDesignValues& v, const PlateSettings& settings,
+                    PlateStripWork& work) {
+  if (v.ultimateCombos.empty() || RaisedFloatFaults() != 0) {
+    return false;
+  }
+  const double epsCu = settings.epsCu;
+  if (epsCu - 0.0001 < s.epsYc) {
+    s.epsYc = epsCu - 0.0001;
+  }
+  const double A1 = s.As / s.n;
+  for (int which = 0; which < 2; ++which) {
+    Sense& sense = senses_[which];
+    sense.strip = s;
+    OrientForMoment(sense.strip, which == 0 ? 0.0 : -1.0, 0);
+    sense.res = Resistances(sense.strip, epsCu);
+    sense.cap = 0.95 * sense.res.Tr;
+    const PlateStrip& layers = sense.strip;
+    const double c1 = epsCu * layers.d2 / (epsCu + layers.epsYt);
+    const double c2 = epsCu * layers.d2 / (settings.epsT + epsCu);
+    sense.balanced[0] = EvaluateTrial(layers, epsCu, A1, c1);
+    sense.balanced[1] = EvaluateTrial(layers, epsCu, A1, c2);
+    sense.last = sense.capped = -1;
+  }
+  const std::size_t most = 4 * v.ultimateCombos.size();
+  if (pairs_.size() < most) {
+    pairs_.resize(most);
+    searches_.resize(most);
+    for (std::vector<double>* column : {&target_, &d1_, &d2_, &Plo_, &Phi_, &cPlo_, &cPhi_, &c_,
+                                        &a_, &Cc_, &T1_, &T2_, &P_}) {
+      column->resize(most);
+    }
+    steps_.resize(most);
+  }
+  searchCount_ = 0;
+  lanes_ = 0;
+
+  // The pairs in the order of the one-at-a-time check, with their searches.
+  const double halfT = s.t / 2;
+  Pair* pair = pairs_.data();
+  for (const int16_t combo : v.ultimateCombos) {
+    const std::array<double, 3>& N = v.NPlusMinus(combo);
+    const std::array<double, 3>& M = v.MPlusMinus(combo);
+    for (int i = kPositive; i <= kNegative; ++i) {
+      const double Pu = N[i];
+      const double e = StripPlasticCentroidOffset(s, Pu);
+      for (int j = kPositive; j <= kNegative; ++j, ++pair) {
+        const double moment = M[j] + Pu * e;
+        const bool faceB = moment >= 0;
+        Sense& sense = senses_[faceB ? 0 : 1];
+        pair->Pu = Pu;
+        pair->sense = faceB ? 0 : 1;
+        pair->Mu = faceB ? moment : -moment;
+        pair->yref = faceB ? halfT - e : halfT + e;
+        pair->capped = !(Pu <= sense.cap);
+        if (pair->capped) {
+          pair->target = sense.cap;
+          if (sense.capped < 0) {
+            sense.capped = AddSearch(sense, sense.cap);
+          }
+          pair->search = sense.capped;
+        } else {
+          pair->target = Pu;
+          pair->search = AddSearch(sense, Pu);
+        }
+      }
+    }
+  }
+
+  const StripLaneSection section{s.t,     s.beta1, s.alpha1PhiFc, s.phiEs, s.epsYt,
+                                 s.epsYc, epsCu,   A1,            s.n};
+  const StripLaneSearches lanes{lanes_,      target_.data(), d1_.data(),   d2_.data(), Plo_.data(),
+                                Phi_.data(), cPlo_.data(),   cPhi_.data(), c_.data(),  a_.data(),
+                                Cc_.data(),  T1_.data(),     T2_.data(),   P_.data(), steps_.data()};
+  if (lanes_ > 0 && !SearchStripDepthsOnLanes(section, lanes)) {
+    ClearFloatFaults();
+    return false;
+  }
+
+  // The ratios, combined as the one-at-a-time check combines them.
+  double rmax = -0.0001;
+  int16_t govCombo = s.govCombo;
+  double govPu = s.Pu;
+  double govMu = s.Mu;
+  int16_t steps = 0;
+  // The two pairs of one axial force share the axial ratio, and, with the
+  // same sense of the moment, the search and the moment resistance too: the
+  // same operations on the same values, taken once.
+  const StripResistances& res = senses_[0].res;
+  pair = pairs_.data();
+  for (const int16_t combo : v.ultimateCombos) {
+    StripComboRatio worst{-0.0001, kPositive, kPositive};
+    for (int i = kPositive; i <= kNegative; ++i) {
+      const double Pu = pair->Pu;
+      const double rP = Pu <= 0 ? Pu / res.P0 : Pu / res.Tr;
+      double Mr = 0;
+      for (int j = kPositive; j <= kNegative; ++j, ++pair) {
+        Search& search = searches_[static_cast<std::size_t>(pair->search)];
+        if (j == kPositive || pair->search != (pair - 1)->search ||
+            pair->sense != (pair - 1)->sense) {
+          if (search.lane >= 0) {
+            const std::size_t l = static_cast<std::size_t>(search.lane);
+            search.trial = {c_[l], a_[l], Cc_[l], T1_[l], T2_[l], P_[l]};
+            search.steps = steps_[l];
+            search.lane = -1;
+          }
+          const PlateStrip& layers = senses_[pair->sense].strip;
+          const AxialTrial& trial = search.trial;
+          const double yref = pair->yref;
+          Mr = trial.Cc * (yref - trial.a / 2) - trial.T1 * (yref - layers.d1) -
+               trial.T2 * (yref - layers.d2);
+          if (pair->capped) {
+            Mr = (20 - 19 * Pu / pair->target) * Mr;
+          }
+          if (Mr < 0.0001) {
+            Mr = 0.0001;
+          }
+        }
+        const double rM = pair->Mu / Mr;
+        const double r = rP > rM ? rP : rM;
+        steps = search.steps;
+        if (r > worst.r) {
+          worst = {r, i, j};
+        }
+      }
+    }
+    if (worst.r > rmax) {
+      rmax = worst.r;
+      govCombo = combo;
+      govPu = v.NPlusMinus(combo)[worst.i];
+      govMu = v.MPlusMinus(combo)[worst.j];
+    }
+  }
+  if (RaisedFloatFaults() != 0) {
+    ClearFloatFaults();
+    return false;
+  }
+
+  // What the one-at-a-time check leaves: the layers of the last pair, the
+  // governing values, the steps of the last search. Its trial trees are read
+  // only inside a check, which starts by clearing them.
+  const Pair& lastPair = *(pair - 1);
+  const PlateStrip& lastSense = senses_[lastPair.sense].strip;
+  s.d1 = lastSense.d1;
+  s.d2 = lastSense.d2;
+  s.yref = lastPair.yref;
+  s.status = rmax > 1.0 ? Fail_RequiredRFTExceedMaximum : DESIGN_PASS;
+  s.govCombo = govCombo;
+  s.Pu = govPu;
+  s.Mu = govMu;
+  work.lastSearchSteps = steps;
+  work.trees[0].Clear();
+  work.trees[1].Clear();
+  return true;
+}
+
+bool CheckStripOnLanes(PlateStrip& s, const PlateDesignValues& v, const PlateSettings& settings,
+                       PlateStripWork& work) {
+  thread_local LaneCheck check;
+  return check.Run(s, v, settings, work);
+}
+
+#endif  // OSTREL_LANES
+
 }  // namespace
 
 void StartPlateTables(PlateDesignValues& v, int combos) {
@@ -415,6 +676,11 @@ void DesignStripSteel(PlateStrip& s, const PlateDesignValues& v, const PlateSett
 
 void CheckStripForCombos(PlateStrip& s, const PlateDesignValues& v, const PlateSettings& settings,
                          PlateStripWork& work) {
+#ifdef OSTREL_LANES
+  if (UseVectorLanes() && CheckStripOnLanes(s, v, settings, work)) {
+    return;
+  }
+#endif
   s.status = DESIGN_PASS;
   double rmax = -0.0001;
 
