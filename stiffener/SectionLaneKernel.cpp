@@ -1,0 +1,164 @@
+// The section kernel on vector lanes, compiled once for every vector width
+// of the machine family and dispatched at run time to the widest the
+// machine has. Each lane mirrors the one-at-a-time kernel (SectionCapacity):
+// the same operations in the same order, its branches taken per lane by
+// masks and blends. A lane whose edge the one-at-a-time kernel skips keeps
+// its sums untouched (a blend, never an added zero, so signed zeros stay),
+// and the clip division of a lane that does not clip divides by 1.
+#ifdef OSTREL_LANES
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "stiffener/SectionLaneKernel.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
+#include "stiffener/SectionLaneKernel.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace ostrel {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+using DF = hn::CappedTag<double, kMaxSectionLanes>;
+using VF = hn::Vec<DF>;
+
+int LaneCount() { return static_cast<int>(hn::Lanes(DF())); }
+
+// The stress block over one closed polygon of n points (see the
+// one-at-a-time IntegratePolygon).
+template <bool kMoments>
+HWY_INLINE void PolygonLanes(const double* pu, const double* pw, int n, VF wNa, VF wBlk,
+                             VF stress, VF& F, VF& Ma, VF& Mb) {
+  const DF d;
+  const VF one = hn::Set(d, 1.0);
+  const VF two = hn::Set(d, 2.0);
+  const VF six = hn::Set(d, 6.0);
+  for (int j = 1; j <= n; ++j) {
+    const int next = j == n ? 1 : j + 1;
+    const VF u1 = hn::Load(d, pu + j * kMaxSectionLanes);
+    const VF w1 = hn::Load(d, pw + j * kMaxSectionLanes);
+    const VF u2 = hn::Load(d, pu + next * kMaxSectionLanes);
+    const VF w2 = hn::Load(d, pw + next * kMaxSectionLanes);
+    const auto taken = hn::And(hn::Or(hn::Gt(w1, wNa), hn::Gt(w2, wNa)),
+                               hn::Or(hn::Gt(w1, wBlk), hn::Gt(w2, wBlk)));
+    if (hn::AllFalse(d, taken)) {
+      continue;
+    }
+    const auto clip1 = hn::Lt(w1, wBlk);
+    const auto clip2 = hn::AndNot(clip1, hn::Lt(w2, wBlk));
+    const auto clips = hn::And(taken, hn::Or(clip1, clip2));
+    const VF onLine = hn::Div(hn::Add(hn::Mul(u1, hn::Sub(w2, wBlk)), hn::Mul(u2, hn::Sub(wBlk, w1))),
+                              hn::IfThenElse(clips, hn::Sub(w2, w1), one));
+    const VF cu1 = hn::IfThenElse(clip1, onLine, u1);
+    const VF cw1 = hn::IfThenElse(clip1, wBlk, w1);
+    const VF cu2 = hn::IfThenElse(clip2, onLine, u2);
+    const VF cw2 = hn::IfThenElse(clip2, wBlk, w2);
+    const VF r1 = hn::Sub(cw1, wNa);
+    const VF r2 = hn::Sub(cw2, wNa);
+    const VF dF = hn::Mul(hn::Div(hn::Mul(stress, hn::Add(cu1, cu2)), two), hn::Sub(r2, r1));
+    F = hn::IfThenElse(taken, hn::Sub(F, dF), F);
+    if constexpr (kMoments) {
+      const VF a = hn::Add(hn::Mul(cu1, hn::Add(hn::Mul(two, r1), r2)),
+                           hn::Mul(cu2, hn::Add(r1, hn::Mul(two, r2))));
+      const VF dMa = hn::Div(hn::Mul(hn::Mul(stress, hn::Sub(r2, r1)), a), six);
+      const VF b = hn::Add(hn::Add(hn::Mul(cu1, cu1), hn::Mul(cu1, cu2)), hn::Mul(cu2, cu2));
+      const VF dMb = hn::Div(hn::Mul(hn::Mul(stress, hn::Sub(r2, r1)), b), six);
+      Ma = hn::IfThenElse(taken, hn::Sub(Ma, dMa), Ma);
+      Mb = hn::IfThenElse(taken, hn::Add(Mb, dMb), Mb);
+    }
+  }
+}
+
+// The whole kernel (see the one-at-a-time Integrate and IntegrateBars).
+template <bool kMoments>
+HWY_INLINE void EvaluateAll(const SectionLaneConstants& k, SectionLanes& s) {
+  const DF d;
+  const VF c = hn::Load(d, s.c);
+  const VF top = hn::Load(d, s.top);
+  const VF beta1 = hn::Set(d, k.beta1);
+  const VF stress = hn::Set(d, k.blockStress);
+  const VF wNa = hn::Sub(top, c);
+  const VF wBlk = hn::Sub(top, hn::Mul(beta1, c));
+  VF F = hn::Zero(d);
+  VF Ma = hn::Zero(d);
+  VF Mb = hn::Zero(d);
+  PolygonLanes<kMoments>(s.vertexU, s.vertexW, k.numVertices, wNa, wBlk, stress, F, Ma, Mb);
+  if (k.flanges) {
+    PolygonLanes<kMoments>(s.leftFlangeU, s.leftFlangeW, kFlangeVertices, wNa, wBlk, stress, F,
+                           Ma, Mb);
+    PolygonLanes<kMoments>(s.rightFlangeU, s.rightFlangeW, kFlangeVertices, wNa, wBlk, stress, F,
+                           Ma, Mb);
+  }
+  if constexpr (kMoments) {
+    Ma = hn::Add(Ma, hn::Mul(wNa, F));
+  }
+  const VF epsCu = hn::Set(d, k.epsCu);
+  const VF epsY = hn::Set(d, k.epsYield);
+  const VF epsYc = hn::Set(d, k.epsYieldComp);
+  const VF phiEs = hn::Set(d, k.phiEs);
+  const VF inBlock = hn::Mul(hn::Sub(hn::Set(d, 1.0), beta1), c);
+  VF largest = hn::Set(d, -k.epsCu);
+  VF sumF = hn::Zero(d);
+  VF sumFw = hn::Zero(d);
+  VF sumFu = hn::Zero(d);
+  for (int j = 1; j <= k.numBars; ++j) {
+    const VF wj = hn::Load(d, s.barW + j * kMaxSectionLanes);
+    VF e = hn::Div(hn::Mul(hn::Sub(wNa, wj), epsCu), c);
+    largest = hn::IfThenElse(hn::Gt(e, largest), e, largest);
+    e = hn::IfThenElse(hn::Lt(e, epsYc), epsYc, hn::IfThenElse(hn::Gt(e, epsY), epsY, e));
+    VF f = hn::Mul(phiEs, e);
+    f = hn::IfThenElse(hn::Gt(hn::Sub(wj, wNa), inBlock), hn::Add(f, stress), f);
+    sumF = hn::Add(sumF, f);
+    if constexpr (kMoments) {
+      sumFw = hn::Add(sumFw, hn::Mul(f, wj));
+      sumFu = hn::Add(sumFu, hn::Mul(f, hn::Load(d, s.barU + j * kMaxSectionLanes)));
+    }
+  }
+  const VF barArea = hn::Set(d, k.barArea);
+  hn::Store(hn::Add(F, hn::Mul(barArea, sumF)), d, s.F);
+  hn::Store(largest, d, s.strain);
+  if constexpr (kMoments) {
+    hn::Store(hn::Add(Ma, hn::Mul(barArea, sumFw)), d, s.Ma);
+    hn::Store(hn::Sub(Mb, hn::Mul(barArea, sumFu)), d, s.Mb);
+  }
+}
+
+void Evaluate(const SectionLaneConstants& k, SectionLanes& lanes, bool moments) {
+  if (moments) {
+    EvaluateAll<true>(k, lanes);
+  } else {
+    EvaluateAll<false>(k, lanes);
+  }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace ostrel
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace ostrel {
+
+HWY_EXPORT(LaneCount);
+HWY_EXPORT(Evaluate);
+
+int SectionLaneCount() { return HWY_DYNAMIC_DISPATCH(LaneCount)(); }
+
+void EvaluateSectionLanes(const SectionLaneConstants& k, SectionLanes& lanes, bool moments) {
+  HWY_DYNAMIC_DISPATCH(Evaluate)(k, lanes, moments);
+}
+
+long SectionLaneFlops(const SectionLaneConstants& k, bool moments) {
+  // Per edge: the clip (7), the ends from the axis (2), the force (6), and
+  // the two moments (22); per bar: the force (7) and its moments (4); once:
+  // the axis and block line (3), the in-block depth (2), the sums (2, and 6
+  // with moments).
+  const long edges = k.numVertices + (k.flanges ? 2 * kFlangeVertices : 0);
+  const long perEdge = moments ? 15 + 22 : 15;
+  const long perBar = moments ? 7 + 4 : 7;
+  return edges * perEdge + k.numBars * perBar + 5 + (moments ? 8 : 2);
+}
+
+}  // namespace ostrel
+#endif  // HWY_ONCE
+
+#endif  // OSTREL_LANES

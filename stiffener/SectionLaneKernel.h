@@ -1,0 +1,72 @@
+// The section kernel on vector lanes: the force (and, when asked, the
+// moments) of several neutral-axis depths at once, each lane in its own frame
+// of the same section. Every lane performs the IEEE operations of the
+// one-at-a-time kernel in the same order, so each lane's results equal, bit
+// for bit, those of the one-at-a-time kernel on the lane's frame and depth.
+//
+// Frames are stored point by point: vertex j (or bar j) of lane L is at
+// [j * kMaxSectionLanes + L], so that point j of all lanes is one vector.
+#ifndef OSTREL_STIFFENER_SECTIONLANEKERNEL_H
+#define OSTREL_STIFFENER_SECTIONLANEKERNEL_H
+
+#ifdef OSTREL_LANES
+
+#include <cstddef>
+
+#include "stiffener/SectionGeometry.h"
+
+namespace ostrel {
+
+// The most lanes of doubles any vector width gives (512-bit vectors).
+inline constexpr int kMaxSectionLanes = 8;
+
+struct alignas(64) SectionLanes {
+  // The frames, 1-based like the one-at-a-time frame (slot 0 unused).
+  double vertexU[(kMaxOutlineVertices + 1) * kMaxSectionLanes];
+  double vertexW[(kMaxOutlineVertices + 1) * kMaxSectionLanes];
+  double leftFlangeU[(kFlangeVertices + 1) * kMaxSectionLanes];
+  double leftFlangeW[(kFlangeVertices + 1) * kMaxSectionLanes];
+  double rightFlangeU[(kFlangeVertices + 1) * kMaxSectionLanes];
+  double rightFlangeW[(kFlangeVertices + 1) * kMaxSectionLanes];
+  double barU[(kMaxBars + 1) * kMaxSectionLanes];
+  double barW[(kMaxBars + 1) * kMaxSectionLanes];
+  double top[kMaxSectionLanes];
+  // Per evaluation: the depth of each lane in, its force, moments and
+  // largest bar strain out.
+  double c[kMaxSectionLanes];
+  double F[kMaxSectionLanes];
+  double Ma[kMaxSectionLanes];
+  double Mb[kMaxSectionLanes];
+  double strain[kMaxSectionLanes];
+};
+
+// What the kernel reads besides the frames: the section's counts and
+// strengths and the strains and bar area of the current steel.
+struct SectionLaneConstants {
+  int numVertices;
+  int numBars;
+  bool flanges;
+  double beta1;
+  double blockStress;
+  double phiEs;
+  double epsCu;
+  double epsYield;
+  double epsYieldComp;
+  double barArea;
+};
+
+// Lanes of the vector width the machine runs (at most kMaxSectionLanes).
+int SectionLaneCount();
+
+// Evaluates every lane: F and strain, and Ma, Mb with `moments`.
+void EvaluateSectionLanes(const SectionLaneConstants& k, SectionLanes& lanes, bool moments);
+
+// Arithmetic operations of one lane's evaluation, as the kernel performs
+// them (for the throughput figures of the benchmarks).
+long SectionLaneFlops(const SectionLaneConstants& k, bool moments);
+
+}  // namespace ostrel
+
+#endif  // OSTREL_LANES
+
+#endif  // OSTREL_STIFFENER_SECTIONLANEKERNEL_H
