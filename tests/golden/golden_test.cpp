@@ -1,26 +1,41 @@
 // Golden results: a fixed set of wall models is designed through the C
-// interface, on the host's thread alone and on 2 and 4 workers, and every
-// result, bit for bit, is compared with tests/golden/data/golden_results.txt.
+// interface, on the host's thread alone and on 2 and 4 workers, with the
+// searches on vector lanes and one at a time, and every result, bit for bit,
+// is compared with tests/golden/data/golden_results.txt.
 // That file is never regenerated: a result that changes is a fault.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "golden/GoldenModels.h"
+#include "model/SearchLanes.h"
 
 namespace ostrel::golden {
 namespace {
 
-class GoldenResults : public ::testing::TestWithParam<int32_t> {
+class GoldenResults : public ::testing::TestWithParam<std::tuple<int32_t, SearchLanes>> {
  protected:
-  void SetUp() override { OstrelDesignCSA94_SetWorkerThreads(GetParam()); }
-  void TearDown() override { OstrelDesignCSA94_SetWorkerThreads(1); }
+  void SetUp() override {
+    OstrelDesignCSA94_SetWorkerThreads(std::get<0>(GetParam()));
+    SetSearchLanes(std::get<1>(GetParam()));
+  }
+  void TearDown() override {
+    OstrelDesignCSA94_SetWorkerThreads(1);
+    SetSearchLanes(SearchLanes::kVector);
+  }
 };
 
-INSTANTIATE_TEST_SUITE_P(WorkerThreads, GoldenResults, ::testing::Values(1, 2, 4),
-                         [](const auto& info) { return std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(
+    WorkerThreads, GoldenResults,
+    ::testing::Combine(::testing::Values(1, 2, 4),
+                       ::testing::Values(SearchLanes::kVector, SearchLanes::kScalar)),
+    [](const auto& info) {
+      return std::to_string(std::get<0>(info.param)) +
+             (std::get<1>(info.param) == SearchLanes::kVector ? "_lanes" : "_scalar");
+    });
 
 TEST_P(GoldenResults, EveryResultMatchesTheStoredBits) {
   StatusTally tally;
