@@ -14,7 +14,6 @@
 #ifdef OSTREL_LANES
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <vector>
 
 #include "stiffener/SectionLaneKernel.h"
@@ -542,7 +541,9 @@ struct LaneSolve {
 // The depth of the next trial (TakeDepthTrial before its kernel call).
 LaneNeed NextLaneTrial(const FlexureWork& x, LaneSolve& L) {
   ++L.t;
-  L.arrival = L.b;
+  if (L.keep && L.t <= DepthTrialTree::kSharedTrials) {
+    L.arrival = L.b;  // only a trial that may be kept needs it
+  }
   if (L.t == 1) {
     L.c = L.d * x.kb;
   } else if (L.t == 2) {
@@ -614,10 +615,12 @@ LaneNeed AcceptLaneTrial(const FlexureWork& x, double Fk, double strain, LaneSol
   L.phi = trialPhi;
   L.keep = L.keep && L.t <= DepthTrialTree::kSharedTrials;
   const int parentSide = L.hi ? 1 : 0;
-  const Bracket& a = L.arrival;
-  const DepthTrial kept{L.c, F, trialPhi, {a.a, a.b, a.c, a.d}, false, 0, 0};
+  auto kept = [&] {
+    const Bracket& a = L.arrival;
+    return DepthTrial{L.c, F, trialPhi, {a.a, a.b, a.c, a.d}, false, 0, 0};
+  };
   if (DepthConverged(L.t, F, L.P)) {
-    L.found = L.keep ? L.tree->Add(L.last, parentSide, kept, kept.F) : DepthTrialTree::kNone;
+    L.found = L.keep ? L.tree->Add(L.last, parentSide, kept(), F) : DepthTrialTree::kNone;
     return LaneNeed::kDone;
   }
   L.hi = HighSide(L.t, F, L.P);
@@ -626,7 +629,7 @@ LaneNeed AcceptLaneTrial(const FlexureWork& x, double Fk, double strain, LaneSol
     return LaneNeed::kGuard;
   }
   if (L.keep) {
-    L.last = L.tree->Add(L.last, parentSide, kept, kept.F);
+    L.last = L.tree->Add(L.last, parentSide, kept(), F);
     L.keep = L.last != DepthTrialTree::kNone;
   }
   return NextLaneTrial(x, L);
@@ -713,6 +716,12 @@ void CopyLane(const SectionLaneConstants& k, SectionLanes& lanes, int from, int 
   lanes.c[to] = lanes.c[from];
 }
 
+// The lanes' frames of the calling thread (one batch at a time).
+SectionLanes& ThreadLanes() {
+  thread_local SectionLanes lanes{};
+  return lanes;
+}
+
 SectionLaneConstants LaneConstants(const StiffenerSection& s, const FlexureWork& x) {
   return {s.geo.numVertices, s.geo.numBars, s.hasFlanges != 0, s.beta1, s.blockStress, s.phiEs,
           x.epsCu, x.epsYield, x.epsYieldComp, x.barArea};
@@ -787,7 +796,7 @@ struct PointSearch {
   DirectionArray* capMuz;
   int dirsPerLane;
   int width;
-  SectionLanes lanes;
+  SectionLanes& lanes;
   std::array<int, kMaxSectionLanes> job{};
   std::array<int, kMaxSectionLanes> dir{};
   std::array<LaneSolve, kMaxSectionLanes> solve{};
@@ -831,9 +840,14 @@ struct PointSearch {
         ++job[static_cast<size_t>(L)];
         continue;
       }
-      dir[static_cast<size_t>(L)] = d;
       LaneSolve& v = solve[static_cast<size_t>(L)];
-      const double bottomBar = LoadDirectionLane(s, d, lanes, L);
+      // A lane keeps its frame while its direction stays (always, with a
+      // lane for each direction).
+      if (dir[static_cast<size_t>(L)] != d) {
+        dir[static_cast<size_t>(L)] = d;
+        LoadDirectionLane(s, d, lanes, L);
+      }
+      const double bottomBar = s.geo.bottomBar[d];
       v = LaneSolve{};
       v.P = solveP[j / dirsPerLane];
       v.h = s.geo.sectionDepth[d];
@@ -878,8 +892,8 @@ struct AngleSearch {
   const AngleDemand* demands;
   int count;
   double* ratios;
+  SectionLanes& lanes;
   int nextDemand = 0;
-  SectionLanes lanes;
 
   struct Lane {
     int demand = -1;
@@ -1084,10 +1098,9 @@ bool ComputeCheckCapacityPointsOnLanes(const StiffenerSection& s, FlexureWork& x
     AxialForceForSolve(x, P[i], solveP[static_cast<size_t>(i)], taper[static_cast<size_t>(i)]);
   }
   const int width = std::min(SectionLaneCount(), kMaxSectionLanes);
-  auto search = std::make_unique<PointSearch>(PointSearch{
-      s, x, solveP.data(), taper.data(), count, capMuy, capMuz,
-      (kNumDirections + width - 1) / width, width, {}, {}, {}, {}});
-  if (!RunLanes(x, LaneConstants(s, x), width, *search)) {
+  PointSearch search{s,      x,       solveP.data(), taper.data(), count, capMuy, capMuz,
+                     (kNumDirections + width - 1) / width, width, ThreadLanes(), {}, {}, {}};
+  if (!RunLanes(x, LaneConstants(s, x), width, search)) {
     return false;
   }
   // What CapacityPoints leaves: the last direction's frame and the points
@@ -1104,14 +1117,14 @@ bool CapacitiesAtDemandAnglesOnLanes(const StiffenerSection& s, FlexureWork& x,
   const double kept[] = {x.epsYield, x.epsYieldComp, x.kb, x.kc, x.kt, x.Pt, x.Po};
   SetAngleSearchStrains(s, x);
   const int width = std::min(SectionLaneCount(), kMaxSectionLanes);
-  auto search = std::make_unique<AngleSearch>(AngleSearch{s, x, demands, count, ratios, 0, {}, {}});
-  if (!RunLanes(x, LaneConstants(s, x), width, *search)) {
+  AngleSearch search{s, x, demands, count, ratios, ThreadLanes(), 0, {}};
+  if (!RunLanes(x, LaneConstants(s, x), width, search)) {
     return false;
   }
   if (leaveFrame && count > 0) {
     // The frame of the last search's last angle, as its last step left it
     // (the lane of the last demand took no other after it).
-    for (const AngleSearch::Lane& n : search->lane) {
+    for (const AngleSearch::Lane& n : search.lane) {
       if (n.demand == count - 1) {
         LoadAngleFrame(s.geo, x, DesignCos(n.a), DesignSin(n.a));
       }

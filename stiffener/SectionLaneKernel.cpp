@@ -32,6 +32,7 @@ HWY_INLINE void PolygonLanes(const double* pu, const double* pw, int n, VF wNa, 
   const DF d;
   const VF one = hn::Set(d, 1.0);
   const VF two = hn::Set(d, 2.0);
+  const VF half = hn::Set(d, 0.5);
   const VF six = hn::Set(d, 6.0);
   for (int j = 1; j <= n; ++j) {
     const int next = j == n ? 1 : j + 1;
@@ -47,15 +48,25 @@ HWY_INLINE void PolygonLanes(const double* pu, const double* pw, int n, VF wNa, 
     const auto clip1 = hn::Lt(w1, wBlk);
     const auto clip2 = hn::AndNot(clip1, hn::Lt(w2, wBlk));
     const auto clips = hn::And(taken, hn::Or(clip1, clip2));
-    const VF onLine = hn::Div(hn::Add(hn::Mul(u1, hn::Sub(w2, wBlk)), hn::Mul(u2, hn::Sub(wBlk, w1))),
-                              hn::IfThenElse(clips, hn::Sub(w2, w1), one));
-    const VF cu1 = hn::IfThenElse(clip1, onLine, u1);
-    const VF cw1 = hn::IfThenElse(clip1, wBlk, w1);
-    const VF cu2 = hn::IfThenElse(clip2, onLine, u2);
-    const VF cw2 = hn::IfThenElse(clip2, wBlk, w2);
+    VF cu1 = u1;
+    VF cw1 = w1;
+    VF cu2 = u2;
+    VF cw2 = w2;
+    // Only the edges that cross the block line in some lane are clipped.
+    if (!hn::AllFalse(d, clips)) {
+      const VF onLine =
+          hn::Div(hn::Add(hn::Mul(u1, hn::Sub(w2, wBlk)), hn::Mul(u2, hn::Sub(wBlk, w1))),
+                  hn::IfThenElse(clips, hn::Sub(w2, w1), one));
+      cu1 = hn::IfThenElse(clip1, onLine, u1);
+      cw1 = hn::IfThenElse(clip1, wBlk, w1);
+      cu2 = hn::IfThenElse(clip2, onLine, u2);
+      cw2 = hn::IfThenElse(clip2, wBlk, w2);
+    }
     const VF r1 = hn::Sub(cw1, wNa);
     const VF r2 = hn::Sub(cw2, wNa);
-    const VF dF = hn::Mul(hn::Div(hn::Mul(stress, hn::Add(cu1, cu2)), two), hn::Sub(r2, r1));
+    // Halving by a multiply: x * 0.5 and x / 2 are the same correctly
+    // rounded value for every x.
+    const VF dF = hn::Mul(hn::Mul(hn::Mul(stress, hn::Add(cu1, cu2)), half), hn::Sub(r2, r1));
     F = hn::IfThenElse(taken, hn::Sub(F, dF), F);
     if constexpr (kMoments) {
       const VF a = hn::Add(hn::Mul(cu1, hn::Add(hn::Mul(two, r1), r2)),
