@@ -716,10 +716,15 @@ void CopyLane(const SectionLaneConstants& k, SectionLanes& lanes, int from, int 
   lanes.c[to] = lanes.c[from];
 }
 
-// The lanes' frames of the calling thread (one batch at a time).
+// The lanes' frames and depth steps of the calling thread (one batch at a
+// time).
 SectionLanes& ThreadLanes() {
   thread_local SectionLanes lanes{};
   return lanes;
+}
+DepthLaneSteps& ThreadSteps() {
+  thread_local DepthLaneSteps steps{};
+  return steps;
 }
 
 SectionLaneConstants LaneConstants(const StiffenerSection& s, const FlexureWork& x) {
@@ -727,22 +732,62 @@ SectionLaneConstants LaneConstants(const StiffenerSection& s, const FlexureWork&
           x.epsCu, x.epsYield, x.epsYieldComp, x.barArea};
 }
 
+// Whether lane solve L's next trial can step on the vector lanes: past the
+// fixed trials and not kept in a tree.
+inline bool PlainTrial(const LaneSolve& v) {
+  return v.t >= 3 && !(v.keep && v.t <= DepthTrialTree::kSharedTrials);
+}
+
+// Lane L's solve handed to the vector steps.
+void ToSteps(const LaneSolve& v, DepthLaneSteps& st, int L) {
+  st.plain[L] = 1;
+  st.P[L] = v.P;
+  st.cLo[L] = v.b.a;
+  st.fLo[L] = v.b.b;
+  st.cHi[L] = v.b.c;
+  st.fHi[L] = v.b.d;
+  st.beforeCLo[L] = v.before.a;
+  st.beforeFLo[L] = v.before.b;
+  st.beforeCHi[L] = v.before.c;
+  st.beforeFHi[L] = v.before.d;
+  st.t[L] = v.t;
+}
+
+// Lane L's solve back from the vector steps after its last trial (depth c).
+void FromSteps(const DepthLaneSteps& st, double c, LaneSolve& v, int L) {
+  v.b = {st.cLo[L], st.fLo[L], st.cHi[L], st.fHi[L]};
+  v.before = {st.beforeCLo[L], st.beforeFLo[L], st.beforeCHi[L], st.beforeFHi[L]};
+  v.t = static_cast<int>(st.t[L]);
+  v.phi = st.phi[L];
+  v.c = c;
+  v.found = DepthTrialTree::kNone;
+}
+
 // Runs the searches of `search` on the lanes, one kernel evaluation of every
 // lane per step: Next(L) gives lane L its next search (or kIdle), Result(L)
-// takes the lane's evaluation of what it asked for. A lane without a search keeps the frame and
-// depth it last evaluated. False on a guard or a raised fault flag.
+// takes the lane's evaluation of what it asked for, Converged(L) ends a
+// depth solve the vector steps finished, Solve(L) is the lane's depth solve.
+// The trials of a solve after its fixed ones step on the vector lanes. A
+// lane without a search keeps the frame and depth it last evaluated. False
+// on a guard or a raised fault flag.
 template <class Search>
 bool RunLanes(const FlexureWork& x, const SectionLaneConstants& k, int width, Search& search) {
   SectionLanes& lanes = search.lanes;
   std::array<LaneNeed, kMaxSectionLanes> need{};
+  DepthLaneSteps& st = ThreadSteps();
   int busy = -1;
   for (int L = 0; L < width; ++L) {
-    need[static_cast<size_t>(L)] = search.Next(L);
-    if (need[static_cast<size_t>(L)] == LaneNeed::kGuard) {
+    st.plain[L] = 0;
+    LaneNeed& n = need[static_cast<size_t>(L)];
+    n = search.Next(L);
+    if (n == LaneNeed::kGuard) {
       return false;
     }
-    if (busy < 0 && need[static_cast<size_t>(L)] != LaneNeed::kIdle) {
+    if (busy < 0 && n != LaneNeed::kIdle) {
       busy = L;
+    }
+    if (n == LaneNeed::kForce && PlainTrial(search.Solve(L))) {
+      ToSteps(search.Solve(L), st, L);
     }
   }
   if (busy < 0) {
@@ -756,9 +801,11 @@ bool RunLanes(const FlexureWork& x, const SectionLaneConstants& k, int width, Se
   for (;;) {
     bool any = false;
     bool moments = false;
+    bool plain = false;
     for (int L = 0; L < width; ++L) {
       any = any || need[static_cast<size_t>(L)] != LaneNeed::kIdle;
       moments = moments || need[static_cast<size_t>(L)] == LaneNeed::kMoments;
+      plain = plain || st.plain[L] != 0;
     }
     if (!any) {
       return RaisedFloatFaults() == 0;
@@ -767,16 +814,38 @@ bool RunLanes(const FlexureWork& x, const SectionLaneConstants& k, int width, Se
       WaitWhileSuspended();
     }
     EvaluateSectionLanes(k, lanes, moments);
+    if (plain) {
+      for (int L = 0; L < width; ++L) {
+        st.phi[L] = ResistanceFactorForStrain(lanes.strain[L]);
+      }
+      StepDepthLanes(st, lanes, kMaxSearchSteps);
+    }
     if (RaisedFloatFaults() != 0) {
       return false;
     }
     for (int L = 0; L < width; ++L) {
       LaneNeed& n = need[static_cast<size_t>(L)];
-      if (n != LaneNeed::kIdle) {
-        n = search.Result(L, n);
-        if (n == LaneNeed::kGuard) {
+      if (n == LaneNeed::kIdle) {
+        continue;
+      }
+      if (st.plain[L] != 0) {
+        if (st.guard[L] != 0) {
           return false;
         }
+        if (st.converged[L] == 0) {
+          continue;
+        }
+        st.plain[L] = 0;
+        FromSteps(st, lanes.c[L], search.Solve(L), L);
+        n = search.Converged(L);
+      } else {
+        n = search.Result(L, n);
+      }
+      if (n == LaneNeed::kGuard) {
+        return false;
+      }
+      if (n == LaneNeed::kForce && PlainTrial(search.Solve(L))) {
+        ToSteps(search.Solve(L), st, L);
       }
     }
   }
@@ -802,6 +871,7 @@ struct PointSearch {
   std::array<LaneSolve, kMaxSectionLanes> solve{};
 
   int Direction(int L, int j) const { return L + 1 + (j % dirsPerLane) * width; }
+  LaneSolve& Solve(int L) { return solve[static_cast<size_t>(L)]; }
 
   // Ends the solve of lane L with the moments Ma, Mb of its depth.
   void Finish(int L, double Ma, double Mb) {
@@ -911,6 +981,14 @@ struct AngleSearch {
     LaneSolve solve;
   };
   std::array<Lane, kMaxSectionLanes> lane{};
+
+  LaneSolve& Solve(int L) { return lane[static_cast<size_t>(L)].solve; }
+
+  // A converged depth solve: the moments of its depth next.
+  LaneNeed Converged(int L) {
+    lanes.c[L] = Solve(L).c;
+    return LaneNeed::kMoments;
+  }
 
   // The next angle of lane L's search and the first trial of its depth
   // solve.

@@ -142,6 +142,65 @@ void Evaluate(const SectionLaneConstants& k, SectionLanes& lanes, bool moments) 
   }
 }
 
+// Mirrors, lane by lane, the step of the depth solve after its third trial
+// (AcceptLaneTrial, NextLaneTrial): F = phi * F, converged when
+// |P - F| < 0.0001, the high side when !(F < P), the stall guard after
+// an interpolation step, the step guard, then halving (odd steps) or
+// interpolation. Lanes that do not step keep everything; the
+// interpolation of a lane that halves divides by 1.
+void StepDepth(DepthLaneSteps& st, SectionLanes& lanes, long maxSteps) {
+  const DF d;
+  const hn::RebindToSigned<DF> di;
+  const VF zero = hn::Zero(d);
+  const VF one = hn::Set(d, 1.0);
+  const auto plain = hn::Gt(hn::Load(d, st.plain), zero);
+  const VF P = hn::Load(d, st.P);
+  const VF depth = hn::Load(d, lanes.c);
+  const VF F = hn::Mul(hn::Load(d, st.phi), hn::Load(d, lanes.F));
+  const auto converged = hn::And(plain, hn::Lt(hn::Abs(hn::Sub(P, F)), hn::Set(d, 0.0001)));
+  const auto go = hn::AndNot(converged, plain);
+  const auto hi = hn::Not(hn::Lt(F, P));
+  const VF cLo = hn::Load(d, st.cLo);
+  const VF fLo = hn::Load(d, st.fLo);
+  const VF cHi = hn::Load(d, st.cHi);
+  const VF fHi = hn::Load(d, st.fHi);
+  const VF nCLo = hn::IfThenElse(hi, cLo, depth);
+  const VF nFLo = hn::IfThenElse(hi, fLo, F);
+  const VF nCHi = hn::IfThenElse(hi, depth, cHi);
+  const VF nFHi = hn::IfThenElse(hi, F, fHi);
+  const auto t = hn::Load(di, st.t);
+  const auto ione = hn::Set(di, 1);
+  const auto even = hn::RebindMask(d, hn::Eq(hn::And(t, ione), hn::Zero(di)));
+  const auto same = hn::RebindMask(
+      d, hn::And(hn::And(hn::Eq(hn::BitCast(di, nCLo), hn::BitCast(di, hn::Load(d, st.beforeCLo))),
+                         hn::Eq(hn::BitCast(di, nFLo), hn::BitCast(di, hn::Load(d, st.beforeFLo)))),
+                 hn::And(hn::Eq(hn::BitCast(di, nCHi), hn::BitCast(di, hn::Load(d, st.beforeCHi))),
+                         hn::Eq(hn::BitCast(di, nFHi), hn::BitCast(di, hn::Load(d, st.beforeFHi))))));
+  const auto stall = hn::And(go, hn::And(even, same));
+  const auto t1 = hn::Add(t, ione);
+  const auto n = hn::Sub(t1, hn::Set(di, 2));
+  const auto over = hn::AndNot(stall, hn::And(go, hn::RebindMask(d, hn::Gt(n, hn::Set(di, maxSteps)))));
+  const auto cont = hn::AndNot(over, hn::AndNot(stall, go));
+  const auto odd = hn::RebindMask(d, hn::Eq(hn::And(n, ione), ione));
+  const auto halve = hn::And(cont, odd);
+  const auto interpolate = hn::AndNot(odd, cont);
+  const VF mid = hn::Mul(hn::Add(nCHi, nCLo), hn::Set(d, 0.5));
+  const VF line = hn::Div(hn::Add(hn::Mul(hn::Sub(nFHi, P), nCLo), hn::Mul(hn::Sub(P, nFLo), nCHi)),
+                          hn::IfThenElse(interpolate, hn::Sub(nFHi, nFLo), one));
+  hn::Store(hn::IfThenElse(cont, hn::IfThenElse(halve, mid, line), depth), d, lanes.c);
+  hn::Store(hn::IfThenElse(go, nCLo, cLo), d, st.cLo);
+  hn::Store(hn::IfThenElse(go, nFLo, fLo), d, st.fLo);
+  hn::Store(hn::IfThenElse(go, nCHi, cHi), d, st.cHi);
+  hn::Store(hn::IfThenElse(go, nFHi, fHi), d, st.fHi);
+  hn::Store(hn::IfThenElse(halve, nCLo, hn::Load(d, st.beforeCLo)), d, st.beforeCLo);
+  hn::Store(hn::IfThenElse(halve, nFLo, hn::Load(d, st.beforeFLo)), d, st.beforeFLo);
+  hn::Store(hn::IfThenElse(halve, nCHi, hn::Load(d, st.beforeCHi)), d, st.beforeCHi);
+  hn::Store(hn::IfThenElse(halve, nFHi, hn::Load(d, st.beforeFHi)), d, st.beforeFHi);
+  hn::Store(hn::IfThenElse(hn::RebindMask(di, cont), t1, t), di, st.t);
+  hn::Store(hn::IfThenElseZero(converged, one), d, st.converged);
+  hn::Store(hn::IfThenElseZero(hn::Or(stall, over), one), d, st.guard);
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace ostrel
 HWY_AFTER_NAMESPACE();
@@ -151,6 +210,11 @@ namespace ostrel {
 
 HWY_EXPORT(LaneCount);
 HWY_EXPORT(Evaluate);
+HWY_EXPORT(StepDepth);
+
+void StepDepthLanes(DepthLaneSteps& steps, SectionLanes& lanes, long maxSteps) {
+  HWY_DYNAMIC_DISPATCH(StepDepth)(steps, lanes, maxSteps);
+}
 
 int SectionLaneCount() { return HWY_DYNAMIC_DISPATCH(LaneCount)(); }
 

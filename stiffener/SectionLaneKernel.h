@@ -12,6 +12,7 @@
 #ifdef OSTREL_LANES
 
 #include <cstddef>
+#include <cstdint>
 
 #include "stiffener/SectionGeometry.h"
 
@@ -54,6 +55,34 @@ struct SectionLaneConstants {
   double epsYieldComp;
   double barArea;
 };
+
+// The depth solves of the lanes between their fixed first trials and their
+// end: the bracket (cLo, fLo, cHi, fHi) with its copy `before` from the
+// last halving step, the trial number t and the force P sought. A lane
+// takes part where `plain` is 1.
+struct alignas(64) DepthLaneSteps {
+  double plain[kMaxSectionLanes];
+  double P[kMaxSectionLanes];
+  double cLo[kMaxSectionLanes];
+  double fLo[kMaxSectionLanes];
+  double cHi[kMaxSectionLanes];
+  double fHi[kMaxSectionLanes];
+  double beforeCLo[kMaxSectionLanes];
+  double beforeFLo[kMaxSectionLanes];
+  double beforeCHi[kMaxSectionLanes];
+  double beforeFHi[kMaxSectionLanes];
+  double phi[kMaxSectionLanes];  // resistance factor of the trial's strain, in
+  int64_t t[kMaxSectionLanes];
+  // Out: 1 where the trial converged, 1 where a guard ends the solve.
+  double converged[kMaxSectionLanes];
+  double guard[kMaxSectionLanes];
+};
+
+// One step of the plain lanes after an evaluation of the force F at the
+// trial depth c (SectionLanes): the trial's factored force, the test of
+// convergence, the narrowed bracket, the stall and step guards, and the
+// depth of the next trial into c.
+void StepDepthLanes(DepthLaneSteps& steps, SectionLanes& lanes, long maxSteps);
 
 // Lanes of the vector width the machine runs (at most kMaxSectionLanes).
 int SectionLaneCount();
