@@ -732,16 +732,18 @@ SectionLaneConstants LaneConstants(const StiffenerSection& s, const FlexureWork&
           x.epsCu, x.epsYield, x.epsYieldComp, x.barArea};
 }
 
-// Whether lane solve L's next trial can step on the vector lanes: past the
-// fixed trials and not kept in a tree.
+// Whether lane solve L's trial steps on the vector lanes: any trial that
+// is not kept in a tree.
 inline bool PlainTrial(const LaneSolve& v) {
-  return v.t >= 3 && !(v.keep && v.t <= DepthTrialTree::kSharedTrials);
+  return !(v.keep && v.t <= DepthTrialTree::kSharedTrials);
 }
 
 // Lane L's solve handed to the vector steps.
 void ToSteps(const LaneSolve& v, DepthLaneSteps& st, int L) {
   st.plain[L] = 1;
   st.P[L] = v.P;
+  st.d[L] = v.d;
+  st.h[L] = v.h;
   st.cLo[L] = v.b.a;
   st.fLo[L] = v.b.b;
   st.cHi[L] = v.b.c;
@@ -767,11 +769,15 @@ void FromSteps(const DepthLaneSteps& st, double c, LaneSolve& v, int L) {
 // lane per step: Next(L) gives lane L its next search (or kIdle), Result(L)
 // takes the lane's evaluation of what it asked for, Converged(L) ends a
 // depth solve the vector steps finished, Solve(L) is the lane's depth solve.
-// The trials of a solve after its fixed ones step on the vector lanes. A
+// The trials of a solve that are not kept in a tree step on the vector
+// lanes. A
 // lane without a search keeps the frame and depth it last evaluated. False
 // on a guard or a raised fault flag.
 template <class Search>
-bool RunLanes(const FlexureWork& x, const SectionLaneConstants& k, int width, Search& search) {
+bool RunLanes(const StiffenerSection& s, const FlexureWork& x, int width, Search& search) {
+  const SectionLaneConstants k = LaneConstants(s, x);
+  const DepthLaneConstants steps{x.kt,  x.kc,  x.kPcomp, x.kPtens,
+                                 x.Pt,  x.Po,  s.beta1,  kMaxSearchSteps};
   SectionLanes& lanes = search.lanes;
   std::array<LaneNeed, kMaxSectionLanes> need{};
   DepthLaneSteps& st = ThreadSteps();
@@ -818,7 +824,7 @@ bool RunLanes(const FlexureWork& x, const SectionLaneConstants& k, int width, Se
       for (int L = 0; L < width; ++L) {
         st.phi[L] = ResistanceFactorForStrain(lanes.strain[L]);
       }
-      StepDepthLanes(st, lanes, kMaxSearchSteps);
+      StepDepthLanes(steps, st, lanes);
     }
     if (RaisedFloatFaults() != 0) {
       return false;
@@ -1178,7 +1184,7 @@ bool ComputeCheckCapacityPointsOnLanes(const StiffenerSection& s, FlexureWork& x
   const int width = std::min(SectionLaneCount(), kMaxSectionLanes);
   PointSearch search{s,      x,       solveP.data(), taper.data(), count, capMuy, capMuz,
                      (kNumDirections + width - 1) / width, width, ThreadLanes(), {}, {}, {}};
-  if (!RunLanes(x, LaneConstants(s, x), width, search)) {
+  if (!RunLanes(s, x, width, search)) {
     return false;
   }
   // What CapacityPoints leaves: the last direction's frame and the points
@@ -1196,7 +1202,7 @@ bool CapacitiesAtDemandAnglesOnLanes(const StiffenerSection& s, FlexureWork& x,
   SetAngleSearchStrains(s, x);
   const int width = std::min(SectionLaneCount(), kMaxSectionLanes);
   AngleSearch search{s, x, demands, count, ratios, ThreadLanes(), 0, {}};
-  if (!RunLanes(x, LaneConstants(s, x), width, search)) {
+  if (!RunLanes(s, x, width, search)) {
     return false;
   }
   if (leaveFrame && count > 0) {

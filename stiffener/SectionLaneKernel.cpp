@@ -142,52 +142,79 @@ void Evaluate(const SectionLaneConstants& k, SectionLanes& lanes, bool moments) 
   }
 }
 
-// Mirrors, lane by lane, the step of the depth solve after its third trial
-// (AcceptLaneTrial, NextLaneTrial): F = phi * F, converged when
-// |P - F| < 0.0001, the high side when !(F < P), the stall guard after
-// an interpolation step, the step guard, then halving (odd steps) or
-// interpolation. Lanes that do not step keep everything; the
-// interpolation of a lane that halves divides by 1.
-void StepDepth(DepthLaneSteps& st, SectionLanes& lanes, long maxSteps) {
+// Mirrors, lane by lane, one step of the depth solve (AcceptLaneTrial,
+// NarrowBracket, NextLaneTrial): the trial's factor (kPcomp for trial 1,
+// kPtens for trial 2, the strain's after), its factored force, converged
+// when |F - P| (|P - F| from trial 3) < 0.0001, the high side (F > P for
+// trial 2, else !(F < P)), the bracket set up by trial 1 or narrowed, the
+// stall guard after an interpolation step, the step guard, then the next
+// depth: d kt for trial 2, halving on odd steps, interpolation on even
+// ones. Lanes that do not step keep everything; a division a lane does
+// not make divides by 1.
+void StepDepth(const DepthLaneConstants& k, DepthLaneSteps& st, SectionLanes& lanes) {
   const DF d;
   const hn::RebindToSigned<DF> di;
+  using M = hn::Mask<DF>;
   const VF zero = hn::Zero(d);
   const VF one = hn::Set(d, 1.0);
-  const auto plain = hn::Gt(hn::Load(d, st.plain), zero);
+  const M plain = hn::Gt(hn::Load(d, st.plain), zero);
+  const auto t = hn::Load(di, st.t);
+  const auto ione = hn::Set(di, 1);
+  const auto itwo = hn::Set(di, 2);
+  const M first = hn::RebindMask(d, hn::Eq(t, ione));
+  const M second = hn::RebindMask(d, hn::Eq(t, itwo));
+  const M fixed = hn::Or(first, second);
   const VF P = hn::Load(d, st.P);
   const VF depth = hn::Load(d, lanes.c);
-  const VF F = hn::Mul(hn::Load(d, st.phi), hn::Load(d, lanes.F));
-  const auto converged = hn::And(plain, hn::Lt(hn::Abs(hn::Sub(P, F)), hn::Set(d, 0.0001)));
-  const auto go = hn::AndNot(converged, plain);
-  const auto hi = hn::Not(hn::Lt(F, P));
+  const VF phi = hn::IfThenElse(first, hn::Set(d, k.kPcomp),
+                                hn::IfThenElse(second, hn::Set(d, k.kPtens), hn::Load(d, st.phi)));
+  const VF F = hn::Mul(phi, hn::Load(d, lanes.F));
+  const VF miss = hn::IfThenElse(fixed, hn::Sub(F, P), hn::Sub(P, F));
+  const M converged = hn::And(plain, hn::Lt(hn::Abs(miss), hn::Set(d, 0.0001)));
+  const M go = hn::AndNot(converged, plain);
+  const M hi = hn::Or(hn::And(second, hn::Gt(F, P)), hn::AndNot(second, hn::Not(hn::Lt(F, P))));
   const VF cLo = hn::Load(d, st.cLo);
   const VF fLo = hn::Load(d, st.fLo);
   const VF cHi = hn::Load(d, st.cHi);
   const VF fHi = hn::Load(d, st.fHi);
-  const VF nCLo = hn::IfThenElse(hi, cLo, depth);
-  const VF nFLo = hn::IfThenElse(hi, fLo, F);
-  const VF nCHi = hn::IfThenElse(hi, depth, cHi);
-  const VF nFHi = hn::IfThenElse(hi, F, fHi);
-  const auto t = hn::Load(di, st.t);
-  const auto ione = hn::Set(di, 1);
-  const auto even = hn::RebindMask(d, hn::Eq(hn::And(t, ione), hn::Zero(di)));
-  const auto same = hn::RebindMask(
+  VF nCLo = hn::IfThenElse(hi, cLo, depth);
+  VF nFLo = hn::IfThenElse(hi, fLo, F);
+  VF nCHi = hn::IfThenElse(hi, depth, cHi);
+  VF nFHi = hn::IfThenElse(hi, F, fHi);
+  const VF dEff = hn::Load(d, st.d);
+  if (!hn::AllFalse(d, hn::And(go, first))) {
+    // Trial 1 sets the bracket up: below P, from it to zero depth at Pt;
+    // above, from the deeper of the compression-yield depth and the full
+    // block (at -Po) to it.
+    const VF yieldDepth = hn::Mul(dEff, hn::Set(d, k.kc));
+    const VF fullBlock = hn::Div(hn::Load(d, st.h), hn::Set(d, k.beta1));
+    const VF deep = hn::IfThenElse(hn::Lt(yieldDepth, fullBlock), fullBlock, yieldDepth);
+    nCLo = hn::IfThenElse(first, hn::IfThenElse(hi, deep, depth), nCLo);
+    nFLo = hn::IfThenElse(first, hn::IfThenElse(hi, hn::Neg(hn::Set(d, k.Po)), F), nFLo);
+    nCHi = hn::IfThenElse(first, hn::IfThenElse(hi, depth, zero), nCHi);
+    nFHi = hn::IfThenElse(first, hn::IfThenElse(hi, F, hn::Set(d, k.Pt)), nFHi);
+  }
+  const M even = hn::RebindMask(d, hn::Eq(hn::And(t, ione), hn::Zero(di)));
+  const M same = hn::RebindMask(
       d, hn::And(hn::And(hn::Eq(hn::BitCast(di, nCLo), hn::BitCast(di, hn::Load(d, st.beforeCLo))),
                          hn::Eq(hn::BitCast(di, nFLo), hn::BitCast(di, hn::Load(d, st.beforeFLo)))),
                  hn::And(hn::Eq(hn::BitCast(di, nCHi), hn::BitCast(di, hn::Load(d, st.beforeCHi))),
                          hn::Eq(hn::BitCast(di, nFHi), hn::BitCast(di, hn::Load(d, st.beforeFHi))))));
-  const auto stall = hn::And(go, hn::And(even, same));
+  const M stall = hn::And(hn::AndNot(fixed, go), hn::And(even, same));
   const auto t1 = hn::Add(t, ione);
-  const auto n = hn::Sub(t1, hn::Set(di, 2));
-  const auto over = hn::AndNot(stall, hn::And(go, hn::RebindMask(d, hn::Gt(n, hn::Set(di, maxSteps)))));
-  const auto cont = hn::AndNot(over, hn::AndNot(stall, go));
-  const auto odd = hn::RebindMask(d, hn::Eq(hn::And(n, ione), ione));
-  const auto halve = hn::And(cont, odd);
-  const auto interpolate = hn::AndNot(odd, cont);
+  const auto n = hn::Sub(t1, itwo);
+  const M over = hn::AndNot(stall, hn::And(go, hn::RebindMask(d, hn::Gt(n, hn::Set(di, k.maxSteps)))));
+  const M cont = hn::AndNot(over, hn::AndNot(stall, go));
+  const M odd = hn::RebindMask(d, hn::Eq(hn::And(n, ione), ione));
+  const M toSecond = hn::And(cont, first);
+  const M halve = hn::AndNot(toSecond, hn::And(cont, odd));
+  const M interpolate = hn::AndNot(toSecond, hn::AndNot(odd, cont));
   const VF mid = hn::Mul(hn::Add(nCHi, nCLo), hn::Set(d, 0.5));
   const VF line = hn::Div(hn::Add(hn::Mul(hn::Sub(nFHi, P), nCLo), hn::Mul(hn::Sub(P, nFLo), nCHi)),
                           hn::IfThenElse(interpolate, hn::Sub(nFHi, nFLo), one));
-  hn::Store(hn::IfThenElse(cont, hn::IfThenElse(halve, mid, line), depth), d, lanes.c);
+  const VF next = hn::IfThenElse(toSecond, hn::Mul(dEff, hn::Set(d, k.kt)),
+                                 hn::IfThenElse(halve, mid, line));
+  hn::Store(hn::IfThenElse(cont, next, depth), d, lanes.c);
   hn::Store(hn::IfThenElse(go, nCLo, cLo), d, st.cLo);
   hn::Store(hn::IfThenElse(go, nFLo, fLo), d, st.fLo);
   hn::Store(hn::IfThenElse(go, nCHi, cHi), d, st.cHi);
@@ -197,6 +224,7 @@ void StepDepth(DepthLaneSteps& st, SectionLanes& lanes, long maxSteps) {
   hn::Store(hn::IfThenElse(halve, nCHi, hn::Load(d, st.beforeCHi)), d, st.beforeCHi);
   hn::Store(hn::IfThenElse(halve, nFHi, hn::Load(d, st.beforeFHi)), d, st.beforeFHi);
   hn::Store(hn::IfThenElse(hn::RebindMask(di, cont), t1, t), di, st.t);
+  hn::Store(phi, d, st.phi);
   hn::Store(hn::IfThenElseZero(converged, one), d, st.converged);
   hn::Store(hn::IfThenElseZero(hn::Or(stall, over), one), d, st.guard);
 }
@@ -212,8 +240,8 @@ HWY_EXPORT(LaneCount);
 HWY_EXPORT(Evaluate);
 HWY_EXPORT(StepDepth);
 
-void StepDepthLanes(DepthLaneSteps& steps, SectionLanes& lanes, long maxSteps) {
-  HWY_DYNAMIC_DISPATCH(StepDepth)(steps, lanes, maxSteps);
+void StepDepthLanes(const DepthLaneConstants& k, DepthLaneSteps& steps, SectionLanes& lanes) {
+  HWY_DYNAMIC_DISPATCH(StepDepth)(k, steps, lanes);
 }
 
 int SectionLaneCount() { return HWY_DYNAMIC_DISPATCH(LaneCount)(); }

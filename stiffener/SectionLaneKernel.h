@@ -56,13 +56,15 @@ struct SectionLaneConstants {
   double barArea;
 };
 
-// The depth solves of the lanes between their fixed first trials and their
-// end: the bracket (cLo, fLo, cHi, fHi) with its copy `before` from the
-// last halving step, the trial number t and the force P sought. A lane
-// takes part where `plain` is 1.
+// The depth solves of the lanes: the bracket (cLo, fLo, cHi, fHi) with its
+// copy `before` from the last halving step, the trial number t, the force P
+// sought, the solve's effective depth d and concrete depth h. A lane takes
+// part where `plain` is 1.
 struct alignas(64) DepthLaneSteps {
   double plain[kMaxSectionLanes];
   double P[kMaxSectionLanes];
+  double d[kMaxSectionLanes];
+  double h[kMaxSectionLanes];
   double cLo[kMaxSectionLanes];
   double fLo[kMaxSectionLanes];
   double cHi[kMaxSectionLanes];
@@ -71,18 +73,33 @@ struct alignas(64) DepthLaneSteps {
   double beforeFLo[kMaxSectionLanes];
   double beforeCHi[kMaxSectionLanes];
   double beforeFHi[kMaxSectionLanes];
-  double phi[kMaxSectionLanes];  // resistance factor of the trial's strain, in
+  // In: the resistance factor of each lane's bar strain (used from the
+  // third trial on). Out: the factor of the trial just taken.
+  double phi[kMaxSectionLanes];
   int64_t t[kMaxSectionLanes];
   // Out: 1 where the trial converged, 1 where a guard ends the solve.
   double converged[kMaxSectionLanes];
   double guard[kMaxSectionLanes];
 };
 
-// One step of the plain lanes after an evaluation of the force F at the
+// What every solve of a batch shares: the depth ratios, resistance factors
+// and axial resistances of the steel, and beta1.
+struct DepthLaneConstants {
+  double kt;
+  double kc;
+  double kPcomp;
+  double kPtens;
+  double Pt;
+  double Po;
+  double beta1;
+  long maxSteps;
+};
+
+// One step of the plain lanes after an evaluation of the force at the
 // trial depth c (SectionLanes): the trial's factored force, the test of
 // convergence, the narrowed bracket, the stall and step guards, and the
 // depth of the next trial into c.
-void StepDepthLanes(DepthLaneSteps& steps, SectionLanes& lanes, long maxSteps);
+void StepDepthLanes(const DepthLaneConstants& k, DepthLaneSteps& steps, SectionLanes& lanes);
 
 // Lanes of the vector width the machine runs (at most kMaxSectionLanes).
 int SectionLaneCount();
