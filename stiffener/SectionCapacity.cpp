@@ -781,67 +781,57 @@ bool RunLanes(const StiffenerSection& s, const FlexureWork& x, int width, Search
   SectionLanes& lanes = search.lanes;
   std::array<LaneNeed, kMaxSectionLanes> need{};
   DepthLaneSteps& st = ThreadSteps();
-  int busy = -1;
-  for (int L = 0; L < width; ++L) {
-    st.plain[L] = 0;
-    LaneNeed& n = need[static_cast<size_t>(L)];
-    n = search.Next(L);
-    if (n == LaneNeed::kGuard) {
-      return false;
-    }
-    if (busy < 0 && n != LaneNeed::kIdle) {
-      busy = L;
-    }
+  // Lanes (bit L) with a search, those asking for moments, and those whose
+  // trial steps on the vector lanes.
+  unsigned busy = 0;
+  unsigned moments = 0;
+  unsigned plain = 0;
+  auto track = [&](int L) {
+    const unsigned bit = 1u << L;
+    const LaneNeed n = need[static_cast<size_t>(L)];
+    busy = n == LaneNeed::kIdle ? busy & ~bit : busy | bit;
+    moments = n == LaneNeed::kMoments ? moments | bit : moments & ~bit;
     if (n == LaneNeed::kForce && PlainTrial(search.Solve(L))) {
       ToSteps(search.Solve(L), st, L);
+      plain |= bit;
+    } else {
+      st.plain[L] = 0;
+      plain &= ~bit;
     }
+  };
+  for (int L = 0; L < width; ++L) {
+    need[static_cast<size_t>(L)] = search.Next(L);
+    if (need[static_cast<size_t>(L)] == LaneNeed::kGuard) {
+      return false;
+    }
+    track(L);
   }
-  if (busy < 0) {
+  if (busy == 0) {
     return RaisedFloatFaults() == 0;
   }
+  const int first = std::countr_zero(busy);
   for (int L = 0; L < width; ++L) {
-    if (need[static_cast<size_t>(L)] == LaneNeed::kIdle) {
-      CopyLane(k, lanes, busy, L);
+    if ((busy & (1u << L)) == 0) {
+      CopyLane(k, lanes, first, L);
     }
   }
-  for (;;) {
-    bool any = false;
-    bool moments = false;
-    bool plain = false;
-    for (int L = 0; L < width; ++L) {
-      any = any || need[static_cast<size_t>(L)] != LaneNeed::kIdle;
-      moments = moments || need[static_cast<size_t>(L)] == LaneNeed::kMoments;
-      plain = plain || st.plain[L] != 0;
-    }
-    if (!any) {
-      return RaisedFloatFaults() == 0;
-    }
+  while (busy != 0) {
     if (Suspended(x)) {
       WaitWhileSuspended();
     }
-    EvaluateSectionLanes(k, lanes, moments);
-    if (plain) {
-      for (int L = 0; L < width; ++L) {
-        st.phi[L] = ResistanceFactorForStrain(lanes.strain[L]);
-      }
-      StepDepthLanes(steps, st, lanes);
-    }
+    const unsigned stepped =
+        EvaluateAndStepLanes(k, steps, lanes, st, moments != 0, plain != 0);
     if (RaisedFloatFaults() != 0) {
       return false;
     }
-    for (int L = 0; L < width; ++L) {
+    // Lanes whose vector step ended, and lanes stepping one at a time.
+    for (unsigned todo = stepped | (busy & ~plain); todo != 0; todo &= todo - 1) {
+      const int L = std::countr_zero(todo);
       LaneNeed& n = need[static_cast<size_t>(L)];
-      if (n == LaneNeed::kIdle) {
-        continue;
-      }
-      if (st.plain[L] != 0) {
+      if ((plain & (1u << L)) != 0) {
         if (st.guard[L] != 0) {
           return false;
         }
-        if (st.converged[L] == 0) {
-          continue;
-        }
-        st.plain[L] = 0;
         FromSteps(st, lanes.c[L], search.Solve(L), L);
         n = search.Converged(L);
       } else {
@@ -850,11 +840,10 @@ bool RunLanes(const StiffenerSection& s, const FlexureWork& x, int width, Search
       if (n == LaneNeed::kGuard) {
         return false;
       }
-      if (n == LaneNeed::kForce && PlainTrial(search.Solve(L))) {
-        ToSteps(search.Solve(L), st, L);
-      }
+      track(L);
     }
   }
+  return RaisedFloatFaults() == 0;
 }
 
 // The capacity points of several axial forces: lane L solves the
@@ -1103,8 +1092,6 @@ double SolveNeutralAxisDepth(const StiffenerSection& s, const FlexureWork& x, do
   CheckFloatFaults();
   return c;
 }
-
-double ResistanceFactorForStrain(double /*strain*/) { return 1.0; }
 
 void ComputeCapacityPoints(const StiffenerSection& s, FlexureWork& x, double P) {
   CapacityPoints(s, x, P, false);

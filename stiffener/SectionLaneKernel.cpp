@@ -13,6 +13,7 @@
 #include <hwy/highway.h>
 
 #include "stiffener/SectionLaneKernel.h"
+#include "stiffener/StiffenerFlexure.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace ostrel {
@@ -229,6 +230,25 @@ void StepDepth(const DepthLaneConstants& k, DepthLaneSteps& st, SectionLanes& la
   hn::Store(hn::IfThenElseZero(hn::Or(stall, over), one), d, st.guard);
 }
 
+unsigned EvaluateStep(const SectionLaneConstants& k, const DepthLaneConstants& kd,
+                      SectionLanes& lanes, DepthLaneSteps& st, bool moments, bool step) {
+  Evaluate(k, lanes, moments);
+  if (!step) {
+    return 0;
+  }
+  const DF d;
+  const int width = static_cast<int>(hn::Lanes(d));
+  for (int L = 0; L < width; ++L) {
+    st.phi[L] = ResistanceFactorForStrain(lanes.strain[L]);
+  }
+  StepDepth(kd, st, lanes);
+  unsigned bits = 0;
+  for (int L = 0; L < width; ++L) {
+    bits |= (st.converged[L] != 0 || st.guard[L] != 0) ? 1u << L : 0u;
+  }
+  return bits;
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace ostrel
 HWY_AFTER_NAMESPACE();
@@ -239,6 +259,13 @@ namespace ostrel {
 HWY_EXPORT(LaneCount);
 HWY_EXPORT(Evaluate);
 HWY_EXPORT(StepDepth);
+HWY_EXPORT(EvaluateStep);
+
+unsigned EvaluateAndStepLanes(const SectionLaneConstants& k, const DepthLaneConstants& kd,
+                              SectionLanes& lanes, DepthLaneSteps& steps, bool moments,
+                              bool step) {
+  return HWY_DYNAMIC_DISPATCH(EvaluateStep)(k, kd, lanes, steps, moments, step);
+}
 
 void StepDepthLanes(const DepthLaneConstants& k, DepthLaneSteps& steps, SectionLanes& lanes) {
   HWY_DYNAMIC_DISPATCH(StepDepth)(k, steps, lanes);

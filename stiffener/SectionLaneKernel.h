@@ -101,6 +101,13 @@ struct DepthLaneConstants {
 // depth of the next trial into c.
 void StepDepthLanes(const DepthLaneConstants& k, DepthLaneSteps& steps, SectionLanes& lanes);
 
+// EvaluateSectionLanes, then, with `step`, StepDepthLanes with the
+// resistance factors of the lanes' strains. Returns the lanes (bit L) whose
+// step converged or met a guard.
+unsigned EvaluateAndStepLanes(const SectionLaneConstants& k, const DepthLaneConstants& kd,
+                              SectionLanes& lanes, DepthLaneSteps& steps, bool moments,
+                              bool step);
+
 // Lanes of the vector width the machine runs (at most kMaxSectionLanes).
 int SectionLaneCount();
 

@@ -147,7 +147,7 @@ bool CapacitiesAtDemandAnglesOnLanes(const StiffenerSection& section, FlexureWor
 
 // Resistance factor for a bar strain: always 1.0, the material factors being
 // already inside the factored strengths.
-double ResistanceFactorForStrain(double strain);
+inline double ResistanceFactorForStrain(double /*strain*/) { return 1.0; }
 
 }  // namespace ostrel
 
