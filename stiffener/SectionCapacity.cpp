@@ -849,8 +849,20 @@ bool RunLanes(const StiffenerSection& s, const FlexureWork& x, int width, Search
 // The capacity points of several axial forces: lane L solves the
 // directions L + 1, L + 1 + width, ... of every force in turn, so each
 // direction's trial tree sees its solves in the order CapacityPoints makes
-// them.
+// them. The moments of the depths the solves end on are evaluated after
+// all of a lane's solves, all lanes together (a trial's moments kept in
+// the tree later than one at a time only makes a later solve evaluate the
+// same moments again).
 struct PointSearch {
+  // A solve that ended on depth c of direction d, awaiting its moments.
+  struct Ended {
+    int job;
+    int d;
+    double c;
+    double phi;
+    int found;
+  };
+
   const StiffenerSection& s;
   FlexureWork& x;
   const double* solveP;
@@ -864,60 +876,76 @@ struct PointSearch {
   std::array<int, kMaxSectionLanes> job{};
   std::array<int, kMaxSectionLanes> dir{};
   std::array<LaneSolve, kMaxSectionLanes> solve{};
+  std::array<std::vector<Ended>, kMaxSectionLanes> ended{};
+  std::array<size_t, kMaxSectionLanes> nextEnded{};
 
   int Direction(int L, int j) const { return L + 1 + (j % dirsPerLane) * width; }
   LaneSolve& Solve(int L) { return solve[static_cast<size_t>(L)]; }
 
-  // Ends the solve of lane L with the moments Ma, Mb of its depth.
-  void Finish(int L, double Ma, double Mb) {
-    const LaneSolve& v = solve[static_cast<size_t>(L)];
-    const int i = job[static_cast<size_t>(L)] / dirsPerLane;
-    const int d = dir[static_cast<size_t>(L)];
+  // Ends solve number j (direction d, factor phi) with the moments Ma, Mb
+  // of its depth.
+  void Finish(int j, int d, double phi, double Ma, double Mb) {
+    const int i = j / dirsPerLane;
     Ma = Ma * taper[i];
     Mb = Mb * taper[i];
-    capMuz[i][d] = (Ma * s.geo.dirCos[d] - Mb * s.geo.dirSin[d]) * v.phi;
-    capMuy[i][d] = (Mb * s.geo.dirCos[d] + Ma * s.geo.dirSin[d]) * v.phi;
+    capMuz[i][d] = (Ma * s.geo.dirCos[d] - Mb * s.geo.dirSin[d]) * phi;
+    capMuy[i][d] = (Mb * s.geo.dirCos[d] + Ma * s.geo.dirSin[d]) * phi;
   }
 
-  // The moments of a converged solve: kept with its trial, or the kernel's.
+  // Makes direction d lane L's frame unless it is already.
+  void Frame(int L, int d) {
+    if (dir[static_cast<size_t>(L)] != d) {
+      dir[static_cast<size_t>(L)] = d;
+      LoadDirectionLane(s, d, lanes, L);
+    }
+  }
+
+  // The moments of a converged solve: kept with its trial, or the kernel's
+  // later.
   LaneNeed Converged(int L) {
     const LaneSolve& v = solve[static_cast<size_t>(L)];
+    const int j = job[static_cast<size_t>(L)];
+    const int d = dir[static_cast<size_t>(L)];
     if (v.found != DepthTrialTree::kNone && v.tree->TrialAt(v.found).hasMoments) {
       const DepthTrial& known = v.tree->TrialAt(v.found);
-      Finish(L, known.Ma, known.Mb);
-      ++job[static_cast<size_t>(L)];
-      return Next(L);
+      Finish(j, d, v.phi, known.Ma, known.Mb);
+    } else {
+      ended[static_cast<size_t>(L)].push_back({j, d, v.c, v.phi, v.found});
     }
-    lanes.c[L] = v.c;
-    return LaneNeed::kMoments;
+    ++job[static_cast<size_t>(L)];
+    return Next(L);
   }
 
   LaneNeed Next(int L) {
     for (;;) {
       const int j = job[static_cast<size_t>(L)];
-      int d = Direction(L, j);
-      if (j >= count * dirsPerLane || d > kNumDirections) {
-        // A lane with fewer directions than the others skips the missing
-        // ones; past the last force it has nothing left.
-        if (j >= count * dirsPerLane) {
+      if (j >= count * dirsPerLane) {
+        // Past the last force: the moments of the solves that ended.
+        const std::vector<Ended>& e = ended[static_cast<size_t>(L)];
+        const size_t at = nextEnded[static_cast<size_t>(L)];
+        if (at == e.size()) {
           return LaneNeed::kIdle;
         }
+        Frame(L, e[at].d);
+        lanes.c[L] = e[at].c;
+        return LaneNeed::kMoments;
+      }
+      const int d = Direction(L, j);
+      if (d > kNumDirections) {
+        // A lane with fewer directions than the others skips the missing
+        // ones.
         ++job[static_cast<size_t>(L)];
         continue;
       }
       LaneSolve& v = solve[static_cast<size_t>(L)];
       // A lane keeps its frame while its direction stays (always, with a
       // lane for each direction).
-      if (dir[static_cast<size_t>(L)] != d) {
-        dir[static_cast<size_t>(L)] = d;
-        LoadDirectionLane(s, d, lanes, L);
-      }
-      const double bottomBar = s.geo.bottomBar[d];
+      Frame(L, d);
       v = LaneSolve{};
       v.P = solveP[j / dirsPerLane];
       v.h = s.geo.sectionDepth[d];
       v.tree = &x.checkTrials[static_cast<size_t>(d)];
-      const LaneNeed n = BeginLaneSolve(s, x, lanes.top[L], bottomBar, v);
+      const LaneNeed n = BeginLaneSolve(s, x, lanes.top[L], s.geo.bottomBar[d], v);
       if (n == LaneNeed::kDone) {
         return Converged(L);
       }
@@ -929,14 +957,14 @@ struct PointSearch {
   LaneNeed Result(int L, LaneNeed asked) {
     LaneSolve& v = solve[static_cast<size_t>(L)];
     if (asked == LaneNeed::kMoments) {
-      if (v.found != DepthTrialTree::kNone) {
-        DepthTrial& known = v.tree->TrialAt(v.found);
+      const Ended& e = ended[static_cast<size_t>(L)][nextEnded[static_cast<size_t>(L)]++];
+      if (e.found != DepthTrialTree::kNone) {
+        DepthTrial& known = x.checkTrials[static_cast<size_t>(e.d)].TrialAt(e.found);
         known.hasMoments = true;
         known.Ma = lanes.Ma[L];
         known.Mb = lanes.Mb[L];
       }
-      Finish(L, lanes.Ma[L], lanes.Mb[L]);
-      ++job[static_cast<size_t>(L)];
+      Finish(e.job, e.d, e.phi, lanes.Ma[L], lanes.Mb[L]);
       return Next(L);
     }
     const LaneNeed n = AcceptLaneTrial(x, lanes.F[L], lanes.strain[L], v);
@@ -1170,7 +1198,8 @@ bool ComputeCheckCapacityPointsOnLanes(const StiffenerSection& s, FlexureWork& x
   }
   const int width = std::min(SectionLaneCount(), kMaxSectionLanes);
   PointSearch search{s,      x,       solveP.data(), taper.data(), count, capMuy, capMuz,
-                     (kNumDirections + width - 1) / width, width, ThreadLanes(), {}, {}, {}};
+                     (kNumDirections + width - 1) / width, width, ThreadLanes(), {}, {}, {},
+                     {}, {}};
   if (!RunLanes(s, x, width, search)) {
     return false;
   }
