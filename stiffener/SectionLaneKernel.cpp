@@ -32,9 +32,7 @@ HWY_INLINE void PolygonLanes(const double* pu, const double* pw, int n, VF wNa, 
                              VF stress, VF& F, VF& Ma, VF& Mb) {
   const DF d;
   const VF one = hn::Set(d, 1.0);
-  const VF two = hn::Set(d, 2.0);
   const VF half = hn::Set(d, 0.5);
-  const VF six = hn::Set(d, 6.0);
   for (int j = 1; j <= n; ++j) {
     const int next = j == n ? 1 : j + 1;
     const VF u1 = hn::Load(d, pu + j * kMaxSectionLanes);
@@ -70,6 +68,8 @@ HWY_INLINE void PolygonLanes(const double* pu, const double* pw, int n, VF wNa, 
     const VF dF = hn::Mul(hn::Mul(hn::Mul(stress, hn::Add(cu1, cu2)), half), hn::Sub(r2, r1));
     F = hn::IfThenElse(taken, hn::Sub(F, dF), F);
     if constexpr (kMoments) {
+      const VF two = hn::Set(d, 2.0);
+      const VF six = hn::Set(d, 6.0);
       const VF a = hn::Add(hn::Mul(cu1, hn::Add(hn::Mul(two, r1), r2)),
                            hn::Mul(cu2, hn::Add(r1, hn::Mul(two, r2))));
       const VF dMa = hn::Div(hn::Mul(hn::Mul(stress, hn::Sub(r2, r1)), a), six);
@@ -278,14 +278,16 @@ void EvaluateSectionLanes(const SectionLaneConstants& k, SectionLanes& lanes, bo
 }
 
 long SectionLaneFlops(const SectionLaneConstants& k, bool moments) {
-  // Per edge: the clip (7), the ends from the axis (2), the force (6), and
-  // the two moments (22); per bar: the force (7) and its moments (4); once:
-  // the axis and block line (3), the in-block depth (2), the sums (2, and 6
-  // with moments).
+  // Per edge: the ends from the axis (2) and the force (6), the two moments
+  // (22); per polygon two edges crossing the block line, clipped (7); per
+  // bar: the force (7) and its moments (4); once: the axis and block line
+  // (3), the in-block depth (2), the sums (2, and 6 more with moments). An
+  // upper bound: an edge below the block line in every lane costs nothing.
+  const long polygons = k.flanges ? 3 : 1;
   const long edges = k.numVertices + (k.flanges ? 2 * kFlangeVertices : 0);
-  const long perEdge = moments ? 15 + 22 : 15;
+  const long perEdge = moments ? 8 + 22 : 8;
   const long perBar = moments ? 7 + 4 : 7;
-  return edges * perEdge + k.numBars * perBar + 5 + (moments ? 8 : 2);
+  return edges * perEdge + polygons * 2 * 7 + k.numBars * perBar + 5 + (moments ? 8 : 2);
 }
 
 }  // namespace ostrel

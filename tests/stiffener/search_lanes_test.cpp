@@ -150,7 +150,7 @@ class SearchLanesTest : public FlexureFixture {
 };
 
 TEST_F(SearchLanesTest, RandomChecksMatchOneAtATime) {
-  const std::set<int> widths = EveryWidth(500, [&](std::mt19937_64& rng, int) {
+  const std::set<int> widths = EveryWidth(300, [&](std::mt19937_64& rng, int) {
     RandomElement(rng);
   });
   // Forcing each target really changes the lanes (8 with 512-bit vectors).
