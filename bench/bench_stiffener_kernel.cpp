@@ -12,6 +12,12 @@
 #include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 
+#ifdef OSTREL_LANES
+#include <memory>
+
+#include "stiffener/SectionLaneKernel.h"
+#endif
+
 namespace ostrel {
 namespace {
 
@@ -84,6 +90,57 @@ void KernelForce(benchmark::State& state, Section section) {
   state.SetItemsProcessed(state.iterations());
 }
 
+#ifdef OSTREL_LANES
+// The kernel on vector lanes: every lane the frame of direction 8, the
+// lanes' depths stepping like KernelForce's. Items are single evaluations.
+// flop_share_% is the kernel's arithmetic rate against the vector peak of
+// the dispatched width without fused multiply-add: one multiply and one add
+// instruction per cycle, each on all lanes, at the clock the library reads
+// (cycles_per_second); flops per evaluation are counted from the kernel
+// (SectionLaneFlops).
+void KernelForceLanes(benchmark::State& state, Section section) {
+  const Element& e = SetUp(section);
+  const SectionGeometry& g = e.s.geo;
+  const int width = SectionLaneCount();
+  auto lanes = std::make_unique<SectionLanes>();
+  constexpr int W = kMaxSectionLanes;
+  for (int L = 0; L < W; ++L) {
+    for (int v = 1; v <= g.numVertices; ++v) {
+      lanes->vertexU[v * W + L] = g.rotVertexU[8][v];
+      lanes->vertexW[v * W + L] = g.rotVertexW[8][v];
+    }
+    for (int b = 1; b <= g.numBars; ++b) {
+      lanes->barU[b * W + L] = g.rotBarU[8][b];
+      lanes->barW[b * W + L] = g.rotBarW[8][b];
+    }
+    lanes->top[L] = g.topFibre[8];
+    lanes->c[L] = (0.05 + 0.1 * L) * g.sectionDepth[8];
+  }
+  const SectionLaneConstants k{g.numVertices, g.numBars, e.s.hasFlanges != 0, e.s.beta1,
+                               e.s.blockStress, e.s.phiEs, e.x.epsCu, e.x.epsYield,
+                               e.x.epsYieldComp, e.x.barArea};
+  const double depth = g.sectionDepth[8];
+  double total = 0;
+  for (auto _ : state) {
+    EvaluateSectionLanes(k, *lanes, false);
+    total += lanes->F[0];
+    for (int L = 0; L < width; ++L) {
+      const double c = lanes->c[L];
+      lanes->c[L] = c > 1.2 * depth ? 0.05 * depth : c * 1.01;
+    }
+    benchmark::DoNotOptimize(total);
+  }
+  const double evaluations = static_cast<double>(state.iterations()) * width;
+  const double flops = static_cast<double>(SectionLaneFlops(k, false));
+  const double peak = benchmark::CPUInfo::Get().cycles_per_second * 2.0 * width;
+  state.SetItemsProcessed(static_cast<int64_t>(evaluations));
+  state.counters["lanes"] = width;
+  state.counters["flops_per_eval"] = flops;
+  state.counters["flop_share_%"] =
+      benchmark::Counter(100.0 * evaluations * flops / peak, benchmark::Counter::kIsRate);
+}
+#endif
+
 void DepthSolve(benchmark::State& state, Section section) {
   const Element& e = SetUp(section);
   const double h = e.s.geo.sectionDepth[8];
@@ -146,6 +203,11 @@ void FlexureSteel(benchmark::State& state, Section section) {
 BENCHMARK_CAPTURE(KernelForce, rect400x600_10bars, kRect10);
 BENCHMARK_CAPTURE(KernelForce, rect400x600_20bars, kRect20);
 BENCHMARK_CAPTURE(KernelForce, circle600_20bars, kCircle);
+#ifdef OSTREL_LANES
+BENCHMARK_CAPTURE(KernelForceLanes, rect400x600_10bars, kRect10);
+BENCHMARK_CAPTURE(KernelForceLanes, rect400x600_20bars, kRect20);
+BENCHMARK_CAPTURE(KernelForceLanes, circle600_20bars, kCircle);
+#endif
 BENCHMARK_CAPTURE(DepthSolve, rect400x600_10bars, kRect10);
 BENCHMARK_CAPTURE(DepthSolve, rect400x600_20bars, kRect20);
 BENCHMARK_CAPTURE(DepthSolve, circle600_20bars, kCircle);

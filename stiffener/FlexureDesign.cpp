@@ -5,11 +5,13 @@
 #include <array>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "model/CheckedMath.h"
 #include "model/CrMath.h"
 #include "model/modGlobal.h"
 #include "model/modDesign.h"
+#include "model/SearchLanes.h"
 #include "stiffener/StiffenerFlexure.h"
 
 namespace ostrel {
@@ -28,21 +30,32 @@ struct Contour {
   std::array<double, 8> t{};
 };
 
-Contour BuildContour(const FlexureWork& x) {
+Contour BuildContour(const DirectionArray& capMuy, const DirectionArray& capMuz) {
   Contour c;
   for (int j = 1; j <= 7; ++j) {
-    c.my[j] = std::fabs(x.capMuy[j]);
-    const double mz = std::fabs(x.capMuz[j]);
+    c.my[j] = std::fabs(capMuy[j]);
+    const double mz = std::fabs(capMuz[j]);
     c.mz[j] = mz < 0.0001 ? 0.0001 : mz;
     c.t[j] = DesignAtan(c.my[j] / c.mz[j]);
   }
   return c;
 }
 
-// Demand/capacity ratio of one end against the contour; false when no
-// segment holds the demand angle (the end then gives no ratio).
-bool BiaxialRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
-                  const Contour& ct, double P, int k, int end, double& r) {
+// Where the demand of one end meets the contour: on no segment (has
+// false), on a contour point (the ratio r), or between two points (search,
+// with the bracket of the angle search).
+struct ContourDemand {
+  bool has = false;
+  bool search = false;
+  double r = 0;
+  double muy = 0;
+  double muz = 0;
+  AngleBracket bracket{};
+};
+
+ContourDemand DemandOnContour(const StiffenerSection& s, const StiffenerForces& f,
+                              const Contour& ct, int k, int end) {
+  ContourDemand out;
   const double step = (s.geo.pi * 0.5) / 6;  // 15 degrees
   double theta = f.momentAngle(k, end);
   const double muy = std::fabs(f.Muy(k, end));
@@ -57,18 +70,55 @@ bool BiaxialRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWo
     ++j;
   }
   if (j > 6) {
+    return out;
+  }
+  out.has = true;
+  if (std::fabs(theta - ct.t[j]) < 0.0001) {
+    out.r = (muz + muy) / (ct.mz[j] + ct.my[j]);
+  } else if (std::fabs(theta - ct.t[j + 1]) < 0.0001) {
+    out.r = (muz + muy) / (ct.mz[j + 1] + ct.my[j + 1]);
+  } else {
+    out.search = true;
+    out.muy = muy;
+    out.muz = muz;
+    out.bracket = {j * step, (j - 1) * step, ct.t[j + 1], ct.t[j]};
+  }
+  return out;
+}
+
+// Demand/capacity ratio of one end against the contour; false when no
+// segment holds the demand angle (the end then gives no ratio).
+bool BiaxialRatio(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+                  const Contour& ct, double P, int k, int end, double& r) {
+  const ContourDemand d = DemandOnContour(s, f, ct, k, end);
+  if (!d.has) {
     return false;
   }
-  if (std::fabs(theta - ct.t[j]) < 0.0001) {
-    r = (muz + muy) / (ct.mz[j] + ct.my[j]);
-  } else if (std::fabs(theta - ct.t[j + 1]) < 0.0001) {
-    r = (muz + muy) / (ct.mz[j + 1] + ct.my[j + 1]);
-  } else {
-    const AngleBracket bracket{j * step, (j - 1) * step, ct.t[j + 1], ct.t[j]};
-    r = ComputeCapacityAtDemandAngle(s, x, P, muy, muz, bracket);
-  }
+  r = d.search ? ComputeCapacityAtDemandAngle(s, x, P, d.muy, d.muz, d.bracket) : d.r;
   r = std::fabs(r);
   return true;
+}
+
+// Flanged section: Muy only, against the resistances in its two senses
+// (directions 7 and 8, capacities cap7 and cap8), about the plastic
+// centroid.
+EndRatios FlangedRatios(const StiffenerSection& s, const StiffenerForces& f, double as,
+                        double cap7, double cap8, double P, int k) {
+  EndRatios out;
+  double ePc = 0;
+  double eC = 0;
+  FlangeEccentricities(s, as, P, ePc, eC);
+  double lower = P * ePc + cap7;
+  double upper = P * ePc + cap8;
+  if (lower > upper) {
+    std::swap(lower, upper);
+  }
+  for (int end = 1; end <= 2; ++end) {
+    const double m = f.Muy(k, end) + (ePc - eC) * P;
+    out.r[end] = std::fabs(m > 0 ? m / upper : m / lower);
+    out.has[end] = true;
+  }
+  return out;
 }
 
 void SetGoverning(const StiffenerForces& f, int k, double muy, double muz, StiffenerRecord& r) {
@@ -160,6 +210,104 @@ double BisectSectionRatio(const StiffenerSection& s, const StiffenerForces& f, F
   return hi;
 }
 
+#ifdef OSTREL_LANES
+// CheckSectionForCombos with the searches of all combinations on vector
+// lanes: first the capacity points of every combination, then the angle
+// searches of every end that needs one; the same results, record and work
+// as the one-at-a-time check. False, with the fault flags as they were and
+// the record untouched, when a search met a fault or a guard: the check is
+// then done one at a time, which reports it.
+bool CheckCombosOnLanes(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
+                        StiffenerRecord& r) {
+  const int n = static_cast<int>(f.ultimateCombos.size());
+  if (n == 0 || RaisedFloatFaults() != 0) {
+    return false;
+  }
+  std::vector<double> P(static_cast<size_t>(n));
+  std::vector<DirectionArray> capMuy(static_cast<size_t>(n));
+  std::vector<DirectionArray> capMuz(static_cast<size_t>(n));
+  std::vector<EndRatios> ratios(static_cast<size_t>(n));
+  try {
+    StartCapacityCheck(x);
+    for (int i = 0; i < n; ++i) {
+      P[static_cast<size_t>(i)] = f.Pu(f.ultimateCombos[static_cast<size_t>(i)], 1);
+    }
+    if (!ComputeCheckCapacityPointsOnLanes(s, x, P.data(), n, capMuy.data(), capMuz.data())) {
+      ClearFloatFaults();
+      return false;
+    }
+    if (s.hasFlanges != 0) {
+      for (int i = 0; i < n; ++i) {
+        const size_t at = static_cast<size_t>(i);
+        ratios[at] = FlangedRatios(s, f, x.As, capMuy[at][7], capMuy[at][8], P[at],
+                                   f.ultimateCombos[at]);
+      }
+    } else {
+      std::vector<AngleDemand> demands;
+      std::vector<double*> into;
+      int lastSearching = -1;
+      for (int i = 0; i < n; ++i) {
+        const size_t at = static_cast<size_t>(i);
+        const int k = f.ultimateCombos[at];
+        const Contour ct = BuildContour(capMuy[at], capMuz[at]);
+        for (int end = 1; end <= 2; ++end) {
+          const ContourDemand d = DemandOnContour(s, f, ct, k, end);
+          ratios[at].has[end] = d.has;
+          ratios[at].r[end] = d.r;
+          if (d.search) {
+            demands.push_back({P[at], d.muy, d.muz, d.bracket});
+            into.push_back(&ratios[at].r[end]);
+            lastSearching = i;
+          }
+        }
+      }
+      // The work ends as the last combination's last search leaves it, if
+      // that combination searched at all.
+      const bool lastSearched = lastSearching == n - 1;
+      std::vector<double> found(demands.size());
+      if (!CapacitiesAtDemandAnglesOnLanes(s, x, demands.data(), static_cast<int>(demands.size()),
+                                           found.data(), lastSearched)) {
+        ClearFloatFaults();
+        return false;
+      }
+      for (size_t q = 0; q < demands.size(); ++q) {
+        *into[q] = found[q];
+      }
+      for (EndRatios& e : ratios) {
+        for (int end = 1; end <= 2; ++end) {
+          if (e.has[end]) {
+            e.r[end] = std::fabs(e.r[end]);
+          }
+        }
+      }
+    }
+  } catch (const RunTimeError&) {
+    ClearFloatFaults();
+    return false;
+  }
+  if (RaisedFloatFaults() != 0) {
+    ClearFloatFaults();
+    return false;
+  }
+  r.status = DESIGN_PASS;
+  double best = -0.0001;
+  for (int i = 0; i < n; ++i) {
+    const int k = f.ultimateCombos[static_cast<size_t>(i)];
+    const EndRatios& e = ratios[static_cast<size_t>(i)];
+    for (int end = 1; end <= 2; ++end) {
+      if (e.has[end] && e.r[end] > best) {
+        best = e.r[end];
+        SetGoverning(f, k, f.Muy(k, end), s.hasFlanges == 0 ? f.Muz(k, end) : 0, r);
+      }
+    }
+  }
+  if (best > 1.0) {
+    r.status = Fail_RequiredRFTExceedMaximum;
+  }
+  return true;
+}
+#endif
+
 }  // namespace
 
 void FlangeEccentricities(const StiffenerSection& s, double as, double P, double& e_pc,
@@ -190,32 +338,22 @@ EndRatios CombinationRatios(const StiffenerSection& s, const StiffenerForces& f,
   const double P = f.Pu(k, 1);
   ComputeCheckCapacityPoints(s, x, P);
   if (s.hasFlanges == 0) {
-    const Contour ct = BuildContour(x);
+    const Contour ct = BuildContour(x.capMuy, x.capMuz);
     for (int end = 1; end <= 2; ++end) {
       out.has[end] = BiaxialRatio(s, f, x, ct, P, k, end, out.r[end]);
     }
     return out;
   }
-  // Flanged section: Muy only, against the resistances in its two senses
-  // (directions 7 and 8), about the plastic centroid.
-  double ePc = 0;
-  double eC = 0;
-  FlangeEccentricities(s, x.As, P, ePc, eC);
-  double lower = P * ePc + x.capMuy[7];
-  double upper = P * ePc + x.capMuy[8];
-  if (lower > upper) {
-    std::swap(lower, upper);
-  }
-  for (int end = 1; end <= 2; ++end) {
-    const double m = f.Muy(k, end) + (ePc - eC) * P;
-    out.r[end] = std::fabs(m > 0 ? m / upper : m / lower);
-    out.has[end] = true;
-  }
-  return out;
+  return FlangedRatios(s, f, x.As, x.capMuy[7], x.capMuy[8], P, k);
 }
 
 void CheckSectionForCombos(const StiffenerSection& s, const StiffenerForces& f, FlexureWork& x,
                            StiffenerRecord& r) {
+#ifdef OSTREL_LANES
+  if (UseVectorLanes() && CheckCombosOnLanes(s, f, x, r)) {
+    return;
+  }
+#endif
   r.status = DESIGN_PASS;
   double best = -0.0001;
   // The steel stays fixed for the whole check.

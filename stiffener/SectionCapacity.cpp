@@ -11,6 +11,14 @@
 #include "model/modDesign.h"
 #include "stiffener/StiffenerFlexure.h"
 
+#ifdef OSTREL_LANES
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "stiffener/SectionLaneKernel.h"
+#endif
+
 namespace ostrel {
 
 namespace {
@@ -504,6 +512,593 @@ void CapacityAtAngle(const StiffenerSection& s, FlexureWork& x, double a, double
 
 }  // namespace
 
+#ifdef OSTREL_LANES
+namespace {
+
+// What a lane asks of the next kernel evaluation, or why it asks nothing.
+enum class LaneNeed { kIdle, kForce, kMoments, kDone, kGuard };
+
+// A depth solve advanced one trial per kernel evaluation of its lane: the
+// steps of SolveDepthUnchecked, split where it calls the kernel.
+struct LaneSolve {
+  double P = 0;
+  double h = 0;
+  double d = 0;
+  DepthTrialTree* tree = nullptr;
+  SolveStart start{};
+  Bracket b{};
+  Bracket before{};
+  Bracket arrival{};
+  int t = 0;
+  int last = DepthTrialTree::kNone;
+  bool hi = false;
+  bool keep = false;
+  double c = 0;
+  double phi = 0;
+  int found = DepthTrialTree::kNone;
+};
+
+// The depth of the next trial (TakeDepthTrial before its kernel call).
+LaneNeed NextLaneTrial(const FlexureWork& x, LaneSolve& L) {
+  ++L.t;
+  if (L.keep && L.t <= DepthTrialTree::kSharedTrials) {
+    L.arrival = L.b;  // only a trial that may be kept needs it
+  }
+  if (L.t == 1) {
+    L.c = L.d * x.kb;
+  } else if (L.t == 2) {
+    L.c = L.d * x.kt;
+  } else {
+    const long n = L.t - 2;
+    if (n > kMaxSearchSteps) {
+      return LaneNeed::kGuard;
+    }
+    if (n % 2 == 1) {
+      L.before = L.b;
+      L.c = (L.b.c + L.b.a) * 0.5;
+    } else {
+      L.c = ((L.b.d - L.P) * L.b.a + (L.P - L.b.b) * L.b.c) / (L.b.d - L.b.b);
+    }
+  }
+  return LaneNeed::kForce;
+}
+
+// The start of a solve in the frame whose extreme fibres are top and
+// bottomBar: the replay of the known trials, then the first new trial;
+// kDone when a known trial converged.
+LaneNeed BeginLaneSolve(const StiffenerSection& s, const FlexureWork& x, double top,
+                        double bottomBar, LaneSolve& L) {
+  constexpr int kNone = DepthTrialTree::kNone;
+  L.d = top - bottomBar;
+  L.found = kNone;
+  SolveProgress at;
+  if (L.tree != nullptr && !L.tree->Empty()) {
+    double c = 0;
+    if (ReplayDepthTrials(*L.tree, L.P, at, c, L.phi, L.found)) {
+      L.c = c;
+      return LaneNeed::kDone;
+    }
+  }
+  L.start = {x.Pt, x.Po, L.d, x.kc, L.h, s.beta1};
+  L.b = {};
+  L.before = {};
+  L.t = at.t;
+  L.last = at.last;
+  L.hi = at.hi;
+  if (L.last != kNone) {
+    const DepthTrial& known = L.tree->TrialAt(L.last);
+    L.b = {known.arrival[0], known.arrival[1], known.arrival[2], known.arrival[3]};
+    if (L.t >= 3 && (L.t - 2) % 2 == 1) {
+      L.before = L.b;
+    }
+    NarrowBracket(L.t, L.hi, known.c, known.F, L.start, L.b);
+  }
+  L.keep = L.tree != nullptr;
+  return NextLaneTrial(x, L);
+}
+
+// The kernel's force Fk (largest bar strain `strain`) at the trial depth:
+// the rest of the step of SolveDepthUnchecked.
+LaneNeed AcceptLaneTrial(const FlexureWork& x, double Fk, double strain, LaneSolve& L) {
+  double F = 0;
+  double trialPhi = 0;
+  if (L.t == 1) {
+    F = x.kPcomp * Fk;
+    trialPhi = x.kPcomp;
+  } else if (L.t == 2) {
+    F = x.kPtens * Fk;
+    trialPhi = x.kPtens;
+  } else {
+    trialPhi = ResistanceFactorForStrain(strain);
+    F = trialPhi * Fk;
+  }
+  L.phi = trialPhi;
+  L.keep = L.keep && L.t <= DepthTrialTree::kSharedTrials;
+  const int parentSide = L.hi ? 1 : 0;
+  auto kept = [&] {
+    const Bracket& a = L.arrival;
+    return DepthTrial{L.c, F, trialPhi, {a.a, a.b, a.c, a.d}, false, 0, 0};
+  };
+  if (DepthConverged(L.t, F, L.P)) {
+    L.found = L.keep ? L.tree->Add(L.last, parentSide, kept(), F) : DepthTrialTree::kNone;
+    return LaneNeed::kDone;
+  }
+  L.hi = HighSide(L.t, F, L.P);
+  NarrowBracket(L.t, L.hi, L.c, F, L.start, L.b);
+  if (L.t >= 3 && (L.t - 2) % 2 == 0 && L.before.SameAs(L.b)) {
+    return LaneNeed::kGuard;
+  }
+  if (L.keep) {
+    L.last = L.tree->Add(L.last, parentSide, kept(), F);
+    L.keep = L.last != DepthTrialTree::kNone;
+  }
+  return NextLaneTrial(x, L);
+}
+
+// Fixed direction d as lane L's frame (LoadDirection); its lowest bar.
+double LoadDirectionLane(const StiffenerSection& s, int d, SectionLanes& lanes, int L) {
+  const SectionGeometry& g = s.geo;
+  constexpr int W = kMaxSectionLanes;
+  for (int v = 1; v <= g.numVertices; ++v) {
+    lanes.vertexU[v * W + L] = g.rotVertexU[d][v];
+    lanes.vertexW[v * W + L] = g.rotVertexW[d][v];
+  }
+  if (s.hasFlanges != 0) {
+    for (int v = 1; v <= kFlangeVertices; ++v) {
+      lanes.leftFlangeU[v * W + L] = g.rotLeftFlangeU[d][v];
+      lanes.leftFlangeW[v * W + L] = g.rotLeftFlangeW[d][v];
+      lanes.rightFlangeU[v * W + L] = g.rotRightFlangeU[d][v];
+      lanes.rightFlangeW[v * W + L] = g.rotRightFlangeW[d][v];
+    }
+  }
+  for (int b = 1; b <= g.numBars; ++b) {
+    lanes.barU[b * W + L] = g.rotBarU[d][b];
+    lanes.barW[b * W + L] = g.rotBarW[d][b];
+  }
+  lanes.top[L] = g.topFibre[d];
+  return g.bottomBar[d];
+}
+
+// The outline and bars turned to the neutral-axis angle (ca, sa) as lane
+// L's frame (LoadAngleFrame); returns the concrete depth, and the lowest bar
+// in bottomBar.
+double LoadAngleLane(const SectionGeometry& g, double ca, double sa, SectionLanes& lanes, int L,
+                     double& bottomBar) {
+  constexpr int W = kMaxSectionLanes;
+  double top = 0;
+  double lowest = 0;
+  for (int v = 1; v <= g.numVertices; ++v) {
+    const double u = g.vertexZ[v] * ca + g.vertexY[v] * sa;
+    const double w = -g.vertexZ[v] * sa + g.vertexY[v] * ca;
+    lanes.vertexU[v * W + L] = u;
+    lanes.vertexW[v * W + L] = w;
+    if (w > top) {
+      top = w;
+    }
+    if (w < lowest) {
+      lowest = w;
+    }
+  }
+  bottomBar = 0;
+  for (int b = 1; b <= g.numBars; ++b) {
+    const double u = g.barZ[b] * ca + g.barY[b] * sa;
+    const double w = -g.barZ[b] * sa + g.barY[b] * ca;
+    lanes.barU[b * W + L] = u;
+    lanes.barW[b * W + L] = w;
+    if (w < bottomBar) {
+      bottomBar = w;
+    }
+  }
+  lanes.top[L] = top;
+  return top - lowest;
+}
+
+// Lane `from`'s frame and depth copied to lane `to`: a lane without a
+// search repeats an evaluation another lane makes, so it cannot fault where
+// the searches do not.
+void CopyLane(const SectionLaneConstants& k, SectionLanes& lanes, int from, int to) {
+  constexpr int W = kMaxSectionLanes;
+  for (int v = 1; v <= k.numVertices; ++v) {
+    lanes.vertexU[v * W + to] = lanes.vertexU[v * W + from];
+    lanes.vertexW[v * W + to] = lanes.vertexW[v * W + from];
+  }
+  for (int v = 1; v <= kFlangeVertices; ++v) {
+    lanes.leftFlangeU[v * W + to] = lanes.leftFlangeU[v * W + from];
+    lanes.leftFlangeW[v * W + to] = lanes.leftFlangeW[v * W + from];
+    lanes.rightFlangeU[v * W + to] = lanes.rightFlangeU[v * W + from];
+    lanes.rightFlangeW[v * W + to] = lanes.rightFlangeW[v * W + from];
+  }
+  for (int b = 1; b <= k.numBars; ++b) {
+    lanes.barU[b * W + to] = lanes.barU[b * W + from];
+    lanes.barW[b * W + to] = lanes.barW[b * W + from];
+  }
+  lanes.top[to] = lanes.top[from];
+  lanes.c[to] = lanes.c[from];
+}
+
+// The lanes' frames and depth steps of the calling thread (one batch at a
+// time).
+SectionLanes& ThreadLanes() {
+  thread_local SectionLanes lanes{};
+  return lanes;
+}
+DepthLaneSteps& ThreadSteps() {
+  thread_local DepthLaneSteps steps{};
+  return steps;
+}
+
+SectionLaneConstants LaneConstants(const StiffenerSection& s, const FlexureWork& x) {
+  return {s.geo.numVertices, s.geo.numBars, s.hasFlanges != 0, s.beta1, s.blockStress, s.phiEs,
+          x.epsCu, x.epsYield, x.epsYieldComp, x.barArea};
+}
+
+// Whether lane solve L's trial steps on the vector lanes: any trial that
+// is not kept in a tree.
+inline bool PlainTrial(const LaneSolve& v) {
+  return !(v.keep && v.t <= DepthTrialTree::kSharedTrials);
+}
+
+// Lane L's solve handed to the vector steps.
+void ToSteps(const LaneSolve& v, DepthLaneSteps& st, int L) {
+  st.plain[L] = 1;
+  st.P[L] = v.P;
+  st.d[L] = v.d;
+  st.h[L] = v.h;
+  st.cLo[L] = v.b.a;
+  st.fLo[L] = v.b.b;
+  st.cHi[L] = v.b.c;
+  st.fHi[L] = v.b.d;
+  st.beforeCLo[L] = v.before.a;
+  st.beforeFLo[L] = v.before.b;
+  st.beforeCHi[L] = v.before.c;
+  st.beforeFHi[L] = v.before.d;
+  st.t[L] = v.t;
+}
+
+// Lane L's solve back from the vector steps after its last trial (depth c).
+void FromSteps(const DepthLaneSteps& st, double c, LaneSolve& v, int L) {
+  v.b = {st.cLo[L], st.fLo[L], st.cHi[L], st.fHi[L]};
+  v.before = {st.beforeCLo[L], st.beforeFLo[L], st.beforeCHi[L], st.beforeFHi[L]};
+  v.t = static_cast<int>(st.t[L]);
+  v.phi = st.phi[L];
+  v.c = c;
+  v.found = DepthTrialTree::kNone;
+}
+
+// Runs the searches of `search` on the lanes, one kernel evaluation of every
+// lane per step: Next(L) gives lane L its next search (or kIdle), Result(L)
+// takes the lane's evaluation of what it asked for, Converged(L) ends a
+// depth solve the vector steps finished, Solve(L) is the lane's depth solve.
+// The trials of a solve that are not kept in a tree step on the vector
+// lanes. A
+// lane without a search keeps the frame and depth it last evaluated. False
+// on a guard or a raised fault flag.
+template <class Search>
+bool RunLanes(const StiffenerSection& s, const FlexureWork& x, int width, Search& search) {
+  const SectionLaneConstants k = LaneConstants(s, x);
+  const DepthLaneConstants steps{x.kt,  x.kc,  x.kPcomp, x.kPtens,
+                                 x.Pt,  x.Po,  s.beta1,  kMaxSearchSteps};
+  SectionLanes& lanes = search.lanes;
+  std::array<LaneNeed, kMaxSectionLanes> need{};
+  DepthLaneSteps& st = ThreadSteps();
+  // Lanes (bit L) with a search, those asking for moments, and those whose
+  // trial steps on the vector lanes.
+  unsigned busy = 0;
+  unsigned moments = 0;
+  unsigned plain = 0;
+  auto track = [&](int L) {
+    const unsigned bit = 1u << L;
+    const LaneNeed n = need[static_cast<size_t>(L)];
+    busy = n == LaneNeed::kIdle ? busy & ~bit : busy | bit;
+    moments = n == LaneNeed::kMoments ? moments | bit : moments & ~bit;
+    if (n == LaneNeed::kForce && PlainTrial(search.Solve(L))) {
+      ToSteps(search.Solve(L), st, L);
+      plain |= bit;
+    } else {
+      st.plain[L] = 0;
+      plain &= ~bit;
+    }
+  };
+  for (int L = 0; L < width; ++L) {
+    need[static_cast<size_t>(L)] = search.Next(L);
+    if (need[static_cast<size_t>(L)] == LaneNeed::kGuard) {
+      return false;
+    }
+    track(L);
+  }
+  if (busy == 0) {
+    return RaisedFloatFaults() == 0;
+  }
+  const int first = std::countr_zero(busy);
+  for (int L = 0; L < width; ++L) {
+    if ((busy & (1u << L)) == 0) {
+      CopyLane(k, lanes, first, L);
+    }
+  }
+  while (busy != 0) {
+    if (Suspended(x)) {
+      WaitWhileSuspended();
+    }
+    const unsigned stepped =
+        EvaluateAndStepLanes(k, steps, lanes, st, moments != 0, plain != 0);
+    if (RaisedFloatFaults() != 0) {
+      return false;
+    }
+    // Lanes whose vector step ended, and lanes stepping one at a time.
+    for (unsigned todo = stepped | (busy & ~plain); todo != 0; todo &= todo - 1) {
+      const int L = std::countr_zero(todo);
+      LaneNeed& n = need[static_cast<size_t>(L)];
+      if ((plain & (1u << L)) != 0) {
+        if (st.guard[L] != 0) {
+          return false;
+        }
+        FromSteps(st, lanes.c[L], search.Solve(L), L);
+        n = search.Converged(L);
+      } else {
+        n = search.Result(L, n);
+      }
+      if (n == LaneNeed::kGuard) {
+        return false;
+      }
+      track(L);
+    }
+  }
+  return RaisedFloatFaults() == 0;
+}
+
+// The capacity points of several axial forces: lane L solves the
+// directions L + 1, L + 1 + width, ... of every force in turn, so each
+// direction's trial tree sees its solves in the order CapacityPoints makes
+// them. The moments of the depths the solves end on are evaluated after
+// all of a lane's solves, all lanes together (a trial's moments kept in
+// the tree later than one at a time only makes a later solve evaluate the
+// same moments again).
+struct PointSearch {
+  // A solve that ended on depth c of direction d, awaiting its moments.
+  struct Ended {
+    int job;
+    int d;
+    double c;
+    double phi;
+    int found;
+  };
+
+  const StiffenerSection& s;
+  FlexureWork& x;
+  const double* solveP;
+  const double* taper;
+  int count;
+  DirectionArray* capMuy;
+  DirectionArray* capMuz;
+  int dirsPerLane;
+  int width;
+  SectionLanes& lanes;
+  std::array<int, kMaxSectionLanes> job{};
+  std::array<int, kMaxSectionLanes> dir{};
+  std::array<LaneSolve, kMaxSectionLanes> solve{};
+  std::array<std::vector<Ended>, kMaxSectionLanes> ended{};
+  std::array<size_t, kMaxSectionLanes> nextEnded{};
+
+  int Direction(int L, int j) const { return L + 1 + (j % dirsPerLane) * width; }
+  LaneSolve& Solve(int L) { return solve[static_cast<size_t>(L)]; }
+
+  // Ends solve number j (direction d, factor phi) with the moments Ma, Mb
+  // of its depth.
+  void Finish(int j, int d, double phi, double Ma, double Mb) {
+    const int i = j / dirsPerLane;
+    Ma = Ma * taper[i];
+    Mb = Mb * taper[i];
+    capMuz[i][d] = (Ma * s.geo.dirCos[d] - Mb * s.geo.dirSin[d]) * phi;
+    capMuy[i][d] = (Mb * s.geo.dirCos[d] + Ma * s.geo.dirSin[d]) * phi;
+  }
+
+  // Makes direction d lane L's frame unless it is already.
+  void Frame(int L, int d) {
+    if (dir[static_cast<size_t>(L)] != d) {
+      dir[static_cast<size_t>(L)] = d;
+      LoadDirectionLane(s, d, lanes, L);
+    }
+  }
+
+  // The moments of a converged solve: kept with its trial, or the kernel's
+  // later.
+  LaneNeed Converged(int L) {
+    const LaneSolve& v = solve[static_cast<size_t>(L)];
+    const int j = job[static_cast<size_t>(L)];
+    const int d = dir[static_cast<size_t>(L)];
+    if (v.found != DepthTrialTree::kNone && v.tree->TrialAt(v.found).hasMoments) {
+      const DepthTrial& known = v.tree->TrialAt(v.found);
+      Finish(j, d, v.phi, known.Ma, known.Mb);
+    } else {
+      ended[static_cast<size_t>(L)].push_back({j, d, v.c, v.phi, v.found});
+    }
+    ++job[static_cast<size_t>(L)];
+    return Next(L);
+  }
+
+  LaneNeed Next(int L) {
+    for (;;) {
+      const int j = job[static_cast<size_t>(L)];
+      if (j >= count * dirsPerLane) {
+        // Past the last force: the moments of the solves that ended.
+        const std::vector<Ended>& e = ended[static_cast<size_t>(L)];
+        const size_t at = nextEnded[static_cast<size_t>(L)];
+        if (at == e.size()) {
+          return LaneNeed::kIdle;
+        }
+        Frame(L, e[at].d);
+        lanes.c[L] = e[at].c;
+        return LaneNeed::kMoments;
+      }
+      const int d = Direction(L, j);
+      if (d > kNumDirections) {
+        // A lane with fewer directions than the others skips the missing
+        // ones.
+        ++job[static_cast<size_t>(L)];
+        continue;
+      }
+      LaneSolve& v = solve[static_cast<size_t>(L)];
+      // A lane keeps its frame while its direction stays (always, with a
+      // lane for each direction).
+      Frame(L, d);
+      v = LaneSolve{};
+      v.P = solveP[j / dirsPerLane];
+      v.h = s.geo.sectionDepth[d];
+      v.tree = &x.checkTrials[static_cast<size_t>(d)];
+      const LaneNeed n = BeginLaneSolve(s, x, lanes.top[L], s.geo.bottomBar[d], v);
+      if (n == LaneNeed::kDone) {
+        return Converged(L);
+      }
+      lanes.c[L] = v.c;
+      return n;
+    }
+  }
+
+  LaneNeed Result(int L, LaneNeed asked) {
+    LaneSolve& v = solve[static_cast<size_t>(L)];
+    if (asked == LaneNeed::kMoments) {
+      const Ended& e = ended[static_cast<size_t>(L)][nextEnded[static_cast<size_t>(L)]++];
+      if (e.found != DepthTrialTree::kNone) {
+        DepthTrial& known = x.checkTrials[static_cast<size_t>(e.d)].TrialAt(e.found);
+        known.hasMoments = true;
+        known.Ma = lanes.Ma[L];
+        known.Mb = lanes.Mb[L];
+      }
+      Finish(e.job, e.d, e.phi, lanes.Ma[L], lanes.Mb[L]);
+      return Next(L);
+    }
+    const LaneNeed n = AcceptLaneTrial(x, lanes.F[L], lanes.strain[L], v);
+    if (n == LaneNeed::kDone) {
+      return Converged(L);
+    }
+    lanes.c[L] = v.c;
+    return n;
+  }
+};
+
+// Angle searches of several demands: each lane runs one search at a time
+// (ComputeCapacityAtDemandAngle), the next demand going to the first lane
+// free.
+struct AngleSearch {
+  const StiffenerSection& s;
+  const FlexureWork& x;
+  const AngleDemand* demands;
+  int count;
+  double* ratios;
+  SectionLanes& lanes;
+  int nextDemand = 0;
+
+  struct Lane {
+    int demand = -1;
+    double demandMuy = 0;
+    double demandMuz = 0;
+    double tD = 0;
+    double solveP = 0;
+    double taper = 0;
+    AngleBracket br{};
+    Bracket before{};
+    long m = 0;
+    double a = 0;
+    double ca = 0;
+    double sa = 0;
+    LaneSolve solve;
+  };
+  std::array<Lane, kMaxSectionLanes> lane{};
+
+  LaneSolve& Solve(int L) { return lane[static_cast<size_t>(L)].solve; }
+
+  // A converged depth solve: the moments of its depth next.
+  LaneNeed Converged(int L) {
+    lanes.c[L] = Solve(L).c;
+    return LaneNeed::kMoments;
+  }
+
+  // The next angle of lane L's search and the first trial of its depth
+  // solve.
+  LaneNeed Step(int L) {
+    Lane& n = lane[static_cast<size_t>(L)];
+    ++n.m;
+    if (n.m > kMaxSearchSteps) {
+      return LaneNeed::kGuard;
+    }
+    AngleBracket& br = n.br;
+    if (n.m % 2 == 1) {
+      n.before = {br.aHi, br.aLo, br.tHi, br.tLo};
+      n.a = (br.aHi + br.aLo) * 0.5;
+    } else {
+      n.a = ((n.tD - br.tLo) * br.aHi + (br.tHi - n.tD) * br.aLo) / (br.tHi - br.tLo);
+    }
+    n.ca = DesignCos(n.a);
+    n.sa = DesignSin(n.a);
+    double bottomBar = 0;
+    const double h = LoadAngleLane(s.geo, n.ca, n.sa, lanes, L, bottomBar);
+    n.solve = LaneSolve{};
+    n.solve.P = n.solveP;
+    n.solve.h = h;
+    const LaneNeed need = BeginLaneSolve(s, x, lanes.top[L], bottomBar, n.solve);
+    lanes.c[L] = n.solve.c;
+    return need;
+  }
+
+  LaneNeed Next(int L) {
+    if (nextDemand >= count) {
+      return LaneNeed::kIdle;
+    }
+    Lane& n = lane[static_cast<size_t>(L)];
+    n = Lane{};
+    n.demand = nextDemand++;
+    const AngleDemand& q = demands[n.demand];
+    double Muz = q.Muz;
+    if (std::fabs(Muz) < 0.0001) {
+      Muz = 0.0001;
+    }
+    n.demandMuy = std::fabs(q.Muy);
+    n.demandMuz = std::fabs(Muz);
+    n.tD = DesignAtan(n.demandMuy / n.demandMuz);
+    AxialForceForSolve(x, q.P, n.solveP, n.taper);
+    n.br = q.bracket;
+    return Step(L);
+  }
+
+  LaneNeed Result(int L, LaneNeed asked) {
+    Lane& n = lane[static_cast<size_t>(L)];
+    if (asked == LaneNeed::kForce) {
+      const LaneNeed need = AcceptLaneTrial(x, lanes.F[L], lanes.strain[L], n.solve);
+      lanes.c[L] = n.solve.c;
+      return need == LaneNeed::kDone ? LaneNeed::kMoments : need;
+    }
+    // CapacityAtAngle with the moments of the converged depth.
+    const double Ma = lanes.Ma[L] * n.taper;
+    const double Mb = lanes.Mb[L] * n.taper;
+    const double phi = n.solve.phi;
+    double capMuz = std::fabs((Ma * n.ca - Mb * n.sa) * phi);
+    if (capMuz < 0.0001) {
+      capMuz = 0.0001;
+    }
+    const double capMuy = std::fabs((Ma * n.sa + Mb * n.ca) * phi);
+    const double tC = DesignAtan(capMuy / capMuz);
+    if (std::fabs(tC - n.tD) <= 0.0001) {
+      ratios[n.demand] = (n.demandMuy + n.demandMuz) / (capMuz + capMuy);
+      return Next(L);
+    }
+    AngleBracket& br = n.br;
+    if (tC > n.tD) {
+      br.tHi = tC;
+      br.aHi = n.a;
+    } else {
+      br.tLo = tC;
+      br.aLo = n.a;
+    }
+    if (n.m % 2 == 0 && n.before.SameAs({br.aHi, br.aLo, br.tHi, br.tLo})) {
+      return LaneNeed::kGuard;
+    }
+    return Step(L);
+  }
+};
+
+}  // namespace
+#endif  // OSTREL_LANES
+
 void LoadCapacityDirection(const StiffenerSection& section, FlexureWork& work, int d) {
   LoadDirection(section, work, d);
 }
@@ -525,8 +1120,6 @@ double SolveNeutralAxisDepth(const StiffenerSection& s, const FlexureWork& x, do
   CheckFloatFaults();
   return c;
 }
-
-double ResistanceFactorForStrain(double /*strain*/) { return 1.0; }
 
 void ComputeCapacityPoints(const StiffenerSection& s, FlexureWork& x, double P) {
   CapacityPoints(s, x, P, false);
@@ -590,5 +1183,63 @@ double ComputeCapacityAtDemandAngle(const StiffenerSection& s, FlexureWork& x, d
     }
   }
 }
+
+#ifdef OSTREL_LANES
+bool ComputeCheckCapacityPointsOnLanes(const StiffenerSection& s, FlexureWork& x, const double* P,
+                                       int count, DirectionArray* capMuy,
+                                       DirectionArray* capMuz) {
+  x.epsYield = s.phiFy / s.phiEs;
+  x.epsYieldComp = -s.phiFyComp / s.phiEs;
+  SetDepthRatios(s, x);
+  std::vector<double> solveP(static_cast<size_t>(count));
+  std::vector<double> taper(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    AxialForceForSolve(x, P[i], solveP[static_cast<size_t>(i)], taper[static_cast<size_t>(i)]);
+  }
+  const int width = std::min(SectionLaneCount(), kMaxSectionLanes);
+  PointSearch search{s,      x,       solveP.data(), taper.data(), count, capMuy, capMuz,
+                     (kNumDirections + width - 1) / width, width, ThreadLanes(), {}, {}, {},
+                     {}, {}};
+  if (!RunLanes(s, x, width, search)) {
+    return false;
+  }
+  // What CapacityPoints leaves: the last direction's frame and the points
+  // of the last force.
+  LoadDirection(s, x, kNumDirections);
+  x.capMuy = capMuy[count - 1];
+  x.capMuz = capMuz[count - 1];
+  return true;
+}
+
+bool CapacitiesAtDemandAnglesOnLanes(const StiffenerSection& s, FlexureWork& x,
+                                     const AngleDemand* demands, int count, double* ratios,
+                                     bool leaveFrame) {
+  const double kept[] = {x.epsYield, x.epsYieldComp, x.kb, x.kc, x.kt, x.Pt, x.Po};
+  SetAngleSearchStrains(s, x);
+  const int width = std::min(SectionLaneCount(), kMaxSectionLanes);
+  AngleSearch search{s, x, demands, count, ratios, ThreadLanes(), 0, {}};
+  if (!RunLanes(s, x, width, search)) {
+    return false;
+  }
+  if (leaveFrame && count > 0) {
+    // The frame of the last search's last angle, as its last step left it
+    // (the lane of the last demand took no other after it).
+    for (const AngleSearch::Lane& n : search.lane) {
+      if (n.demand == count - 1) {
+        LoadAngleFrame(s.geo, x, DesignCos(n.a), DesignSin(n.a));
+      }
+    }
+  } else {
+    x.epsYield = kept[0];
+    x.epsYieldComp = kept[1];
+    x.kb = kept[2];
+    x.kc = kept[3];
+    x.kt = kept[4];
+    x.Pt = kept[5];
+    x.Po = kept[6];
+  }
+  return true;
+}
+#endif  // OSTREL_LANES
 
 }  // namespace ostrel

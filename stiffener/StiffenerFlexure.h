@@ -116,9 +116,38 @@ struct AngleBracket {
 double ComputeCapacityAtDemandAngle(const StiffenerSection& section, FlexureWork& work, double P,
                                     double Muy, double Muz, AngleBracket bracket);
 
+#ifdef OSTREL_LANES
+// The same searches on vector lanes, with results equal bit for bit to the
+// one-at-a-time routines; false, with the state to be discarded (the caller
+// clears the fault flags and does the work one at a time), when a search
+// met a floating-point fault or a guard.
+//
+// The capacity points of the axial forces P[0..count-1] within one check
+// (StartCapacityCheck first), into capMuy[i] / capMuz[i]; the work is left as
+// ComputeCheckCapacityPoints leaves it after the last force.
+bool ComputeCheckCapacityPointsOnLanes(const StiffenerSection& section, FlexureWork& work,
+                                       const double* P, int count, DirectionArray* capMuy,
+                                       DirectionArray* capMuz);
+
+// One demand of ComputeCapacityAtDemandAngle.
+struct AngleDemand {
+  double P;
+  double Muy;
+  double Muz;
+  AngleBracket bracket;
+};
+
+// The demand/capacity ratios of demands[0..count-1] (before their absolute
+// value). With leaveFrame the work is left as the last demand's search
+// leaves it; else its frame and strains are those it came with.
+bool CapacitiesAtDemandAnglesOnLanes(const StiffenerSection& section, FlexureWork& work,
+                                     const AngleDemand* demands, int count, double* ratios,
+                                     bool leaveFrame);
+#endif
+
 // Resistance factor for a bar strain: always 1.0, the material factors being
 // already inside the factored strengths.
-double ResistanceFactorForStrain(double strain);
+inline double ResistanceFactorForStrain(double /*strain*/) { return 1.0; }
 
 }  // namespace ostrel
 
