@@ -664,31 +664,13 @@ double LoadDirectionLane(const StiffenerSection& s, int d, SectionLanes& lanes, 
 // in bottomBar.
 double LoadAngleLane(const SectionGeometry& g, double ca, double sa, SectionLanes& lanes, int L,
                      double& bottomBar) {
-  constexpr int W = kMaxSectionLanes;
   double top = 0;
   double lowest = 0;
-  for (int v = 1; v <= g.numVertices; ++v) {
-    const double u = g.vertexZ[v] * ca + g.vertexY[v] * sa;
-    const double w = -g.vertexZ[v] * sa + g.vertexY[v] * ca;
-    lanes.vertexU[v * W + L] = u;
-    lanes.vertexW[v * W + L] = w;
-    if (w > top) {
-      top = w;
-    }
-    if (w < lowest) {
-      lowest = w;
-    }
-  }
-  bottomBar = 0;
-  for (int b = 1; b <= g.numBars; ++b) {
-    const double u = g.barZ[b] * ca + g.barY[b] * sa;
-    const double w = -g.barZ[b] * sa + g.barY[b] * ca;
-    lanes.barU[b * W + L] = u;
-    lanes.barW[b * W + L] = w;
-    if (w < bottomBar) {
-      bottomBar = w;
-    }
-  }
+  TurnPointsIntoLane(g.vertexZ.data(), g.vertexY.data(), g.numVertices, ca, sa, lanes.vertexU,
+                     lanes.vertexW, L, top, lowest);
+  double barTop = 0;
+  TurnPointsIntoLane(g.barZ.data(), g.barY.data(), g.numBars, ca, sa, lanes.barU, lanes.barW, L,
+                     barTop, bottomBar);
   lanes.top[L] = top;
   return top - lowest;
 }

@@ -151,8 +151,9 @@ void Evaluate(const SectionLaneConstants& k, SectionLanes& lanes, bool moments) 
 // stall guard after an interpolation step, the step guard, then the next
 // depth: d kt for trial 2, halving on odd steps, interpolation on even
 // ones. Lanes that do not step keep everything; a division a lane does
-// not make divides by 1.
-void StepDepth(const DepthLaneConstants& k, DepthLaneSteps& st, SectionLanes& lanes) {
+// not make divides by 1. Returns the lanes (bit L) that converged or met a
+// guard.
+unsigned StepDepth(const DepthLaneConstants& k, DepthLaneSteps& st, SectionLanes& lanes) {
   const DF d;
   const hn::RebindToSigned<DF> di;
   using M = hn::Mask<DF>;
@@ -227,7 +228,11 @@ void StepDepth(const DepthLaneConstants& k, DepthLaneSteps& st, SectionLanes& la
   hn::Store(hn::IfThenElse(hn::RebindMask(di, cont), t1, t), di, st.t);
   hn::Store(phi, d, st.phi);
   hn::Store(hn::IfThenElseZero(converged, one), d, st.converged);
-  hn::Store(hn::IfThenElseZero(hn::Or(stall, over), one), d, st.guard);
+  const M guard = hn::Or(stall, over);
+  hn::Store(hn::IfThenElseZero(guard, one), d, st.guard);
+  uint8_t ended[8] = {};
+  hn::StoreMaskBits(d, hn::Or(converged, guard), ended);
+  return ended[0];
 }
 
 unsigned EvaluateStep(const SectionLaneConstants& k, const DepthLaneConstants& kd,
@@ -241,12 +246,58 @@ unsigned EvaluateStep(const SectionLaneConstants& k, const DepthLaneConstants& k
   for (int L = 0; L < width; ++L) {
     st.phi[L] = ResistanceFactorForStrain(lanes.strain[L]);
   }
-  StepDepth(kd, st, lanes);
-  unsigned bits = 0;
-  for (int L = 0; L < width; ++L) {
-    bits |= (st.converged[L] != 0 || st.guard[L] != 0) ? 1u << L : 0u;
+  return StepDepth(kd, st, lanes);
+}
+
+// The points (z, y) 1..n turned to the angle (ca, sa) into lane L's points
+// (u, w), whole vectors of points at a time with the one-at-a-time
+// operations. The highest and lowest w (each against 0) go to extremes[0]
+// and [1]: a running "greater than" keeps +0 over -0 and the first of
+// equal values, and equal values other than zeros have the same bits, so
+// taking the extremes per vector lane and then across gives the bits of
+// the one-at-a-time scan.
+void TurnPoints(const double* z, const double* y, int n, double ca, double sa, double* u,
+                double* w, int L, double* extremes) {
+  const DF d;
+  const int width = static_cast<int>(hn::Lanes(d));
+  const VF vca = hn::Set(d, ca);
+  const VF vsa = hn::Set(d, sa);
+  VF high = hn::Zero(d);
+  VF low = hn::Zero(d);
+  HWY_ALIGN double turnedU[kMaxSectionLanes];
+  HWY_ALIGN double turnedW[kMaxSectionLanes];
+  int v = 1;
+  for (; v + width - 1 <= n; v += width) {
+    const VF pz = hn::LoadU(d, z + v);
+    const VF py = hn::LoadU(d, y + v);
+    const VF pw = hn::Add(hn::Mul(hn::Neg(pz), vsa), hn::Mul(py, vca));
+    high = hn::IfThenElse(hn::Gt(pw, high), pw, high);
+    low = hn::IfThenElse(hn::Lt(pw, low), pw, low);
+    hn::Store(hn::Add(hn::Mul(pz, vca), hn::Mul(py, vsa)), d, turnedU);
+    hn::Store(pw, d, turnedW);
+    for (int i = 0; i < width; ++i) {
+      u[(v + i) * kMaxSectionLanes + L] = turnedU[i];
+      w[(v + i) * kMaxSectionLanes + L] = turnedW[i];
+    }
   }
-  return bits;
+  hn::Store(high, d, turnedU);
+  hn::Store(low, d, turnedW);
+  double top = 0;
+  double lowest = 0;
+  for (int i = 0; i < width; ++i) {
+    top = turnedU[i] > top ? turnedU[i] : top;
+    lowest = turnedW[i] < lowest ? turnedW[i] : lowest;
+  }
+  for (; v <= n; ++v) {
+    const double pu = z[v] * ca + y[v] * sa;
+    const double pw = -z[v] * sa + y[v] * ca;
+    u[v * kMaxSectionLanes + L] = pu;
+    w[v * kMaxSectionLanes + L] = pw;
+    top = pw > top ? pw : top;
+    lowest = pw < lowest ? pw : lowest;
+  }
+  extremes[0] = top;
+  extremes[1] = lowest;
 }
 
 }  // namespace HWY_NAMESPACE
@@ -260,6 +311,7 @@ HWY_EXPORT(LaneCount);
 HWY_EXPORT(Evaluate);
 HWY_EXPORT(StepDepth);
 HWY_EXPORT(EvaluateStep);
+HWY_EXPORT(TurnPoints);
 
 unsigned EvaluateAndStepLanes(const SectionLaneConstants& k, const DepthLaneConstants& kd,
                               SectionLanes& lanes, DepthLaneSteps& steps, bool moments,
@@ -269,6 +321,14 @@ unsigned EvaluateAndStepLanes(const SectionLaneConstants& k, const DepthLaneCons
 
 void StepDepthLanes(const DepthLaneConstants& k, DepthLaneSteps& steps, SectionLanes& lanes) {
   HWY_DYNAMIC_DISPATCH(StepDepth)(k, steps, lanes);
+}
+
+void TurnPointsIntoLane(const double* z, const double* y, int n, double ca, double sa,
+                        double* u, double* w, int L, double& top, double& lowest) {
+  double extremes[2];
+  HWY_DYNAMIC_DISPATCH(TurnPoints)(z, y, n, ca, sa, u, w, L, extremes);
+  top = extremes[0];
+  lowest = extremes[1];
 }
 
 int SectionLaneCount() { return HWY_DYNAMIC_DISPATCH(LaneCount)(); }

@@ -108,6 +108,13 @@ unsigned EvaluateAndStepLanes(const SectionLaneConstants& k, const DepthLaneCons
                               SectionLanes& lanes, DepthLaneSteps& steps, bool moments,
                               bool step);
 
+// The points (z, y) 1..n turned to the neutral-axis angle (cosine ca, sine
+// sa) into lane L's points (u, w), as the one-at-a-time frame turns them:
+// u = z ca + y sa, w = -z sa + y ca. Also the highest and lowest w, each
+// against 0.
+void TurnPointsIntoLane(const double* z, const double* y, int n, double ca, double sa,
+                        double* u, double* w, int L, double& top, double& lowest);
+
 // Lanes of the vector width the machine runs (at most kMaxSectionLanes).
 int SectionLaneCount();
 
