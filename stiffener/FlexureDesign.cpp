@@ -128,6 +128,18 @@ void SetGoverning(const StiffenerForces& f, int k, double muy, double muz, Stiff
   r.govMuz = muz;
 }
 
+// Makes the end of combination k with a ratio above `best` the record's
+// governing demand (the first of equal ratios counts) and raises `best`.
+void TakeGoverningEnd(const StiffenerSection& s, const StiffenerForces& f, int k,
+                      const EndRatios& e, double& best, StiffenerRecord& r) {
+  for (int end = 1; end <= 2; ++end) {
+    if (e.has[end] && e.r[end] > best) {
+      best = e.r[end];
+      SetGoverning(f, k, f.Muy(k, end), s.hasFlanges == 0 ? f.Muz(k, end) : 0, r);
+    }
+  }
+}
+
 void TakeSnapshot(const StiffenerRecord& r, FlexureWork& x) {
   x.snapGovCombo = r.govCombo;
   x.snapGovMuy = r.govMuy;
@@ -292,14 +304,8 @@ bool CheckCombosOnLanes(const StiffenerSection& s, const StiffenerForces& f, Fle
   r.status = DESIGN_PASS;
   double best = -0.0001;
   for (int i = 0; i < n; ++i) {
-    const int k = f.ultimateCombos[static_cast<size_t>(i)];
-    const EndRatios& e = ratios[static_cast<size_t>(i)];
-    for (int end = 1; end <= 2; ++end) {
-      if (e.has[end] && e.r[end] > best) {
-        best = e.r[end];
-        SetGoverning(f, k, f.Muy(k, end), s.hasFlanges == 0 ? f.Muz(k, end) : 0, r);
-      }
-    }
+    TakeGoverningEnd(s, f, f.ultimateCombos[static_cast<size_t>(i)],
+                     ratios[static_cast<size_t>(i)], best, r);
   }
   if (best > 1.0) {
     r.status = Fail_RequiredRFTExceedMaximum;
@@ -359,14 +365,7 @@ void CheckSectionForCombos(const StiffenerSection& s, const StiffenerForces& f, 
   // The steel stays fixed for the whole check.
   StartCapacityCheck(x);
   for (const int16_t combo : f.ultimateCombos) {
-    const int k = combo;
-    const EndRatios ratios = CombinationRatios(s, f, x, k);
-    for (int end = 1; end <= 2; ++end) {
-      if (ratios.has[end] && ratios.r[end] > best) {
-        best = ratios.r[end];
-        SetGoverning(f, k, f.Muy(k, end), s.hasFlanges == 0 ? f.Muz(k, end) : 0, r);
-      }
-    }
+    TakeGoverningEnd(s, f, combo, CombinationRatios(s, f, x, combo), best, r);
   }
   if (best > 1.0) {
     r.status = Fail_RequiredRFTExceedMaximum;
